@@ -1,0 +1,37 @@
+// The one door through which lower layers talk to the user. The Qt windows install a real
+// implementation; tests install TScriptedDialogs.
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+class TDialogs {
+public:
+    enum class Kind { Information, Warning, Error, Question };
+
+    virtual ~TDialogs() = default;
+
+    virtual void Information(const QString& text) = 0;
+    virtual void Warning(const QString& text) = 0;
+    virtual void Error(const QString& text) = 0;
+    /// Yes/No question; true for Yes.
+    virtual bool Question(const QString& text) = 0;
+    /// Two-field prompt (the server-name question of the connection rules). Returns false on
+    /// Cancel; on OK the fields hold what the user typed.
+    virtual bool InputTwoFields(const QString& caption, const QString& prompt, QString& left,
+                                QString& right) = 0;
+    /// File to open; empty when cancelled.
+    virtual QString ChooseOpenFile(const QString& caption, const QString& folder,
+                                   const QString& filter) = 0;
+    /// File to save; empty when cancelled.
+    virtual QString ChooseSaveFile(const QString& caption, const QString& fileName,
+                                   const QString& filter) = 0;
+    /// Folder; empty when cancelled.
+    virtual QString ChooseFolder(const QString& caption, const QString& folder) = 0;
+};
+
+/// The installed implementation; a TScriptedDialogs that answers "no" and records everything
+/// until something else is installed, so that nothing ever blocks without a user.
+TDialogs& Dialogs();
+/// Installs `dialogs` (borrowed) and returns the previous one; nullptr restores the default.
+TDialogs* InstallDialogs(TDialogs* dialogs);

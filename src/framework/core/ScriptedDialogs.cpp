@@ -1,0 +1,72 @@
+#include "ScriptedDialogs.h"
+
+namespace {
+TScriptedDialogs& DefaultDialogs() {
+    static TScriptedDialogs dialogs;
+    return dialogs;
+}
+TDialogs* gInstalled = nullptr;
+
+template <typename T> T Pop(std::deque<T>& queue, T fallback) {
+    if (queue.empty())
+        return fallback;
+    T value = queue.front();
+    queue.pop_front();
+    return value;
+}
+} // namespace
+
+TDialogs& Dialogs() { return gInstalled ? *gInstalled : DefaultDialogs(); }
+
+TDialogs* InstallDialogs(TDialogs* dialogs) {
+    TDialogs* previous = gInstalled;
+    gInstalled = dialogs;
+    return previous;
+}
+
+void TScriptedDialogs::Information(const QString& text) { shown.push_back({Kind::Information, text}); }
+void TScriptedDialogs::Warning(const QString& text) { shown.push_back({Kind::Warning, text}); }
+void TScriptedDialogs::Error(const QString& text) { shown.push_back({Kind::Error, text}); }
+
+bool TScriptedDialogs::Question(const QString& text) {
+    shown.push_back({Kind::Question, text});
+    return Pop(answers, false);
+}
+
+bool TScriptedDialogs::InputTwoFields(const QString& caption, const QString& prompt,
+                                      QString& left, QString& right) {
+    shown.push_back({Kind::Question, caption + "\n" + prompt});
+    TwoFields answer = Pop(twoFieldAnswers, TwoFields{});
+    if (answer.ok) {
+        left = answer.left;
+        right = answer.right;
+    }
+    return answer.ok;
+}
+
+QString TScriptedDialogs::ChooseOpenFile(const QString&, const QString&, const QString&) {
+    return Pop(fileAnswers, QString());
+}
+QString TScriptedDialogs::ChooseSaveFile(const QString&, const QString&, const QString&) {
+    return Pop(fileAnswers, QString());
+}
+QString TScriptedDialogs::ChooseFolder(const QString&, const QString&) {
+    return Pop(fileAnswers, QString());
+}
+
+QStringList TScriptedDialogs::Texts() const {
+    QStringList texts;
+    for (const Shown& s : shown)
+        texts << s.text;
+    return texts;
+}
+
+void TScriptedDialogs::Clear() {
+    shown.clear();
+    answers.clear();
+    twoFieldAnswers.clear();
+    fileAnswers.clear();
+}
+
+TScopedDialogs::TScopedDialogs() : fPrevious(InstallDialogs(&fDialogs)) {}
+TScopedDialogs::~TScopedDialogs() { InstallDialogs(fPrevious); }

@@ -1,0 +1,56 @@
+// TDialogs for tests and headless runs: records what would have been shown and answers from
+// a queue (defaults when the queue is empty: No, Cancel, no file).
+#pragma once
+
+#include "Dialogs.h"
+
+#include <deque>
+#include <vector>
+
+class TScriptedDialogs : public TDialogs {
+public:
+    struct Shown {
+        Kind kind;
+        QString text;
+    };
+    struct TwoFields {
+        bool ok = false;
+        QString left, right;
+    };
+
+    void Information(const QString& text) override;
+    void Warning(const QString& text) override;
+    void Error(const QString& text) override;
+    bool Question(const QString& text) override;
+    bool InputTwoFields(const QString& caption, const QString& prompt, QString& left,
+                        QString& right) override;
+    QString ChooseOpenFile(const QString& caption, const QString& folder,
+                           const QString& filter) override;
+    QString ChooseSaveFile(const QString& caption, const QString& fileName,
+                           const QString& filter) override;
+    QString ChooseFolder(const QString& caption, const QString& folder) override;
+
+    std::vector<Shown> shown;
+    std::deque<bool> answers;
+    std::deque<TwoFields> twoFieldAnswers;
+    std::deque<QString> fileAnswers;
+
+    /// Texts shown, in order, of every kind.
+    QStringList Texts() const;
+    void Clear();
+};
+
+/// Installs a TScriptedDialogs for the lifetime of the guard.
+class TScopedDialogs {
+public:
+    TScopedDialogs();
+    ~TScopedDialogs();
+    TScopedDialogs(const TScopedDialogs&) = delete;
+    TScopedDialogs& operator=(const TScopedDialogs&) = delete;
+    TScriptedDialogs* operator->() { return &fDialogs; }
+    TScriptedDialogs& operator*() { return fDialogs; }
+
+private:
+    TScriptedDialogs fDialogs;
+    TDialogs* fPrevious;
+};

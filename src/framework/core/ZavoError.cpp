@@ -1,0 +1,3 @@
+#include "ZavoError.h"
+
+EZavoError::EZavoError(const QString& message) : std::runtime_error(message.toStdString()) {}

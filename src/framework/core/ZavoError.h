@@ -1,0 +1,11 @@
+// Base of every failure the product raises: an Italian message in UTF-8.
+#pragma once
+
+#include <QString>
+#include <stdexcept>
+
+class EZavoError : public std::runtime_error {
+public:
+    explicit EZavoError(const QString& message);
+    QString Message() const { return QString::fromUtf8(what()); }
+};

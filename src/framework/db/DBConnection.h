@@ -1,0 +1,71 @@
+// How a database path and the "dati.ini" beside it become a connection, the transaction presets,
+// and the older open-or-create scheme of the lookup dialogs.
+#pragma once
+
+#include <QSet>
+#include <QString>
+
+#include <memory>
+
+class TIBDatabase;
+class TIBTransaction;
+
+struct TDBConnectionInfo {
+    QString FileName;
+    QString NomeServer;
+    QString LetteraDiscoServer;
+    QString PercorsoDatabase;
+    QString Alias;
+
+    /// Reads "Nome Server", "PercorsoDatabase", "Lettera Disco Server" and "Alias" of `section`;
+    /// FileName is left as it is.
+    void LoadFromIniFile(const QString& fileName, const QString& section);
+    /// The connection string; throws EZavoError when a server is named without a drive.
+    QString GetIBFileName() const;
+};
+using PDBConnectionInfo = TDBConnectionInfo*;
+
+inline const QString kIniIncompleto = QStringLiteral(
+    "Riferimenti file .ini incompleti (specificare \"Lettera Disco Server\" o \"PercorsoDatabase\")");
+
+/// Opens `database` on `fileName`, honouring a "dati.ini" in the file's folder.
+void ConnettiIBDatabase(TIBDatabase& database, const QString& fileName);
+void ConnettiIBDatabase(TIBDatabase& database, const TDBConnectionInfo& info);
+/// Opens `database` as the INI file (section "CONFIG") describes; an open connection is not
+/// closed first.
+void ConnettiIBDatabaseIni(TIBDatabase& database, const QString& iniFileName);
+
+/// A started transaction with the given parameter items (1..20, added in increasing order).
+std::unique_ptr<TIBTransaction> CreaTransazione(TIBDatabase& database, const QSet<int>& items);
+/// concurrency, nowait
+std::unique_ptr<TIBTransaction> CreaTransazioneConcurrency(TIBDatabase& database);
+/// read_committed, rec_version
+std::unique_ptr<TIBTransaction> CreaTransazioneReadCommitted(TIBDatabase& database);
+
+/// Older scheme: open the database `fileName` of `folder` (ending with a backslash), asking the
+/// user for the server when needed, and create it when it does not exist. Messages go through
+/// the dialog interface; the result tells whether the database is open.
+bool ApriOCreaDatabase(TIBDatabase& database, const QString& folder, const QString& fileName,
+                       const QString& password = QString(), const QString& userName = QString());
+
+/// Tries to open `name` (on `server` when given, with the first character replaced by
+/// `driveLetter` when given); creates the database only when the file does not exist.
+bool ProvaConnessione(TIBDatabase& database, const QString& name, const QString& server,
+                      const QString& password = QString(), const QString& userName = QString(),
+                      const QString& driveLetter = QString());
+
+struct TPercorsoRete {
+    QString folder;
+    bool stop = false;
+    bool shareIsName = false;
+};
+/// Turns a UNC folder "\\host\share\rest\" into a server form.
+TPercorsoRete ConvertiPercorsoRete(const QString& uncFolder, const QString& serverPath);
+
+struct TServerScelto {
+    QString server;
+    QString driveLetter;
+};
+/// Reads the server from folder + "dati.ini", asking the user (and writing the answer) when it
+/// is missing.
+TServerScelto ChiediServer(const QString& folder);

@@ -1,0 +1,34 @@
+#include "DatabaseError.h"
+
+#include <algorithm>
+#include <cerrno>
+
+EDatabaseError::EDatabaseError(const QString& message, std::vector<long> codes, int osError)
+    : EZavoError(message), fCodes(std::move(codes)), fOsError(osError) {}
+
+std::vector<long> EDatabaseError::SecondaryCodes() const {
+    return fCodes.size() > 1 ? std::vector<long>(fCodes.begin() + 1, fCodes.end())
+                             : std::vector<long>();
+}
+
+bool EDatabaseError::HasCode(long code) const {
+    return std::find(fCodes.begin(), fCodes.end(), code) != fCodes.end();
+}
+
+bool EDatabaseError::IsLockConflict() const {
+    return HasCode(FbCode::Deadlock) || HasCode(FbCode::UpdateConflict) ||
+           HasCode(FbCode::ConcurrentTransaction) || HasCode(FbCode::LockConflict) ||
+           HasCode(FbCode::LockTimeout);
+}
+
+bool EDatabaseError::IsMissingDatabase() const {
+    return HasCode(FbCode::IoError) && HasCode(FbCode::IoOpenErr) && fOsError == ENOENT;
+}
+
+bool EDatabaseError::IsNetworkError() const {
+    return HasCode(FbCode::NetworkError) || HasCode(FbCode::NetConnectErr) ||
+           HasCode(FbCode::NetReadErr) || HasCode(FbCode::NetWriteErr) ||
+           HasCode(FbCode::ConnectionShutdown);
+}
+
+bool EDatabaseError::IsLoginFailure() const { return HasCode(FbCode::Login); }

@@ -1,0 +1,61 @@
+// A connection to one Firebird database. A local path opens the embedded engine in-process;
+// "host:path" or "host/port:path" goes through a server. Nothing else in the product knows which.
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include <set>
+
+namespace Firebird {
+class IAttachment;
+}
+class TIBTransaction;
+class TIBSQL;
+
+class TIBDatabase {
+public:
+    TIBDatabase();
+    ~TIBDatabase();
+    TIBDatabase(const TIBDatabase&) = delete;
+    TIBDatabase& operator=(const TIBDatabase&) = delete;
+
+    QString DatabaseName() const { return fDatabaseName; }
+    void SetDatabaseName(const QString& name);
+    /// Connection parameters, one per line: "user_name=…", "password=…", "lc_ctype=…" to open;
+    /// `USER "…"`, `PASSWORD "…"`, "PAGE_SIZE n" to create (both forms are understood by both);
+    /// "force_write=0" turns synchronous writes off (throw-away databases).
+    QStringList Params;
+    /// Kept for the callers that switch it off; the login is never prompted here.
+    bool LoginPrompt = false;
+    int SQLDialect = 3;
+
+    void Open();
+    void Close();
+    bool Connected() const { return fAttachment != nullptr; }
+    /// Creates the database named by DatabaseName with Params and SQLDialect, and stays connected.
+    void CreateDatabase();
+    /// Drops the connected database (tests clean up with it).
+    void DropDatabase();
+
+    Firebird::IAttachment* Handle() const { return fAttachment; }
+
+private:
+    friend class TIBTransaction;
+    friend class TIBSQL;
+    std::vector<unsigned char> BuildDpb(bool create) const;
+    void DetachAll();
+
+    QString fDatabaseName;
+    Firebird::IAttachment* fAttachment = nullptr;
+    std::set<TIBTransaction*> fTransactions;
+    std::set<TIBSQL*> fStatements;
+};
+
+/// Default credentials and character set of every connection the product opens.
+namespace DbDefaults {
+inline const QString User = QStringLiteral("SYSDBA");
+inline const QString Password = QStringLiteral("plumbcore");
+/// Text is exchanged as UTF-8 so that accented Italian text survives every round trip.
+inline const QString Charset = QStringLiteral("UTF8");
+} // namespace DbDefaults
