@@ -9,7 +9,9 @@
 #include <QFile>
 #include <QFileInfo>
 
-static void InitHostDbResources() { Q_INIT_RESOURCE(hostdb); }
+static void InitHostDbResources() {
+    Q_INIT_RESOURCE(hostdb);
+}
 
 THostFolder HostFolderLayout(const QString& root, const QString& serverPrefix) {
     THostFolder f;
@@ -64,7 +66,8 @@ void RunSqlScript(TIBDatabase& database, const QString& script,
                   const QHash<QString, QString>& vars) {
     QString text = script;
     for (auto it = vars.begin(); it != vars.end(); ++it)
-        text.replace(QStringLiteral("${") + it.key() + '}', QString(it.value()).replace('\'', "''"));
+        text.replace(QStringLiteral("${") + it.key() + '}',
+                     QString(it.value()).replace('\'', "''"));
     TIBTransaction tr(&database);
     tr.Params << QStringLiteral("isc_tpb_concurrency") << QStringLiteral("isc_tpb_nowait");
     tr.StartTransaction();
@@ -97,8 +100,8 @@ void CreateDatabaseFromScripts(const QString& connection, const QStringList& scr
 THostFolder ProvisionHostFolder(const QString& root, bool demo, bool replace,
                                 const QString& serverPrefix) {
     const THostFolder f = HostFolderLayout(root, serverPrefix);
-    for (const QString& dir : {QFileInfo(f.userDb).path(), QFileInfo(f.archiveDb).path(),
-                               f.binDir, f.tempDir, f.photoDir})
+    for (const QString& dir : {QFileInfo(f.userDb).path(), QFileInfo(f.archiveDb).path(), f.binDir,
+                               f.tempDir, f.photoDir})
         if (!QDir().mkpath(dir))
             throw EZavoError(QStringLiteral("Impossibile creare la cartella %1").arg(dir));
 

@@ -16,7 +16,9 @@ bool IsSectionHeader(const QString& line, QString* name = nullptr) {
 }
 } // namespace
 
-TIniFile::TIniFile(const QString& fileName) : fFileName(fileName) { Load(); }
+TIniFile::TIniFile(const QString& fileName) : fFileName(fileName) {
+    Load();
+}
 
 void TIniFile::Load() {
     QFile f(fFileName);
@@ -79,7 +81,9 @@ int TIniFile::FindKey(int header, const QString& key) const {
     return -1;
 }
 
-bool TIniFile::SectionExists(const QString& section) const { return FindSection(section) >= 0; }
+bool TIniFile::SectionExists(const QString& section) const {
+    return FindSection(section) >= 0;
+}
 
 QString TIniFile::ReadString(const QString& section, const QString& key,
                              const QString& defaultValue) const {

@@ -16,7 +16,9 @@ template <typename T> T Pop(std::deque<T>& queue, T fallback) {
 }
 } // namespace
 
-TDialogs& Dialogs() { return gInstalled ? *gInstalled : DefaultDialogs(); }
+TDialogs& Dialogs() {
+    return gInstalled ? *gInstalled : DefaultDialogs();
+}
 
 TDialogs* InstallDialogs(TDialogs* dialogs) {
     TDialogs* previous = gInstalled;
@@ -24,17 +26,23 @@ TDialogs* InstallDialogs(TDialogs* dialogs) {
     return previous;
 }
 
-void TScriptedDialogs::Information(const QString& text) { shown.push_back({Kind::Information, text}); }
-void TScriptedDialogs::Warning(const QString& text) { shown.push_back({Kind::Warning, text}); }
-void TScriptedDialogs::Error(const QString& text) { shown.push_back({Kind::Error, text}); }
+void TScriptedDialogs::Information(const QString& text) {
+    shown.push_back({Kind::Information, text});
+}
+void TScriptedDialogs::Warning(const QString& text) {
+    shown.push_back({Kind::Warning, text});
+}
+void TScriptedDialogs::Error(const QString& text) {
+    shown.push_back({Kind::Error, text});
+}
 
 bool TScriptedDialogs::Question(const QString& text) {
     shown.push_back({Kind::Question, text});
     return Pop(answers, false);
 }
 
-bool TScriptedDialogs::InputTwoFields(const QString& caption, const QString& prompt,
-                                      QString& left, QString& right) {
+bool TScriptedDialogs::InputTwoFields(const QString& caption, const QString& prompt, QString& left,
+                                      QString& right) {
     shown.push_back({Kind::Question, caption + "\n" + prompt});
     TwoFields answer = Pop(twoFieldAnswers, TwoFields{});
     if (answer.ok) {
@@ -69,4 +77,6 @@ void TScriptedDialogs::Clear() {
 }
 
 TScopedDialogs::TScopedDialogs() : fPrevious(InstallDialogs(&fDialogs)) {}
-TScopedDialogs::~TScopedDialogs() { InstallDialogs(fPrevious); }
+TScopedDialogs::~TScopedDialogs() {
+    InstallDialogs(fPrevious);
+}

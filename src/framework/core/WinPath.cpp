@@ -19,9 +19,13 @@ QString Drive(const QString& path) {
     return QString();
 }
 
-QString Folder(const QString& path) { return path.left(path.lastIndexOf('\\') + 1); }
+QString Folder(const QString& path) {
+    return path.left(path.lastIndexOf('\\') + 1);
+}
 
-QString FileName(const QString& path) { return path.mid(path.lastIndexOf('\\') + 1); }
+QString FileName(const QString& path) {
+    return path.mid(path.lastIndexOf('\\') + 1);
+}
 
 QString RelativeToDrive(const QString& path, const QString& drive) {
     if (drive.isEmpty() || !path.startsWith(drive, Qt::CaseInsensitive))
@@ -45,8 +49,12 @@ static int LastSep(const QString& path) {
     return std::max(path.lastIndexOf('\\'), path.lastIndexOf('/'));
 }
 
-QString FolderAnySep(const QString& path) { return path.left(LastSep(path) + 1); }
+QString FolderAnySep(const QString& path) {
+    return path.left(LastSep(path) + 1);
+}
 
-QString FileNameAnySep(const QString& path) { return path.mid(LastSep(path) + 1); }
+QString FileNameAnySep(const QString& path) {
+    return path.mid(LastSep(path) + 1);
+}
 
 } // namespace WinPath

@@ -35,7 +35,8 @@ QString LocalPath(const QString& path) {
 void SetDefaultParams(TIBDatabase& database, const QString& user, const QString& password) {
     database.LoginPrompt = false;
     database.Params.clear();
-    database.Params << QStringLiteral("user_name=") + user << QStringLiteral("password=") + password;
+    database.Params << QStringLiteral("user_name=") + user
+                    << QStringLiteral("password=") + password;
 }
 
 /// Folder of a UNC path relative to its share, ending with one backslash ("" for the share root).
@@ -70,10 +71,10 @@ QString TDBConnectionInfo::GetIBFileName() const {
         if (!PercorsoDatabase.isEmpty())
             return prefix + WinPath::RelativeToDrive(PercorsoDatabase, drive);
 
-        QString folder = WinPath::IsUnc(FileName)
-                             ? FolderRelativeToShare(FileName)
-                             : WinPath::RelativeToDrive(WinPath::Folder(FileName),
-                                                        WinPath::Drive(FileName));
+        QString folder =
+            WinPath::IsUnc(FileName)
+                ? FolderRelativeToShare(FileName)
+                : WinPath::RelativeToDrive(WinPath::Folder(FileName), WinPath::Drive(FileName));
         folder = folder.isEmpty() ? QString() : WinPath::WithTrailingBackslash(folder);
         return prefix + folder + WinPath::FileName(FileName);
     }

@@ -25,8 +25,9 @@ struct TDBConnectionInfo {
 };
 using PDBConnectionInfo = TDBConnectionInfo*;
 
-inline const QString kIniIncompleto = QStringLiteral(
-    "Riferimenti file .ini incompleti (specificare \"Lettera Disco Server\" o \"PercorsoDatabase\")");
+inline const QString kIniIncompleto =
+    QStringLiteral("Riferimenti file .ini incompleti (specificare \"Lettera Disco Server\" o "
+                   "\"PercorsoDatabase\")");
 
 /// Opens `database` on `fileName`, honouring a "dati.ini" in the file's folder.
 void ConnettiIBDatabase(TIBDatabase& database, const QString& fileName);

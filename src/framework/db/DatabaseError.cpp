@@ -31,4 +31,6 @@ bool EDatabaseError::IsNetworkError() const {
            HasCode(FbCode::ConnectionShutdown);
 }
 
-bool EDatabaseError::IsLoginFailure() const { return HasCode(FbCode::Login); }
+bool EDatabaseError::IsLoginFailure() const {
+    return HasCode(FbCode::Login);
+}

@@ -3,8 +3,11 @@
 #include <QDir>
 #include <QFileInfo>
 
+#include <cerrno>
 #include <cstdlib>
+#include <cstring>
 #include <unistd.h>
+#include <vector>
 
 using namespace Firebird;
 
@@ -40,9 +43,33 @@ IProvider* Provider() {
     return provider;
 }
 
-Status::Status() : fStatus(Master()->getStatus()), fWrapper(fStatus) {}
+namespace {
+// Status objects are needed around every client call; a small per-thread pool keeps them from
+// being allocated and freed once per fetched row.
+struct StatusPool {
+    std::vector<IStatus*> free;
+    ~StatusPool() {
+        for (IStatus* s : free)
+            s->dispose();
+    }
+};
+thread_local StatusPool tPool;
 
-Status::~Status() { fStatus->dispose(); }
+IStatus* TakeStatus() {
+    if (tPool.free.empty())
+        return Master()->getStatus();
+    IStatus* s = tPool.free.back();
+    tPool.free.pop_back();
+    return s;
+}
+} // namespace
+
+Status::Status() : fStatus(TakeStatus()), fWrapper(fStatus) {}
+
+Status::~Status() {
+    fStatus->init();
+    tPool.free.push_back(fStatus);
+}
 
 bool Status::Failed() const {
     return (const_cast<CheckStatusWrapper&>(fWrapper).getState() & IStatus::STATE_ERRORS) != 0;
@@ -79,6 +106,20 @@ EDatabaseError ErrorFromStatus(IStatus* status) {
         case isc_arg_unix:
             osError = static_cast<int>(*v++);
             break;
+        case isc_arg_win32: {
+            // A Windows server: "file not found" and "path not found" both mean no such file.
+            const intptr_t code = *v++;
+            if (code == 2 || code == 3)
+                osError = ENOENT;
+            break;
+        }
+        case isc_arg_interpreted: {
+            // Through a server the OS error arrives as its text only.
+            const char* text = reinterpret_cast<const char*>(*v++);
+            if (text && std::strcmp(text, std::strerror(ENOENT)) == 0)
+                osError = ENOENT;
+            break;
+        }
         default:
             ++v;
             break;

@@ -206,7 +206,9 @@ void TSqlParam::SetVariant(const QVariant& v) {
 }
 
 // ---------------------------------------------------------------------------------------------
-const TFieldInfo& TSqlField::Info() const { return fOwner->fFieldInfo[fIndex]; }
+const TFieldInfo& TSqlField::Info() const {
+    return fOwner->fFieldInfo[fIndex];
+}
 
 bool TSqlField::IsNull() const {
     if (!fOwner->Open())
@@ -214,7 +216,9 @@ bool TSqlField::IsNull() const {
     return *reinterpret_cast<const short*>(fOwner->fOutBuf.data() + fNullOffset) == -1;
 }
 
-const unsigned char* TSqlField::Data() const { return fOwner->fOutBuf.data() + fOffset; }
+const unsigned char* TSqlField::Data() const {
+    return fOwner->fOutBuf.data() + fOffset;
+}
 
 QByteArray TSqlField::AsUtf8() const {
     if (IsNull())
@@ -272,6 +276,8 @@ QString TSqlField::AsString() const {
     const unsigned char* p = Data();
     switch (fi.sqlType) {
     case SqlType::Varying:
+        return QString::fromUtf8(reinterpret_cast<const char*>(p + 2),
+                                 *reinterpret_cast<const unsigned short*>(p));
     case SqlType::Text:
     case SqlType::Blob:
         return QString::fromUtf8(AsUtf8());
@@ -376,9 +382,13 @@ QDateTime TSqlField::AsDateTime() const {
     }
 }
 
-QDate TSqlField::AsDate() const { return IsNull() ? QDate() : AsDateTime().date(); }
+QDate TSqlField::AsDate() const {
+    return IsNull() ? QDate() : AsDateTime().date();
+}
 
-QTime TSqlField::AsTime() const { return IsNull() ? QTime() : AsDateTime().time(); }
+QTime TSqlField::AsTime() const {
+    return IsNull() ? QTime() : AsDateTime().time();
+}
 
 QVariant TSqlField::AsVariant() const {
     if (IsNull())
@@ -481,9 +491,9 @@ void TIBSQL::Prepare() {
 
     FbClient::Status st;
     const QByteArray text = parsed.sql.toUtf8();
-    IStatement* stmt = fDatabase->Handle()->prepare(&st, fTransaction->Handle(), text.size(),
-                                                    text.constData(), fDatabase->SQLDialect,
-                                                    IStatement::PREPARE_PREFETCH_METADATA);
+    IStatement* stmt =
+        fDatabase->Handle()->prepare(&st, fTransaction->Handle(), text.size(), text.constData(),
+                                     fDatabase->SQLDialect, IStatement::PREPARE_PREFETCH_METADATA);
     if (st.Failed()) {
         if (stmt)
             stmt->release();
@@ -494,26 +504,37 @@ void TIBSQL::Prepare() {
         fHasCursor = (stmt->getFlags(&st) & IStatement::FLAG_HAS_CURSOR) != 0;
         st.Check();
 
-        // Inputs: CHAR markers are sent as VARCHAR so that values are never blank-padded.
+        // Inputs: CHAR markers are sent as VARCHAR so that values are never blank-padded. The
+        // statement's own metadata is kept whenever nothing needs changing: the engine takes
+        // its own message format without describing it again at every execution.
         IMessageMetadata* in = stmt->getInputMetadata(&st);
         st.Check();
         const unsigned inCount = in->getCount(&st);
-        IMetadataBuilder* builder = in->getBuilder(&st);
-        st.Check();
+        bool retype = false;
         for (unsigned i = 0; i < inCount; ++i) {
-            const unsigned type = in->getType(&st, i);
-            if (type == SQL_TEXT)
-                builder->setType(&st, i, SQL_VARYING);
-            else if (type == SQL_NULL) { // "? IS NULL": send a short text
-                builder->setType(&st, i, SQL_VARYING);
-                builder->setLength(&st, i, 1);
+            const unsigned type = in->getType(&st, i) & ~1u;
+            retype = retype || type == SQL_TEXT || type == SQL_NULL;
+        }
+        if (!retype) {
+            fInMeta = in;
+        } else {
+            IMetadataBuilder* builder = in->getBuilder(&st);
+            st.Check();
+            for (unsigned i = 0; i < inCount; ++i) {
+                const unsigned type = in->getType(&st, i) & ~1u;
+                if (type == SQL_TEXT)
+                    builder->setType(&st, i, SQL_VARYING | 1);
+                else if (type == SQL_NULL) { // "? IS NULL": send a short text
+                    builder->setType(&st, i, SQL_VARYING | 1);
+                    builder->setLength(&st, i, 1);
+                }
+                st.Check();
             }
+            in->release();
+            fInMeta = builder->getMetadata(&st);
+            builder->release();
             st.Check();
         }
-        in->release();
-        fInMeta = builder->getMetadata(&st);
-        builder->release();
-        st.Check();
         fInBuf.assign(fInMeta->getMessageLength(&st), 0);
         fInSlots.clear();
         for (unsigned i = 0; i < inCount; ++i) {
@@ -544,7 +565,7 @@ void TIBSQL::Prepare() {
             st.Check();
             if (fi.alias.isEmpty())
                 fi.alias = fi.name;
-            fFieldIndex.insert(fi.alias.toUpper(), static_cast<int>(i));
+            fFieldIndex.emplace_back(fi.alias, static_cast<int>(i));
             fFieldInfo.push_back(fi);
             TSqlField f;
             f.fOwner = this;
@@ -555,8 +576,8 @@ void TIBSQL::Prepare() {
             fFields.push_back(f);
         }
         for (unsigned i = 0; i < outCount; ++i) // a column found by its own name too
-            if (!fFieldIndex.contains(fFieldInfo[i].name.toUpper()) && !fFieldInfo[i].name.isEmpty())
-                fFieldIndex.insert(fFieldInfo[i].name.toUpper(), static_cast<int>(i));
+            if (!fFieldInfo[i].name.isEmpty() && FindField(QStringView(fFieldInfo[i].name)) < 0)
+                fFieldIndex.emplace_back(fFieldInfo[i].name, static_cast<int>(i));
 
         fParams.clear();
         fParamIndex.clear();
@@ -570,14 +591,15 @@ void TIBSQL::Prepare() {
                         .arg(inCount),
                     {});
             for (const QString& name : parsed.names) {
-                auto it = fParamIndex.find(name);
-                if (it == fParamIndex.end()) {
+                int index = FindParam(QStringView(name));
+                if (index < 0) {
                     auto p = std::make_unique<TSqlParam>();
                     p->fName = name;
-                    it = fParamIndex.insert(name, static_cast<int>(fParams.size()));
+                    index = static_cast<int>(fParams.size());
+                    fParamIndex.emplace_back(name, index);
                     fParams.push_back(std::move(p));
                 }
-                fParamOfPosition.push_back(*it);
+                fParamOfPosition.push_back(index);
             }
         } else {
             for (unsigned i = 0; i < inCount; ++i) {
@@ -591,15 +613,35 @@ void TIBSQL::Prepare() {
     }
 }
 
-TSqlParam& TIBSQL::ParamByName(const QString& name) {
-    Prepare();
-    auto it = fParamIndex.find(name.toUpper());
-    if (it == fParamIndex.end())
-        throw EZavoError(QStringLiteral("Parametro %1 non trovato").arg(name));
-    return *fParams[*it];
+template <typename S> int TIBSQL::FindParam(S name) const {
+    for (const auto& [n, index] : fParamIndex)
+        if (n.size() == name.size() && QStringView(n).compare(name, Qt::CaseInsensitive) == 0)
+            return index;
+    return -1;
 }
 
-bool TIBSQL::HasParam(const QString& name) const { return fParamIndex.contains(name.toUpper()); }
+template <typename S> int TIBSQL::FindField(S name) const {
+    for (const auto& [n, index] : fFieldIndex)
+        if (n.size() == name.size() && QStringView(n).compare(name, Qt::CaseInsensitive) == 0)
+            return index;
+    return -1;
+}
+
+TSqlParam& TIBSQL::ParamByName(QStringView name) {
+    Prepare();
+    const int i = FindParam(name);
+    if (i < 0)
+        throw EZavoError(QStringLiteral("Parametro %1 non trovato").arg(name));
+    return *fParams[i];
+}
+
+TSqlParam& TIBSQL::ParamByName(QLatin1StringView name) {
+    Prepare();
+    const int i = FindParam(name);
+    if (i < 0)
+        throw EZavoError(QStringLiteral("Parametro %1 non trovato").arg(name));
+    return *fParams[i];
+}
 
 TSqlParam& TIBSQL::Params(int index) {
     Prepare();
@@ -608,12 +650,23 @@ TSqlParam& TIBSQL::Params(int index) {
     return *fParams[index];
 }
 
-int TIBSQL::FieldIndex(const QString& name) const {
-    return fFieldIndex.value(name.toUpper(), -1);
+int TIBSQL::FieldIndex(QStringView name) const {
+    return FindField(name);
 }
 
-const TSqlField& TIBSQL::FieldByName(const QString& name) const {
-    const int i = FieldIndex(name);
+int TIBSQL::FieldIndex(QLatin1StringView name) const {
+    return FindField(name);
+}
+
+const TSqlField& TIBSQL::FieldByName(QStringView name) const {
+    const int i = FindField(name);
+    if (i < 0)
+        throw EZavoError(QStringLiteral("Campo %1 non trovato").arg(name));
+    return fFields[i];
+}
+
+const TSqlField& TIBSQL::FieldByName(QLatin1StringView name) const {
+    const int i = FindField(name);
     if (i < 0)
         throw EZavoError(QStringLiteral("Campo %1 non trovato").arg(name));
     return fFields[i];
@@ -643,7 +696,8 @@ void TIBSQL::WriteParam(unsigned pos, const TSqlValue& value) {
     unsigned char* p = buf + off;
     switch (type) {
     case SQL_VARYING: {
-        const QByteArray bytes = v.Text().toUtf8();
+        const auto* text = std::get_if<QString>(&value);
+        const QByteArray bytes = text ? text->toUtf8() : v.Text().toUtf8();
         if (static_cast<unsigned>(bytes.size()) > length)
             throw EDatabaseError(
                 QStringLiteral("arithmetic exception, numeric overflow, or string truncation\n"
@@ -690,8 +744,7 @@ void TIBSQL::WriteParam(unsigned pos, const TSqlValue& value) {
         const QByteArray bytes = v.Text().toUtf8();
         ISC_QUAD id{};
         FbClient::Status st;
-        IBlob* blob =
-            fDatabase->Handle()->createBlob(&st, fTransaction->Handle(), &id, 0, nullptr);
+        IBlob* blob = fDatabase->Handle()->createBlob(&st, fTransaction->Handle(), &id, 0, nullptr);
         st.Check();
         for (qsizetype at = 0; at < bytes.size(); at += 32768) {
             const auto n = static_cast<unsigned>(std::min<qsizetype>(32768, bytes.size() - at));
@@ -762,9 +815,7 @@ bool TIBSQL::Next() {
         CloseCursorNoThrow();
         throw e;
     }
-    // Keep the cursor open at the end: the last row's values stay readable, as callers expect
-    // after a loop; Close() or the next execution releases it.
-    fEof = true;
+    CloseCursorNoThrow(); // past the last row nothing is readable any more
     return false;
 }
 
@@ -780,7 +831,9 @@ void TIBSQL::CloseCursorNoThrow() noexcept {
     fCursor = nullptr;
 }
 
-void TIBSQL::Close() { CloseCursorNoThrow(); }
+void TIBSQL::Close() {
+    CloseCursorNoThrow();
+}
 
 void TIBSQL::FreeHandle() {
     CloseCursorNoThrow();

@@ -37,9 +37,9 @@ struct TFieldInfo {
     QString alias;    ///< name in the result
     QString relation; ///< table or view it comes from (empty for expressions)
     int sqlType = 0;
-    int subType = 0;  ///< 1 for text blobs
-    int scale = 0;    ///< negative for NUMERIC/DECIMAL
-    int length = 0;   ///< bytes in the message
+    int subType = 0; ///< 1 for text blobs
+    int scale = 0;   ///< negative for NUMERIC/DECIMAL
+    int length = 0;  ///< bytes in the message
     int charSet = 0;
     bool nullable = true;
     /// Size in characters for text columns, in bytes otherwise.
@@ -48,7 +48,8 @@ struct TFieldInfo {
 };
 
 /// A value bound to a parameter.
-using TSqlValue = std::variant<std::monostate, qint64, double, QString, QDate, QTime, QDateTime, bool>;
+using TSqlValue =
+    std::variant<std::monostate, qint64, double, QString, QDate, QTime, QDateTime, bool>;
 
 class TSqlParam {
 public:
@@ -140,16 +141,25 @@ public:
     /// Rows inserted, updated or deleted by the last execution.
     qint64 RowsAffected() const;
 
-    TSqlParam& ParamByName(const QString& name);
-    bool HasParam(const QString& name) const;
+    TSqlParam& ParamByName(QStringView name);
+    TSqlParam& ParamByName(const char* name) { return ParamByName(QLatin1StringView(name)); }
+    TSqlParam& ParamByName(QLatin1StringView name);
+    bool HasParam(QStringView name) const { return FindParam(name) >= 0; }
     int ParamCount() const { return static_cast<int>(fParams.size()); }
     TSqlParam& Params(int index);
 
     int FieldCount() const { return static_cast<int>(fFieldInfo.size()); }
     const TSqlField& Fields(int index) const;
-    const TSqlField& FieldByName(const QString& name) const;
-    /// Index of a result column by alias (case-insensitive), -1 when the row lacks it.
-    int FieldIndex(const QString& name) const;
+    const TSqlField& FieldByName(QStringView name) const;
+    const TSqlField& FieldByName(const char* name) const {
+        return FieldByName(QLatin1StringView(name));
+    }
+    const TSqlField& FieldByName(QLatin1StringView name) const;
+    /// Index of a result column by alias, then by column name (case-insensitive); -1 when the
+    /// row lacks it.
+    int FieldIndex(QStringView name) const;
+    int FieldIndex(const char* name) const { return FieldIndex(QLatin1StringView(name)); }
+    int FieldIndex(QLatin1StringView name) const;
     const TFieldInfo& FieldInfo(int index) const { return fFieldInfo.at(index); }
     const std::vector<TFieldInfo>& FieldInfos() const { return fFieldInfo; }
 
@@ -176,14 +186,17 @@ private:
     bool fEof = true;
 
     std::vector<std::unique_ptr<TSqlParam>> fParams;
-    QHash<QString, int> fParamIndex;      // upper-case name -> fParams index
-    std::vector<int> fParamOfPosition;    // marker position -> fParams index
+    // Lookups scan these short lists: cheaper than hashing a name at every call.
+    std::vector<std::pair<QString, int>> fParamIndex; // upper-case name -> fParams index
+    std::vector<int> fParamOfPosition;                // marker position -> fParams index
     struct InSlot {
         unsigned type, offset, nullOffset, length;
         int scale;
     };
-    std::vector<InSlot> fInSlots;         // marker position -> its place in the message
+    std::vector<InSlot> fInSlots; // marker position -> its place in the message
     std::vector<TFieldInfo> fFieldInfo;
     std::vector<TSqlField> fFields;
-    QHash<QString, int> fFieldIndex;      // upper-case alias -> column
+    std::vector<std::pair<QString, int>> fFieldIndex; // alias, then column name -> column
+    template <typename S> int FindParam(S name) const;
+    template <typename S> int FindField(S name) const;
 };

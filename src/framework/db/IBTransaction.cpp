@@ -9,12 +9,27 @@
 using namespace Firebird;
 
 namespace {
-const std::array<const char*, 21> kItemNames = {
-    "",           "consistency",   "concurrency",  "shared",       "protected",
-    "exclusive",  "wait",          "nowait",       "read",         "write",
-    "lock_read",  "lock_write",    "verb_time",    "commit_time",  "ignore_limbo",
-    "read_committed", "autocommit", "rec_version", "no_rec_version", "restart_requests",
-    "no_auto_undo"};
+const std::array<const char*, 21> kItemNames = {"",
+                                                "consistency",
+                                                "concurrency",
+                                                "shared",
+                                                "protected",
+                                                "exclusive",
+                                                "wait",
+                                                "nowait",
+                                                "read",
+                                                "write",
+                                                "lock_read",
+                                                "lock_write",
+                                                "verb_time",
+                                                "commit_time",
+                                                "ignore_limbo",
+                                                "read_committed",
+                                                "autocommit",
+                                                "rec_version",
+                                                "no_rec_version",
+                                                "restart_requests",
+                                                "no_auto_undo"};
 } // namespace
 
 QString TIBTransaction::ItemName(int item) {
@@ -33,7 +48,9 @@ int TIBTransaction::ItemNumber(const QString& name) {
     return 0;
 }
 
-TIBTransaction::TIBTransaction(TIBDatabase* defaultDatabase) { SetDefaultDatabase(defaultDatabase); }
+TIBTransaction::TIBTransaction(TIBDatabase* defaultDatabase) {
+    SetDefaultDatabase(defaultDatabase);
+}
 
 TIBTransaction::~TIBTransaction() {
     ForceRollback();
@@ -47,7 +64,8 @@ void TIBTransaction::SetDefaultDatabase(TIBDatabase* database) {
     if (database == fDatabase)
         return;
     if (InTransaction())
-        throw EZavoError(QStringLiteral("Impossibile cambiare il database di una transazione attiva"));
+        throw EZavoError(
+            QStringLiteral("Impossibile cambiare il database di una transazione attiva"));
     if (fDatabase)
         fDatabase->fTransactions.erase(this);
     fDatabase = database;

@@ -1,16 +1,25 @@
 #include "SqlParams.h"
 
 namespace {
-bool IsNameStart(QChar c) { return c.isLetter() || c == '_'; }
-bool IsNameChar(QChar c) { return c.isLetterOrNumber() || c == '_' || c == '$'; }
+bool IsNameStart(QChar c) {
+    return c.isLetter() || c == '_';
+}
+bool IsNameChar(QChar c) {
+    return c.isLetterOrNumber() || c == '_' || c == '$';
+}
 
 QChar ClosingDelimiter(QChar open) {
     switch (open.unicode()) {
-    case '(': return ')';
-    case '[': return ']';
-    case '{': return '}';
-    case '<': return '>';
-    default: return open;
+    case '(':
+        return ')';
+    case '[':
+        return ']';
+    case '{':
+        return '}';
+    case '<':
+        return '>';
+    default:
+        return open;
     }
 }
 } // namespace
@@ -54,8 +63,7 @@ TParsedSql ParseNamedParams(const QString& sql) {
         } else if (c == '/' && next == '*') {
             int j = sql.indexOf(QLatin1String("*/"), i + 2);
             copyUntil(j < 0 ? n : j + 2);
-        } else if (c == ':' && i + 1 < n && IsNameStart(next) &&
-                   (i == 0 || sql[i - 1] != ':')) {
+        } else if (c == ':' && i + 1 < n && IsNameStart(next) && (i == 0 || sql[i - 1] != ':')) {
             int j = i + 1;
             while (j < n && IsNameChar(sql[j]))
                 ++j;

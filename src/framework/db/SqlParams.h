@@ -6,8 +6,8 @@
 #include <QStringList>
 
 struct TParsedSql {
-    QString sql;          ///< the text with "?" in place of each ":NAME"
-    QStringList names;    ///< one entry per marker, in order, upper-case; a name may repeat
+    QString sql;       ///< the text with "?" in place of each ":NAME"
+    QStringList names; ///< one entry per marker, in order, upper-case; a name may repeat
 };
 
 TParsedSql ParseNamedParams(const QString& sql);

@@ -1,0 +1,49 @@
+#!/usr/bin/env bash
+# A private Firebird 3 server on loopback for the server-mode tests:
+#   fbserver.sh start DIR PORT   creates DIR (config, security database with SYSDBA/plumbcore),
+#                                starts the server and waits until it accepts connections
+#   fbserver.sh stop DIR         stops it
+# It never touches the system's Firebird service or its security database.
+set -euo pipefail
+cmd=${1:?start|stop}; dir=${2:?folder}
+fbroot=/usr/lib/x86_64-linux-gnu/firebird/3.0
+case "$cmd" in
+start)
+  port=${3:?port}
+  mkdir -p "$dir/lock" "$dir/db"
+  for f in plugins intl firebird.msg plugins.conf; do ln -sfn "$fbroot/$f" "$dir/$f"; done
+  cp /var/lib/firebird/3.0/system/security3.fdb "$dir/security3.fdb"
+  chmod 600 "$dir/security3.fdb"
+  cat > "$dir/firebird.conf" <<CONF
+RemoteServicePort = $port
+RemoteBindAddress = 127.0.0.1
+SecurityDatabase = $dir/security3.fdb
+ServerMode = Super
+AuthServer = Srp256, Srp, Legacy_Auth
+UserManager = Srp
+WireCrypt = Enabled
+IpcName = ZELMTEST_$port
+DefaultDbCachePages = 2048
+TcpRemoteBufferSize = 32767
+CONF
+  export FIREBIRD="$dir" FIREBIRD_LOCK="$dir/lock"
+  echo "create or alter user SYSDBA password 'plumbcore' using plugin Srp; commit;" \
+    | isql-fb -q -user SYSDBA "$dir/security3.fdb" >/dev/null
+  setsid /usr/sbin/firebird >"$dir/server.log" 2>&1 < /dev/null &
+  echo $! > "$dir/server.pid"
+  for _ in $(seq 1 50); do
+    if (exec 3<>"/dev/tcp/127.0.0.1/$port") 2>/dev/null; then exit 0; fi
+    sleep 0.1
+  done
+  echo "Il server Firebird di prova non risponde sulla porta $port" >&2
+  cat "$dir/server.log" >&2 || true
+  exit 1
+  ;;
+stop)
+  if [[ -f "$dir/server.pid" ]]; then
+    kill "$(cat "$dir/server.pid")" 2>/dev/null || true
+    rm -f "$dir/server.pid"
+  fi
+  ;;
+*) echo "uso: fbserver.sh start DIR PORT | stop DIR" >&2; exit 2 ;;
+esac

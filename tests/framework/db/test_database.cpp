@@ -1,0 +1,358 @@
+// The access layer against real databases, embedded and on the test server.
+#include "framework/db/DBConnection.h"
+#include "framework/db/DatabaseError.h"
+#include "framework/db/DbHelpers.h"
+#include "framework/db/IBDatabase.h"
+#include "framework/db/IBSQL.h"
+#include "framework/db/IBTransaction.h"
+
+#include "support/TestSupport.h"
+
+#include <QElapsedTimer>
+#include <QThread>
+
+namespace {
+const char* kTypesTable =
+    "CREATE TABLE TIPI (ID INTEGER NOT NULL PRIMARY KEY, S SMALLINT, I INTEGER, B BIGINT, "
+    "F FLOAT, D DOUBLE PRECISION, N NUMERIC(15,2), N4 DECIMAL(9,4), C CHAR(5), "
+    "V VARCHAR(10), DT DATE, TM TIME, TS TIMESTAMP, M BLOB SUB_TYPE 1)";
+
+void Exec(TIBDatabase& db, const QString& sql) {
+    TIBTransaction tr(&db);
+    tr.StartTransaction();
+    TIBSQL q(&db, &tr);
+    q.ParamCheck = false;
+    q.SetSQL(sql);
+    q.ExecQuery();
+    tr.Commit();
+}
+
+qint64 Count(TIBDatabase& db, const QString& table) {
+    auto tr = CreaTransazioneReadCommitted(db);
+    TIBSQL q(&db, tr.get());
+    q.SetSQL("SELECT COUNT(*) FROM " + table);
+    q.ExecQuery();
+    return q.Fields(0).AsInt64();
+}
+} // namespace
+
+class Database : public DbModeTest {};
+
+TEST_P(Database, TypedValuesAndNullsRoundTrip) {
+    auto db = CreateDb("tipi.fdb");
+    Exec(*db, kTypesTable);
+    auto tr = CreateSnapshotTransaction(*db);
+    tr->StartTransaction();
+    TIBSQL ins(db.get(), tr.get());
+    ins.SetSQL("INSERT INTO TIPI (ID, S, I, B, F, D, N, N4, C, V, DT, TM, TS, M) VALUES "
+               "(:ID, :S, :I, :B, :F, :D, :N, :N4, :C, :V, :DT, :TM, :TS, :M)");
+    ins.ParamByName("ID").SetInteger(1);
+    ins.ParamByName("S").SetInteger(-7);
+    ins.ParamByName("I").SetInteger(123456);
+    ins.ParamByName("B").SetInt64(9000000000LL);
+    ins.ParamByName("F").SetDouble(1.5);
+    ins.ParamByName("D").SetDouble(3.25e-7);
+    ins.ParamByName("N").SetDouble(12.345); // rounded to the column's scale
+    ins.ParamByName("N4").SetString("-0,5");
+    ins.ParamByName("C").SetString("ab");
+    ins.ParamByName("V").SetString("città  ");
+    ins.ParamByName("DT").SetDate(QDate(2026, 12, 9));
+    ins.ParamByName("TM").SetTime(QTime(13, 45, 30));
+    ins.ParamByName("TS").SetDateTime(QDateTime(QDate(1999, 12, 31), QTime(23, 59, 58)));
+    const QString memo = QString::fromUtf8("Nota lunga àèìòù ") + QString(40000, 'x');
+    ins.ParamByName("M").SetString(memo);
+    ins.ExecQuery();
+    EXPECT_EQ(ins.RowsAffected(), 1);
+    ins.ParamByName("ID").SetInteger(2);
+    for (const char* n : {"S", "I", "B", "F", "D", "N", "N4", "C", "V", "DT", "TM", "TS", "M"})
+        ins.ParamByName(n).Clear();
+    ins.ExecQuery();
+
+    TIBSQL sel(db.get(), tr.get());
+    sel.SetSQL("SELECT * FROM TIPI ORDER BY ID");
+    sel.ExecQuery();
+    ASSERT_FALSE(sel.Eof());
+    EXPECT_EQ(sel.FieldByName("S").AsInteger(), -7);
+    EXPECT_EQ(sel.FieldByName("i").AsInteger(), 123456);
+    EXPECT_EQ(sel.FieldByName("B").AsInt64(), 9000000000LL);
+    EXPECT_DOUBLE_EQ(sel.FieldByName("F").AsDouble(), 1.5);
+    EXPECT_DOUBLE_EQ(sel.FieldByName("D").AsDouble(), 3.25e-7);
+    EXPECT_EQ(sel.FieldByName("N").AsString(), "12.35");
+    EXPECT_EQ(sel.FieldByName("N4").AsString(), "-0.5000");
+    EXPECT_EQ(sel.FieldByName("C").AsString(), "ab"); // CHAR: pad blanks gone
+    EXPECT_EQ(sel.FieldByName("V").AsString(), QString::fromUtf8("città  ")); // VARCHAR kept
+    EXPECT_EQ(sel.FieldByName("DT").AsDate(), QDate(2026, 12, 9));
+    EXPECT_EQ(sel.FieldByName("DT").AsString(), "09/12/2026");
+    EXPECT_EQ(sel.FieldByName("TM").AsTime(), QTime(13, 45, 30));
+    EXPECT_EQ(sel.FieldByName("TS").AsDateTime(),
+              QDateTime(QDate(1999, 12, 31), QTime(23, 59, 58)));
+    EXPECT_EQ(sel.FieldByName("M").AsString(), memo);
+    EXPECT_FALSE(sel.FieldByName("M").IsNull());
+    ASSERT_TRUE(sel.Next());
+    for (const char* n : {"S", "I", "B", "F", "D", "N", "N4", "C", "V", "DT", "TM", "TS", "M"}) {
+        EXPECT_TRUE(sel.FieldByName(n).IsNull()) << n;
+        EXPECT_FALSE(sel.FieldByName(n).AsVariant().isValid()) << n;
+    }
+    EXPECT_EQ(sel.FieldByName("I").AsInteger(), 0);
+    EXPECT_EQ(sel.FieldByName("V").AsString(), "");
+    EXPECT_FALSE(sel.FieldByName("DT").AsDate().isValid());
+    EXPECT_FALSE(sel.Next());
+    EXPECT_TRUE(sel.Eof());
+}
+
+TEST_P(Database, MetadataNamesTheColumnsOrigin) {
+    auto db = CreateDb("meta.fdb");
+    Exec(*db, kTypesTable);
+    auto tr = CreaTransazioneReadCommitted(*db);
+    TIBSQL sel(db.get(), tr.get());
+    sel.SetSQL("SELECT T.ID, T.V AS VALORE, T.C, T.N, 1+1 AS DUE FROM TIPI T");
+    sel.Prepare();
+    ASSERT_EQ(sel.FieldCount(), 5);
+    EXPECT_EQ(sel.FieldInfo(1).name, "V");
+    EXPECT_EQ(sel.FieldInfo(1).alias, "VALORE");
+    EXPECT_EQ(sel.FieldInfo(1).relation, "TIPI");
+    EXPECT_EQ(sel.FieldInfo(1).sqlType, SqlType::Varying);
+    EXPECT_EQ(sel.FieldInfo(1).Size(), 10);
+    EXPECT_EQ(sel.FieldInfo(2).Size(), 5);
+    EXPECT_EQ(sel.FieldInfo(3).scale, -2);
+    EXPECT_EQ(sel.FieldInfo(4).relation, "");
+    EXPECT_EQ(sel.FieldIndex("valore"), 1);
+    EXPECT_EQ(sel.FieldIndex("MANCA"), -1);
+}
+
+TEST_P(Database, BadInputGivesClearErrors) {
+    auto db = CreateDb("errori.fdb");
+    Exec(*db, kTypesTable);
+    auto tr = CreateSnapshotTransaction(*db);
+    tr->StartTransaction();
+    TIBSQL q(db.get(), tr.get());
+    q.SetSQL("SELECT ID FROM TIPI WHERE ID=:ID");
+    try {
+        q.ParamByName("IDX");
+        FAIL() << "unknown parameter accepted";
+    } catch (const EZavoError& e) {
+        EXPECT_EQ(e.Message(), "Parametro IDX non trovato");
+    }
+    q.ParamByName("ID").SetInteger(1);
+    q.ExecQuery();
+    EXPECT_TRUE(q.Eof());
+    EXPECT_THROW(q.FieldByName("ID").AsInteger(), EZavoError); // no current row
+    try {
+        q.FieldByName("NOME");
+        FAIL() << "missing column accepted";
+    } catch (const EZavoError& e) {
+        EXPECT_EQ(e.Message(), "Campo NOME non trovato");
+    }
+    q.SetSQL("SELECT * FROM NESSUNA_TABELLA");
+    try {
+        q.ExecQuery();
+        FAIL();
+    } catch (const EDatabaseError& e) {
+        EXPECT_TRUE(e.Message().contains("NESSUNA_TABELLA")) << e.what();
+        EXPECT_NE(e.PrimaryCode(), 0);
+        EXPECT_FALSE(e.SecondaryCodes().empty());
+    }
+    // A text longer than the column is refused, never cut silently.
+    q.SetSQL("INSERT INTO TIPI (ID, V) VALUES (:ID, :V)");
+    q.ParamByName("ID").SetInteger(5);
+    q.ParamByName("V").SetString("troppo lungo per dieci");
+    try {
+        q.ExecQuery();
+        FAIL();
+    } catch (const EDatabaseError& e) {
+        EXPECT_TRUE(e.HasCode(FbCode::StringTruncation)) << e.what();
+    }
+}
+
+TEST_P(Database, PreparedOnceExecutedManyWithRepeatedNames) {
+    auto db = CreateDb("prep.fdb");
+    Exec(*db, kTypesTable);
+    auto tr = CreateSnapshotTransaction(*db);
+    tr->StartTransaction();
+    TIBSQL ins(db.get(), tr.get());
+    ins.SetSQL("INSERT INTO TIPI (ID, I, B) VALUES (:ID, :ID * 2, :ID)");
+    for (int i = 1; i <= 50; ++i) {
+        ins.ParamByName("ID").SetInteger(i);
+        ins.ExecQuery();
+    }
+    EXPECT_EQ(ins.ParamCount(), 1);
+    TIBSQL sum(db.get(), tr.get());
+    sum.SetSQL("SELECT SUM(I), SUM(B), COUNT(*) FROM TIPI");
+    sum.ExecQuery();
+    EXPECT_EQ(sum.Fields(0).AsInt64(), 2550);
+    EXPECT_EQ(sum.Fields(1).AsInt64(), 1275);
+    EXPECT_EQ(sum.Fields(2).AsInt64(), 50);
+}
+
+TEST_P(Database, ExecuteBlockKeepsItsLocalVariables) {
+    auto db = CreateDb("block.fdb");
+    Exec(*db, kTypesTable);
+    auto tr = CreateSnapshotTransaction(*db);
+    tr->StartTransaction();
+    TIBSQL q(db.get(), tr.get());
+    q.ParamCheck = false;
+    q.SetSQL(QStringList{"EXECUTE BLOCK", "AS", "  DECLARE VARIABLE K Integer = 3;", "BEGIN",
+                         "  WHILE (:K > 0) DO", "  BEGIN",
+                         "    INSERT INTO TIPI (ID, V) VALUES (:K, 'riga');", "    K = K - 1;",
+                         "  END", "END"});
+    q.ExecQuery();
+    tr->Commit();
+    EXPECT_EQ(Count(*db, "TIPI"), 3);
+}
+
+TEST_P(Database, TransactionsCommitRollBackAndRetain) {
+    auto db = CreateDb("tr.fdb");
+    Exec(*db, kTypesTable);
+    {
+        auto tr = CreaTransazioneConcurrency(*db);
+        EXPECT_EQ(tr->Params, QStringList({"isc_tpb_concurrency", "isc_tpb_nowait"}));
+        TIBSQL q(db.get(), tr.get());
+        q.SetSQL("INSERT INTO TIPI (ID) VALUES (:ID)");
+        q.ParamByName("ID").SetInteger(1);
+        q.ExecQuery();
+        tr->CommitRetaining();
+        EXPECT_TRUE(tr->InTransaction());
+        q.ParamByName("ID").SetInteger(2);
+        q.ExecQuery();
+        tr->RollbackRetaining();
+        q.ParamByName("ID").SetInteger(3);
+        q.ExecQuery();
+        // Destroyed while active: rolled back.
+    }
+    EXPECT_EQ(Count(*db, "TIPI"), 1);
+    TIBTransaction tr(db.get());
+    EXPECT_THROW(tr.Commit(), EZavoError);
+    tr.StartTransaction();
+    EXPECT_THROW(tr.StartTransaction(), EZavoError);
+    tr.Rollback();
+    EXPECT_FALSE(tr.InTransaction());
+    // Closing the connection ends what is still open on it.
+    TIBTransaction open(db.get());
+    open.StartTransaction();
+    TIBSQL q(db.get(), &open);
+    q.SetSQL("SELECT ID FROM TIPI");
+    q.ExecQuery();
+    db->Close();
+    EXPECT_FALSE(open.InTransaction());
+    EXPECT_FALSE(q.Prepared());
+}
+
+TEST_P(Database, LockConflictBetweenTwoConnectionsFailsAtOnce) {
+    auto a = CreateDb("lock.fdb");
+    Exec(*a, kTypesTable);
+    Exec(*a, "INSERT INTO TIPI (ID, V) VALUES (1, 'uno')");
+    auto b = OpenDb("lock.fdb");
+
+    auto trA = CreaTransazioneConcurrency(*a);
+    TIBSQL updA(a.get(), trA.get());
+    updA.SetSQL("UPDATE TIPI SET V=:V WHERE ID=1");
+    updA.ParamByName("V").SetString("A");
+    updA.ExecQuery();
+
+    auto trB = CreaTransazioneConcurrency(*b);
+    TIBSQL updB(b.get(), trB.get());
+    updB.SetSQL("UPDATE TIPI SET V=:V WHERE ID=1");
+    updB.ParamByName("V").SetString("B");
+    QElapsedTimer t;
+    t.start();
+    try {
+        updB.ExecQuery();
+        FAIL() << "second writer was not refused";
+    } catch (const EDatabaseError& e) {
+        EXPECT_TRUE(e.IsLockConflict()) << e.what();
+        EXPECT_FALSE(e.IsNetworkError());
+    }
+    EXPECT_LT(t.elapsed(), 2000) << "nowait transaction waited for the lock";
+    trA->Commit();
+    trB->Rollback();
+}
+
+TEST_P(Database, GeneratorsNeverRepeatAcrossConnectionsAndRollbacks) {
+    auto a = CreateDb("gen.fdb", {"archive_schema.sql"});
+    auto b = OpenDb("gen.fdb");
+    int last = 0;
+    for (int i = 0; i < 20; ++i) {
+        TIBDatabase& db = (i % 2) ? *b : *a;
+        const int v = GeneratorNextValue(db, "ID_ZELMMODEL_COUNTER");
+        EXPECT_GT(v, last);
+        last = v;
+    }
+    EXPECT_EQ(GeneratorNextValue(*a, "ID_ZELMMODEL_COUNTER", 10), last + 10);
+    EXPECT_THROW(GeneratorNextValue(*a, "NESSUN_GENERATORE"), EDatabaseError);
+    // The failed call left no transaction behind: the connection closes cleanly.
+    EXPECT_NO_THROW(a->Close());
+}
+
+TEST_P(Database, DemoHostFolderIsProvisioned) {
+    const THostFolder host = ProvisionDemo();
+    TIBDatabase user;
+    ConnettiIBDatabase(user, host.Connection(host.userDb));
+    EXPECT_EQ(Count(user, "UTENTI"), 3);
+    auto tr = CreaTransazioneReadCommitted(user);
+    TIBSQL q(&user, tr.get());
+    q.SetSQL("SELECT VALORE FROM TABTREBON WHERE UTENTE=:U AND PARAMETRO=:P");
+    q.ParamByName("U").SetInteger(1);
+    q.ParamByName("P").SetString("Archivio");
+    q.ExecQuery();
+    const QString archivio = q.Fields(0).AsString();
+    EXPECT_EQ(archivio, host.Connection(host.archiveDb));
+    TIBDatabase archive;
+    ConnettiIBDatabase(archive, archivio);
+    EXPECT_EQ(Count(archive, "ZELMMODEL"), 6);
+    EXPECT_EQ(Count(archive, "TAGLIEOPERATIVE WHERE CODICE='U36-44'"), 17);
+    auto tra = CreaTransazioneReadCommitted(archive);
+    TIBSQL s(&archive, tra.get());
+    s.SetSQL("SELECT DISTINCT STATUSSCHEDA FROM ZELMMODEL ORDER BY 1");
+    s.ExecQuery();
+    QStringList states;
+    for (; !s.Eof(); s.Next())
+        states << s.Fields(0).AsString();
+    EXPECT_EQ(states, QStringList({"InPreparazione", "RilasciataC", "RilasciataP", "Sospesa"}));
+}
+
+ZELM_DB_MODES(Database);
+
+// --- Failures that only a server can give ---------------------------------------------------
+class FailureKinds : public DbModeTest {};
+
+TEST_P(FailureKinds, LoginAndNetworkFailuresAreToldApart) {
+    if (GetParam() != DbMode::Server)
+        GTEST_SKIP() << "only meaningful on a server";
+    auto created = CreateDb("login.fdb");
+    created->Close();
+    TIBDatabase db;
+    db.SetDatabaseName(Connection("login.fdb"));
+    db.Params << "user_name=SYSDBA"
+              << "password=sbagliata";
+    try {
+        db.Open();
+        FAIL();
+    } catch (const EDatabaseError& e) {
+        EXPECT_TRUE(e.IsLoginFailure()) << e.what();
+        EXPECT_FALSE(e.IsMissingDatabase());
+    }
+    TIBDatabase far;
+    far.SetDatabaseName("127.0.0.1/1:" + fFolder.Path("login.fdb"));
+    try {
+        far.Open();
+        FAIL();
+    } catch (const EDatabaseError& e) {
+        EXPECT_TRUE(e.IsNetworkError()) << e.what();
+        EXPECT_FALSE(e.IsMissingDatabase());
+    }
+}
+
+TEST_P(FailureKinds, MissingDatabaseFileIsRecognised) {
+    TIBDatabase db;
+    db.SetDatabaseName(Connection("non_esiste.fdb"));
+    try {
+        db.Open();
+        FAIL();
+    } catch (const EDatabaseError& e) {
+        EXPECT_TRUE(e.IsMissingDatabase()) << e.what();
+        EXPECT_FALSE(e.IsLoginFailure());
+        EXPECT_FALSE(e.Message().isEmpty());
+    }
+}
+
+ZELM_DB_MODES(FailureKinds);

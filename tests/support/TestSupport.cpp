@@ -1,0 +1,48 @@
+#include "TestSupport.h"
+
+#include "framework/db/IBDatabase.h"
+
+#include <QDir>
+
+std::string DbModeName(const ::testing::TestParamInfo<DbMode>& info) {
+    return info.param == DbMode::Embedded ? "Embedded" : "Server";
+}
+
+QString TestServerPrefix() {
+    const QString server = qEnvironmentVariable("ZELM_TEST_SERVER");
+    return server.isEmpty() ? QString() : server + ':';
+}
+
+TTestFolder::TTestFolder() : fDir(QDir::tempPath() + QStringLiteral("/zelm-test-XXXXXX")) {}
+
+QString TTestFolder::Path(const QString& name) const {
+    return name.isEmpty() ? fDir.path() : fDir.filePath(name);
+}
+
+void DbModeTest::SetUp() {
+    if (GetParam() == DbMode::Server) {
+        fPrefix = TestServerPrefix();
+        if (fPrefix.isEmpty())
+            GTEST_SKIP() << "Nessun server Firebird di prova (ZELM_TEST_SERVER non impostata)";
+    }
+}
+
+QString DbModeTest::Connection(const QString& file) const {
+    return fPrefix + fFolder.Path(file);
+}
+
+std::unique_ptr<TIBDatabase> DbModeTest::CreateDb(const QString& file, const QStringList& scripts) {
+    CreateDatabaseFromScripts(Connection(file), scripts);
+    return OpenDb(file);
+}
+
+std::unique_ptr<TIBDatabase> DbModeTest::OpenDb(const QString& file) {
+    auto db = std::make_unique<TIBDatabase>();
+    db->SetDatabaseName(Connection(file));
+    db->Open();
+    return db;
+}
+
+THostFolder DbModeTest::ProvisionDemo() {
+    return ProvisionHostFolder(fFolder.Path(QStringLiteral("host")), true, true, fPrefix);
+}
