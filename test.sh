@@ -3,6 +3,7 @@
 # Firebird server on loopback, and the GUI tests offscreen). Exit code non-zero on any failure.
 set -euo pipefail
 cd "$(dirname "$0")"
+root="$PWD"
 scripts/setup-deps.sh
 cmake -S . -B build -DCMAKE_BUILD_TYPE=Release >/dev/null
 cmake --build build -j"$(nproc)"
@@ -10,7 +11,7 @@ scripts/check-format.sh
 
 srv=$(mktemp -d /tmp/zelm-fbserver.XXXXXX)
 port=${ZELM_TEST_SERVER_PORT:-3055}
-cleanup() { scripts/fbserver.sh stop "$srv"; rm -rf "$srv"; }
+cleanup() { "$root/scripts/fbserver.sh" stop "$srv"; rm -rf "$srv"; }
 trap cleanup EXIT
 if scripts/fbserver.sh start "$srv" "$port"; then
   export ZELM_TEST_SERVER="127.0.0.1/$port"
