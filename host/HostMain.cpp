@@ -1,69 +1,75 @@
-// Stand-in for the host suite's program. For now it provisions the demo host folder on first run,
-// opens the user database and the archive as the plug-in will, and reports what they hold.
+// Stand-in for the host suite's program:
+//   zelm-host [--folder DIR] [--library PATH] [--check] [ENTRY [USER [IDFINESTRA]]]
+// Provisions the demo host folder on first run, loads the plug-in, calls the entry point
+// (ShowZelmModelFormX by default, user 1, opening 1) and runs until the last window closes.
+// With --check it prints the captions of the windows that opened, closes them and exits.
 #include "HostDb.h"
+#include "HostLoader.h"
 
 #include "framework/core/ZavoError.h"
-#include "framework/db/DBConnection.h"
-#include "framework/db/IBDatabase.h"
-#include "framework/db/IBSQL.h"
-#include "framework/db/IBTransaction.h"
 
-#include <QCoreApplication>
-#include <QDir>
+#include <QApplication>
 #include <QFileInfo>
 #include <QTextStream>
-
-namespace {
-void Report(QTextStream& out, TIBDatabase& db, const QStringList& tables) {
-    auto tr = CreaTransazioneReadCommitted(db);
-    TIBSQL sql(&db, tr.get());
-    for (const QString& t : tables) {
-        sql.SetSQL(QStringLiteral("SELECT COUNT(*) FROM ") + t);
-        sql.ExecQuery();
-        out << "  " << t.leftJustified(30, '.') << ' ' << sql.Fields(0).AsInt64() << "\n";
-    }
-}
-} // namespace
+#include <QWidget>
 
 int main(int argc, char** argv) {
-    QCoreApplication app(argc, argv);
+    QApplication app(argc, argv);
     QTextStream out(stdout), err(stderr);
     QStringList args = app.arguments().mid(1);
-    QString folder = qEnvironmentVariable("ZELM_HOST_DIR");
-    const int f = args.indexOf("--folder");
-    if (f >= 0 && f + 1 < args.size())
-        folder = args[f + 1];
+    auto option = [&](const QString& name) {
+        const int i = args.indexOf(name);
+        if (i < 0 || i + 1 >= args.size())
+            return QString();
+        const QString v = args[i + 1];
+        args.remove(i, 2);
+        return v;
+    };
+    QString folder = option("--folder");
+    QString library = option("--library");
+    const bool check = args.removeAll("--check") > 0;
     if (folder.isEmpty())
-        folder = QCoreApplication::applicationDirPath();
-    try {
-        THostFolder host = HostFolderLayout(folder);
+        folder = qEnvironmentVariable("ZELM_HOST_DIR");
+    if (library.isEmpty())
+        library = THostLoader::DefaultLibraryPath();
+    const QString entry = args.value(0, QStringLiteral("ShowZelmModelFormX"));
+    const int utente = args.value(1, QStringLiteral("1")).toInt();
+    const int idFinestra = args.value(2, QStringLiteral("1")).toInt();
+
+    if (!folder.isEmpty()) {
+        // The plug-in looks for "user/user.fdb" in the host program's folder.
+        qputenv("ZELM_HOST_DIR", QFile::encodeName(QFileInfo(folder).absoluteFilePath()));
+        const THostFolder host = HostFolderLayout(folder);
         if (!QFileInfo::exists(host.userDb) || !QFileInfo::exists(host.archiveDb)) {
             out << "Preparazione dell'ambiente dimostrativo in " << host.root << "\n";
-            host = ProvisionHostFolder(folder, true, false);
+            out.flush();
+            try {
+                ProvisionHostFolder(folder, true, false);
+            } catch (const EZavoError& e) {
+                err << "Errore: " << e.Message() << "\n";
+                return 1;
+            }
         }
-        TIBDatabase user;
-        ConnettiIBDatabase(user, host.userDb);
-        out << "Database utenti " << host.userDb << ":\n";
-        Report(out, user, {"UTENTI", "TABTREBON", "SELBALOGFUNZ", "TABSCRIPT"});
+    }
 
-        QString archivio;
-        {
-            auto tr = CreaTransazioneReadCommitted(user);
-            TIBSQL sql(&user, tr.get());
-            sql.SetSQL("SELECT VALORE FROM TABTREBON WHERE UTENTE=1 AND PARAMETRO='Archivio'");
-            sql.ExecQuery();
-            archivio = sql.Eof() ? QString() : sql.Fields(0).AsString();
-        }
-        TIBDatabase archive;
-        ConnettiIBDatabase(archive, archivio);
-        out << "Archivio " << archivio << ":\n";
-        Report(out, archive,
-               {"ZELMMODEL", "ZELMMODELDETT", "ZELMMODELOPZ", "ZELMMODELPREFCOMP", "ZELMMODELSTO",
-                "TAGLIEOPERATIVE", "ZELMSETOPZIONILAVORAZ", "ZELMSETPREFERENZECOMPONENTI",
-                "CLIENTI", "CLASSIFICAZIONE1", "CLASSIFICAZIONE5", "ANAMAG"});
-    } catch (const EZavoError& e) {
-        err << "Errore: " << e.Message() << "\n";
+    THostLoader loader;
+    if (!loader.Load(library)) {
+        err << "Libreria non caricata: " << loader.ErrorString() << "\n";
         return 1;
     }
-    return 0;
+    if (!loader.Call(entry, utente, idFinestra)) {
+        err << "Errore: " << loader.LastError() << "\n";
+        return 1;
+    }
+    if (check) {
+        app.processEvents();
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (w->isVisible())
+                out << "Finestra aperta: " << w->windowTitle() << "\n";
+        out.flush();
+        QApplication::closeAllWindows();
+        app.processEvents();
+        return 0;
+    }
+    return app.exec();
 }

@@ -58,3 +58,14 @@ QString FileNameAnySep(const QString& path) {
 }
 
 } // namespace WinPath
+
+#include <QCoreApplication>
+#include <QDir>
+
+QString HostProgramDir() {
+    QString dir = qEnvironmentVariable("ZELM_HOST_DIR");
+    if (dir.isEmpty())
+        dir = QCoreApplication::applicationDirPath();
+    dir = QDir(dir).absolutePath();
+    return dir.endsWith('/') ? dir : dir + '/';
+}

@@ -24,3 +24,8 @@ QString FolderAnySep(const QString& path);
 /// File part of a path given with "\" or "/".
 QString FileNameAnySep(const QString& path);
 } // namespace WinPath
+
+/// The folder of the host program, where "user/user.fdb" and the companion programs are looked
+/// for: the running executable's folder, or ZELM_HOST_DIR when that is set (tests and the demo
+/// point it at a provisioned folder). Ends with "/".
+QString HostProgramDir();

@@ -1,0 +1,83 @@
+#include "FormBase.h"
+
+#include "PlacementStore.h"
+
+#include "framework/core/Dialogs.h"
+#include "framework/core/ZavoError.h"
+#include "framework/session/Session.h"
+#include "framework/session/ZavoUser.h"
+
+#include <QCloseEvent>
+#include <QShowEvent>
+
+TFormBase::TFormBase(QWidget* owner, TSession* session) : QWidget(owner, Qt::Window) {
+    SetupDesign();
+    FSession = session;
+    FFreeOnClose = false;
+}
+
+TFormBase::TFormBase(int utente, int idFinestra) : QWidget(nullptr) {
+    SetupDesign();
+    // The session is owned through a raw pointer until the window is complete: if anything
+    // below fails, the destructor of the half-built window still frees it.
+    FSession = new TSession(nullptr, utente);
+    fOwnsSession = true;
+    const quint32 handle = static_cast<quint32>(winId());
+    FSession->ZavoUser()->ScritturaHandleDiApertura(idFinestra, handle);
+    FFreeOnClose = true;
+    setAttribute(Qt::WA_DeleteOnClose, true);
+}
+
+TFormBase::~TFormBase() {
+    if (fOwnsSession)
+        delete FSession;
+}
+
+void TFormBase::SetupDesign() {
+    setWindowTitle(QStringLiteral("FormBase"));
+    resize(624, 441);
+    QFont f(QStringLiteral("Tahoma"));
+    f.setPixelSize(13);
+    setFont(f);
+}
+
+void TFormBase::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    if (!event->spontaneous())
+        FormShow();
+}
+
+void TFormBase::FormShow() {
+    if (!GetTitolo().isEmpty())
+        setWindowTitle(GetTitolo());
+    if (GetCodiceSituazione() > 0 && FSession) {
+        try {
+            LeggiPosizioneForm(this, FSession->ZavoUser()->CodiceUtente(), GetCodiceSituazione(),
+                               FSession->IBDatabase(), kCodiceProgetto);
+        } catch (const EZavoError& e) {
+            // A missing placement must not keep the window from opening.
+            Dialogs().Warning(QStringLiteral("Posizione della finestra non letta:\r\n") +
+                              e.Message());
+        }
+    }
+}
+
+bool TFormBase::FormClose() {
+    if (GetCodiceSituazione() > 0 && FSession) {
+        try {
+            ScriviPosizioneForm(this, FSession->ZavoUser()->CodiceUtente(), GetCodiceSituazione(),
+                                FSession->IBDatabase(), kCodiceProgetto);
+        } catch (const EZavoError& e) {
+            Dialogs().Error(QStringLiteral("Operazione fallita\r\n") + e.Message());
+            return false;
+        }
+    }
+    return true;
+}
+
+void TFormBase::closeEvent(QCloseEvent* event) {
+    if (FormClose())
+        event->accept();
+    else
+        event->ignore();
+}

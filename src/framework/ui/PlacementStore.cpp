@@ -1,0 +1,98 @@
+#include "PlacementStore.h"
+
+#include "framework/db/DBConnection.h"
+#include "framework/db/IBSQL.h"
+#include "framework/db/IBTransaction.h"
+#include "framework/db/UpdateSQL.h"
+
+#include <QWidget>
+
+namespace {
+QStringList Conditions(int utente, int situazione, int progetto) {
+    return {QStringLiteral("WHERE (CodiceSituazione=%1)").arg(situazione),
+            QStringLiteral("AND (CodiceUtente=%1)").arg(utente),
+            QStringLiteral("AND (CodiceProgetto=%1)").arg(progetto)};
+}
+
+QStringList Query(int utente, int situazione, int progetto) {
+    return QStringList{QStringLiteral("SELECT * FROM \"STOPOS1\"")} +
+           Conditions(utente, situazione, progetto);
+}
+
+struct Placement {
+    int x, y, w, h;
+};
+
+Placement Of(const QWidget* form) {
+    const QRect outer = form->frameGeometry();
+    return {outer.x(), outer.y(), outer.width(), outer.height()};
+}
+} // namespace
+
+void LeggiPosizioneForm(QWidget* form, int utente, int situazione, TIBDatabase& database,
+                        int progetto) {
+    auto tr = CreaTransazioneReadCommitted(database);
+    TIBSQL sql(&database, tr.get());
+    sql.SetSQL(Query(utente, situazione, progetto));
+    sql.ExecQuery();
+    if (sql.Eof())
+        return;
+    const Placement p{sql.FieldByName("POSX").AsInteger(), sql.FieldByName("POSY").AsInteger(),
+                      sql.FieldByName("DIMX").AsInteger(), sql.FieldByName("DIMY").AsInteger()};
+    // Applied as stored, even off every screen: the user's own choice is kept.
+    form->move(p.x, p.y);
+    const QSize frame = form->frameGeometry().size() - form->size();
+    form->resize(p.w - frame.width(), form->height());
+    form->resize(form->width(), p.h - frame.height());
+}
+
+void ScriviPosizioneForm(QWidget* form, int utente, int situazione, TIBDatabase& database,
+                         int progetto) {
+    const QStringList query = Query(utente, situazione, progetto);
+    auto tr = CreaTransazioneConcurrency(database);
+    TIBSQL sql(&database, tr.get());
+    sql.SetSQL(query);
+    sql.ExecQuery();
+    const Placement now = Of(form);
+    const bool exists = !sql.Eof();
+    if (exists && sql.FieldByName("POSX").AsInteger() == now.x &&
+        sql.FieldByName("POSY").AsInteger() == now.y &&
+        sql.FieldByName("DIMX").AsInteger() == now.w &&
+        sql.FieldByName("DIMY").AsInteger() == now.h)
+        return;
+
+    TIBUpdateSQL update;
+    GeneraSQLAggiornamento(database, query.join('\n'), QStringLiteral("STOPOS1"),
+                           QStringLiteral("UPDATE"), update);
+    GeneraSQLAggiornamento(database, query.join('\n'), QStringLiteral("STOPOS1"),
+                           QStringLiteral("INSERT"), update);
+    update.ModifySQL += Conditions(utente, situazione, progetto);
+
+    // The row as it will be posted: the stored values, or nulls for a new row.
+    std::vector<std::pair<QString, QVariant>> row;
+    for (int i = 0; i < sql.FieldCount(); ++i)
+        row.emplace_back(sql.FieldInfo(i).name,
+                         exists ? sql.Fields(i).AsVariant() : QVariant());
+    auto set = [&](const char* column, int value) {
+        for (auto& [name, v] : row)
+            if (name.compare(QLatin1String(column), Qt::CaseInsensitive) == 0)
+                v = value;
+    };
+    if (!exists) {
+        set("CODICEPROGETTO", progetto);
+        set("CODICESITUAZIONE", situazione);
+        set("CODICEUTENTE", utente);
+    }
+    set("POSX", now.x);
+    set("POSY", now.y);
+    set("DIMX", now.w);
+    set("DIMY", now.h);
+    sql.Close();
+
+    TIBSQL post(&database, tr.get());
+    post.SetSQL(exists ? update.ModifySQL : update.InsertSQL);
+    for (const auto& [name, value] : row)
+        post.ParamByName(name).SetVariant(value);
+    post.ExecQuery();
+    tr->Commit();
+}

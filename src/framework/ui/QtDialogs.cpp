@@ -1,0 +1,121 @@
+#include "QtDialogs.h"
+
+#include "DataModuleQuenvar.h"
+
+#include <QApplication>
+#include <QFileDialog>
+#include <QFrame>
+#include <QGuiApplication>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QScreen>
+#include <QVBoxLayout>
+
+namespace {
+QWidget* ActiveParent() { return QApplication::activeWindow(); }
+
+int Show(QMessageBox::Icon icon, const QString& title, const QString& text,
+         QMessageBox::StandardButtons buttons) {
+    QMessageBox box(icon, title, text, buttons, ActiveParent());
+    return box.exec();
+}
+} // namespace
+
+void TQtDialogs::Information(const QString& text) {
+    Show(QMessageBox::Information, QStringLiteral("Informazione"), text, QMessageBox::Ok);
+}
+void TQtDialogs::Warning(const QString& text) {
+    Show(QMessageBox::Warning, QStringLiteral("Attenzione"), text, QMessageBox::Ok);
+}
+void TQtDialogs::Error(const QString& text) {
+    Show(QMessageBox::Critical, QStringLiteral("Errore"), text, QMessageBox::Ok);
+}
+bool TQtDialogs::Question(const QString& text) {
+    QMessageBox box(QMessageBox::Question, QStringLiteral("Conferma"), text,
+                    QMessageBox::Yes | QMessageBox::No, ActiveParent());
+    box.button(QMessageBox::Yes)->setText(QStringLiteral("Sì"));
+    box.button(QMessageBox::No)->setText(QStringLiteral("No"));
+    return box.exec() == QMessageBox::Yes;
+}
+
+bool TQtDialogs::InputTwoFields(const QString& caption, const QString& prompt, QString& left,
+                                QString& right) {
+    TBraskoIn2Form form(ActiveParent());
+    form.setWindowTitle(caption);
+    form.Prompt->setText(prompt);
+    form.Edit1->setText(left);
+    form.Edit2->setText(right);
+    form.exec();
+    if (form.Esito != 1)
+        return false;
+    left = form.Edit1->text();
+    right = form.Edit2->text();
+    return true;
+}
+
+QString TQtDialogs::ChooseOpenFile(const QString& caption, const QString& folder,
+                                   const QString& filter) {
+    return QFileDialog::getOpenFileName(ActiveParent(), caption, folder, filter);
+}
+QString TQtDialogs::ChooseSaveFile(const QString& caption, const QString& fileName,
+                                   const QString& filter) {
+    return QFileDialog::getSaveFileName(ActiveParent(), caption, fileName, filter);
+}
+QString TQtDialogs::ChooseFolder(const QString& caption, const QString& folder) {
+    return QFileDialog::getExistingDirectory(ActiveParent(), caption, folder);
+}
+
+TBraskoIn2Form::TBraskoIn2Form(QWidget* parent) : QDialog(parent) {
+    QFont f(QStringLiteral("Arial"));
+    f.setPointSize(8);
+    setFont(f);
+    auto* bevel = new QFrame(this);
+    bevel->setFrameShape(QFrame::StyledPanel);
+    Prompt = new QLabel(bevel);
+    Edit1 = new QLineEdit(bevel);
+    Edit2 = new QLineEdit(bevel);
+    Edit2->setMaxLength(1);
+    auto* fields = new QHBoxLayout;
+    fields->addWidget(Edit1, 3);
+    fields->addWidget(Edit2, 1);
+    auto* inner = new QVBoxLayout(bevel);
+    inner->addWidget(Prompt);
+    inner->addLayout(fields);
+    auto* ok = new QPushButton(QStringLiteral("OK"), this);
+    auto* cancel = new QPushButton(QStringLiteral("Annulla"), this);
+    if (TDataModuleQuenvar* images = DataModuleQuenvar()) {
+        ok->setIcon(images->Icon(16));
+        cancel->setIcon(images->Icon(13));
+    }
+    ok->setDefault(true);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(ok);
+    buttons->addWidget(cancel);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(bevel);
+    layout->addLayout(buttons);
+    connect(ok, &QPushButton::clicked, this, [this] {
+        Esito = 1;
+        accept();
+    });
+    connect(cancel, &QPushButton::clicked, this, [this] {
+        Esito = 2;
+        reject();
+    });
+    connect(this, &QDialog::rejected, this, [this] {
+        if (Esito == 0)
+            Esito = 2;
+    });
+    setFixedSize(380, 150);
+}
+
+void TBraskoIn2Form::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    if (QScreen* screen = QGuiApplication::primaryScreen())
+        move(screen->availableGeometry().center() - rect().center());
+    Edit1->setFocus();
+}

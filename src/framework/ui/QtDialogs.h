@@ -1,0 +1,40 @@
+// The dialog interface shown with real Qt dialogs, and the two-field question of the connection
+// rules.
+#pragma once
+
+#include "framework/core/Dialogs.h"
+
+#include <QDialog>
+
+class QLineEdit;
+class QLabel;
+
+class TQtDialogs : public TDialogs {
+public:
+    void Information(const QString& text) override;
+    void Warning(const QString& text) override;
+    void Error(const QString& text) override;
+    bool Question(const QString& text) override;
+    bool InputTwoFields(const QString& caption, const QString& prompt, QString& left,
+                        QString& right) override;
+    QString ChooseOpenFile(const QString& caption, const QString& folder,
+                           const QString& filter) override;
+    QString ChooseSaveFile(const QString& caption, const QString& fileName,
+                           const QString& filter) override;
+    QString ChooseFolder(const QString& caption, const QString& folder) override;
+};
+
+/// Fixed-size dialog centred on the screen: a prompt and two fields side by side, OK and Cancel.
+class TBraskoIn2Form : public QDialog {
+    Q_OBJECT
+public:
+    explicit TBraskoIn2Form(QWidget* parent = nullptr);
+    /// 1 after OK, 2 after Cancel.
+    int Esito = 0;
+    QLabel* Prompt;
+    QLineEdit* Edit1;
+    QLineEdit* Edit2;
+
+protected:
+    void showEvent(QShowEvent* event) override;
+};

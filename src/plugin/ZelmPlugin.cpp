@@ -1,0 +1,50 @@
+// Entry points and load/unload handling of the plug-in library.
+#include "ZelmPlugin.h"
+
+#include "framework/core/ZavoError.h"
+#include "framework/ui/DataModuleQuenvar.h"
+#include "framework/ui/QtDialogs.h"
+#include "view/ImpXlsHelvoForm.h"
+#include "view/ZelmCreaArtForm.h"
+#include "view/ZelmModelForm.h"
+
+#include <string>
+
+namespace {
+thread_local std::string tUltimoErrore;
+TQtDialogs gDialogs;
+
+template <typename TForm> int32_t Show(int32_t utente, int32_t idFinestra) {
+    tUltimoErrore.clear();
+    // Nothing may cross the C boundary as an exception: a failure becomes the last error.
+    try {
+        InstallDialogs(&gDialogs);
+        auto* form = new TForm(utente, idFinestra);
+        form->show();
+    } catch (const std::exception& e) {
+        tUltimoErrore = e.what();
+        if (tUltimoErrore.empty())
+            tUltimoErrore = "Errore sconosciuto";
+    } catch (...) {
+        tUltimoErrore = "Errore sconosciuto";
+    }
+    return 0;
+}
+
+__attribute__((constructor)) void LibraryLoaded() { CreateDataModuleQuenvar(); }
+__attribute__((destructor)) void LibraryUnloaded() {
+    DestroyDataModuleQuenvar();
+    InstallDialogs(nullptr);
+}
+} // namespace
+
+int32_t ShowZelmModelFormX(int32_t AUtente, int32_t AIDFinestra) {
+    return Show<TFormZelmModel>(AUtente, AIDFinestra);
+}
+int32_t ShowImpXlsHelvoFormX(int32_t AUtente, int32_t AIDFinestra) {
+    return Show<TImpXlsHelvoForm>(AUtente, AIDFinestra);
+}
+int32_t ShowZelmCreaArtFormX(int32_t AUtente, int32_t AIDFinestra) {
+    return Show<TFormZelmCreaArt>(AUtente, AIDFinestra);
+}
+const char* ZelmUltimoErrore(void) { return tUltimoErrore.c_str(); }
