@@ -1,7 +1,9 @@
 // Shared by the benchmark programs: repetitions, medians and the one-line report.
 #pragma once
 
+#include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
 
 #include <algorithm>
 #include <cstdio>

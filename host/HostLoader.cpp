@@ -10,8 +10,8 @@ QString THostLoader::DefaultLibraryPath() {
     if (!env.isEmpty())
         return env;
     const QString dir = QCoreApplication::applicationDirPath();
-    for (const QString& candidate : {dir + QStringLiteral("/libzelm.so"),
-                                     dir + QStringLiteral("/../src/plugin/libzelm.so")})
+    for (const QString& candidate :
+         {dir + QStringLiteral("/libzelm.so"), dir + QStringLiteral("/../src/plugin/libzelm.so")})
         if (QFileInfo::exists(candidate))
             return QFileInfo(candidate).canonicalFilePath();
     return dir + QStringLiteral("/libzelm.so");

@@ -31,7 +31,9 @@ template <typename TForm> int32_t Show(int32_t utente, int32_t idFinestra) {
     return 0;
 }
 
-__attribute__((constructor)) void LibraryLoaded() { CreateDataModuleQuenvar(); }
+__attribute__((constructor)) void LibraryLoaded() {
+    CreateDataModuleQuenvar();
+}
 __attribute__((destructor)) void LibraryUnloaded() {
     DestroyDataModuleQuenvar();
     InstallDialogs(nullptr);
@@ -47,4 +49,6 @@ int32_t ShowImpXlsHelvoFormX(int32_t AUtente, int32_t AIDFinestra) {
 int32_t ShowZelmCreaArtFormX(int32_t AUtente, int32_t AIDFinestra) {
     return Show<TFormZelmCreaArt>(AUtente, AIDFinestra);
 }
-const char* ZelmUltimoErrore(void) { return tUltimoErrore.c_str(); }
+const char* ZelmUltimoErrore(void) {
+    return tUltimoErrore.c_str();
+}

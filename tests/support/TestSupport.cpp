@@ -3,6 +3,7 @@
 #include "framework/db/IBDatabase.h"
 
 #include <QDir>
+#include <QFile>
 
 std::string DbModeName(const ::testing::TestParamInfo<DbMode>& info) {
     return info.param == DbMode::Embedded ? "Embedded" : "Server";
@@ -45,4 +46,40 @@ std::unique_ptr<TIBDatabase> DbModeTest::OpenDb(const QString& file) {
 
 THostFolder DbModeTest::ProvisionDemo() {
     return ProvisionHostFolder(fFolder.Path(QStringLiteral("host")), true, true, fPrefix);
+}
+
+#include "framework/db/DBConnection.h"
+#include "framework/db/IBSQL.h"
+#include "framework/db/IBTransaction.h"
+
+THostDirGuard::THostDirGuard(const QString& folder)
+    : fPrevious(qgetenv("ZELM_HOST_DIR")),
+      fHadPrevious(qEnvironmentVariableIsSet("ZELM_HOST_DIR")) {
+    qputenv("ZELM_HOST_DIR", QFile::encodeName(folder));
+}
+
+THostDirGuard::~THostDirGuard() {
+    if (fHadPrevious)
+        qputenv("ZELM_HOST_DIR", fPrevious);
+    else
+        qunsetenv("ZELM_HOST_DIR");
+}
+
+void ExecSql(TIBDatabase& db, const QString& sql) {
+    TIBTransaction tr(&db);
+    tr.StartTransaction();
+    TIBSQL q(&db, &tr);
+    q.ParamCheck = false;
+    q.SetSQL(sql);
+    q.ExecQuery();
+    tr.Commit();
+}
+
+QVariant QueryValue(TIBDatabase& db, const QString& sql) {
+    auto tr = CreaTransazioneReadCommitted(db);
+    TIBSQL q(&db, tr.get());
+    q.ParamCheck = false;
+    q.SetSQL(sql);
+    q.ExecQuery();
+    return q.Eof() ? QVariant() : q.Fields(0).AsVariant();
 }

@@ -5,6 +5,7 @@
 
 #include <QString>
 #include <QTemporaryDir>
+#include <QVariant>
 
 #include <gtest/gtest.h>
 
@@ -57,6 +58,28 @@ protected:
     INSTANTIATE_TEST_SUITE_P(, Suite, ::testing::Values(DbMode::Embedded, DbMode::Server),         \
                              DbModeName)
 
+inline void PrintTo(const QString& s, std::ostream* os) {
+    *os << '"' << s.toStdString() << '"';
+}
+
 inline void PrintTo(DbMode mode, std::ostream* os) {
     *os << (mode == DbMode::Embedded ? "embedded" : "server");
 }
+
+/// Points the product's "folder of the host program" at `folder` for the lifetime of the guard.
+class THostDirGuard {
+public:
+    explicit THostDirGuard(const QString& folder);
+    ~THostDirGuard();
+    THostDirGuard(const THostDirGuard&) = delete;
+    THostDirGuard& operator=(const THostDirGuard&) = delete;
+
+private:
+    QByteArray fPrevious;
+    bool fHadPrevious;
+};
+
+/// Runs one statement in a transaction of its own and commits.
+void ExecSql(TIBDatabase& db, const QString& sql);
+/// First column of the first row of `sql` as a variant (invalid when there is no row).
+QVariant QueryValue(TIBDatabase& db, const QString& sql);

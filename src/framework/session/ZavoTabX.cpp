@@ -42,9 +42,9 @@ void BindUtente(TIBSQL& sql, int utente) {
 } // namespace
 
 QString TZavoTabX::Read(const QString& nome, int utente, const char* column) {
-    TIBSQL& sql = Statement(fSQLRead, {"SELECT", "  TESTO,", "  MEMO", "FROM", "  TABX", "WHERE",
-                                       "  NOME=:NOME", "  AND",
-                                       "  UTENTE IS NOT DISTINCT FROM :UTENTE"});
+    TIBSQL& sql =
+        Statement(fSQLRead, {"SELECT", "  TESTO,", "  MEMO", "FROM", "  TABX", "WHERE",
+                             "  NOME=:NOME", "  AND", "  UTENTE IS NOT DISTINCT FROM :UTENTE"});
     TIBTransaction& tr = Transaction();
     const bool own = !fOnUpdating;
     if (own)
@@ -69,13 +69,30 @@ QString TZavoTabX::Read(const QString& nome, int utente, const char* column) {
 
 void TZavoTabX::Write(std::unique_ptr<TIBSQL>& slot, const QString& column, const QString& nome,
                       const QString& valore, int utente) {
-    TIBSQL& sql = Statement(
-        slot, {"MERGE INTO TABX A", "USING(", "  SELECT", "    CAST(:NOME AS VARCHAR(64)) AS NOME",
-               "  FROM", "    RDB$DATABASE", ") B ON", "A.NOME=B.NOME", "AND",
-               "A.UTENTE IS NOT DISTINCT FROM :UTENTE", "WHEN MATCHED THEN UPDATE SET",
-               "A." + column + "=:VALORE", "WHEN NOT MATCHED THEN INSERT(", "CODICE,", "NOME,",
-               column + ",", "UTENTE", ")", "VALUES(", "GEN_ID(CODICETABXCOUNTER,1),", ":NOME,",
-               ":VALORE,", ":UTENTE", ")"});
+    TIBSQL& sql = Statement(slot, {"MERGE INTO TABX A",
+                                   "USING(",
+                                   "  SELECT",
+                                   "    CAST(:NOME AS VARCHAR(64)) AS NOME",
+                                   "  FROM",
+                                   "    RDB$DATABASE",
+                                   ") B ON",
+                                   "A.NOME=B.NOME",
+                                   "AND",
+                                   "A.UTENTE IS NOT DISTINCT FROM :UTENTE",
+                                   "WHEN MATCHED THEN UPDATE SET",
+                                   "A." + column + "=:VALORE",
+                                   "WHEN NOT MATCHED THEN INSERT(",
+                                   "CODICE,",
+                                   "NOME,",
+                                   column + ",",
+                                   "UTENTE",
+                                   ")",
+                                   "VALUES(",
+                                   "GEN_ID(CODICETABXCOUNTER,1),",
+                                   ":NOME,",
+                                   ":VALORE,",
+                                   ":UTENTE",
+                                   ")"});
     TIBTransaction& tr = Transaction();
     const bool own = !fOnUpdating;
     if (own)

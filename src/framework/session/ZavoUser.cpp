@@ -12,11 +12,17 @@ TZavoUser::TZavoUser(QObject* owner) : QObject(owner), fDBUser(std::make_unique<
 
 TZavoUser::~TZavoUser() = default;
 
-void TZavoUser::ConnettiDB() { ConnettiDB(HostProgramDir() + QStringLiteral("user/user.fdb")); }
+void TZavoUser::ConnettiDB() {
+    ConnettiDB(HostProgramDir() + QStringLiteral("user/user.fdb"));
+}
 
-void TZavoUser::ConnettiDB(const QString& fileName) { ConnettiIBDatabase(*fDBUser, fileName); }
+void TZavoUser::ConnettiDB(const QString& fileName) {
+    ConnettiIBDatabase(*fDBUser, fileName);
+}
 
-void TZavoUser::ConnettiDB(const TDBConnectionInfo& info) { ConnettiIBDatabase(*fDBUser, info); }
+void TZavoUser::ConnettiDB(const TDBConnectionInfo& info) {
+    ConnettiIBDatabase(*fDBUser, info);
+}
 
 void TZavoUser::SetCodiceUtente(int valore) {
     TIBTransaction tr(fDBUser.get());
@@ -95,15 +101,41 @@ void TZavoUser::SetParamTrebon(const QString& nome, const QString& valore) {
     auto tr = CreateSnapshotTransaction(*fDBUser);
     tr->StartTransaction();
     TIBSQL sql(fDBUser.get(), tr.get());
-    sql.SetSQL(QStringList{
-        "MERGE INTO TABTREBON A", "USING(", "  SELECT",
-        "    CAST(:PARAMETRO AS VARCHAR(64)) AS PARAMETRO", "  FROM", "    RDB$DATABASE", ") B ON",
-        "A.PARAMETRO=B.PARAMETRO", "AND", "A.UTENTE=:UTENTE", "AND",
-        "A.INTESTAZIONE=:INTESTAZIONE", "WHEN MATCHED THEN UPDATE SET", "  A.VALORE=:VALORE",
-        "WHEN NOT MATCHED THEN INSERT(", "  UTENTE,", "  INTESTAZIONE,", "  PARAMETRO,",
-        "  VALORE,", "  PROGRESSIVO", ")", "VALUES(", "  :UTENTE,", "  :INTESTAZIONE,",
-        "  :PARAMETRO,", "  :VALORE,", "  (", "    SELECT", "      COALESCE(MAX(PROGRESSIVO),0)+1",
-        "    FROM", "      TABTREBON", "    WHERE", "      UTENTE=:UTENTE", "  )", ")"});
+    sql.SetSQL(QStringList{"MERGE INTO TABTREBON A",
+                           "USING(",
+                           "  SELECT",
+                           "    CAST(:PARAMETRO AS VARCHAR(64)) AS PARAMETRO",
+                           "  FROM",
+                           "    RDB$DATABASE",
+                           ") B ON",
+                           "A.PARAMETRO=B.PARAMETRO",
+                           "AND",
+                           "A.UTENTE=:UTENTE",
+                           "AND",
+                           "A.INTESTAZIONE=:INTESTAZIONE",
+                           "WHEN MATCHED THEN UPDATE SET",
+                           "  A.VALORE=:VALORE",
+                           "WHEN NOT MATCHED THEN INSERT(",
+                           "  UTENTE,",
+                           "  INTESTAZIONE,",
+                           "  PARAMETRO,",
+                           "  VALORE,",
+                           "  PROGRESSIVO",
+                           ")",
+                           "VALUES(",
+                           "  :UTENTE,",
+                           "  :INTESTAZIONE,",
+                           "  :PARAMETRO,",
+                           "  :VALORE,",
+                           "  (",
+                           "    SELECT",
+                           "      COALESCE(MAX(PROGRESSIVO),0)+1",
+                           "    FROM",
+                           "      TABTREBON",
+                           "    WHERE",
+                           "      UTENTE=:UTENTE",
+                           "  )",
+                           ")"});
     sql.ParamByName("UTENTE").SetInteger(fCodiceUtente);
     sql.ParamByName("INTESTAZIONE").SetString(fDittaUtente);
     sql.ParamByName("PARAMETRO").SetString(nome);
@@ -124,26 +156,68 @@ void TZavoUser::AggiornaTestoTrebon() const {
     tr->StartTransaction();
     TIBSQL sql(fDBUser.get(), tr.get());
     sql.ParamCheck = false; // :VAR inside the block are its own variables
-    sql.SetSQL(QStringList{
-        "EXECUTE BLOCK", "AS",
-        "  DECLARE VARIABLE UTENTE Integer = " + QString::number(fCodiceUtente) + ";",
-        "  DECLARE VARIABLE INTESTAZIONE VarChar(64);", "  DECLARE VARIABLE PARAMETRO VarChar(64);",
-        "  DECLARE VARIABLE VALORE VarChar(256);", "  DECLARE VARIABLE SCRITTURA Smallint;", "BEGIN",
-        "  UPDATE UTENTI SET", "    TREBON=NULL", "  WHERE", "    CODICE=:UTENTE;", "  FOR",
-        "    SELECT DISTINCT", "      INTESTAZIONE", "    FROM", "      TABTREBON", "    WHERE",
-        "      UTENTE=:UTENTE", "      AND", "      INTESTAZIONE IS NOT NULL", "    ORDER BY",
-        "      1", "    INTO", "      :INTESTAZIONE", "  DO", "  BEGIN", "    SCRITTURA=0;",
-        "    FOR", "      SELECT", "        PARAMETRO,", "        VALORE", "      FROM",
-        "        TABTREBON", "      WHERE", "        UTENTE=:UTENTE", "        AND",
-        "        INTESTAZIONE=:INTESTAZIONE", "      ORDER BY", "        INTESTAZIONE,",
-        "        PROGRESSIVO", "      INTO", "        :PARAMETRO,", "        :VALORE", "    DO",
-        "    BEGIN", "      IF (:SCRITTURA=0) THEN", "      BEGIN", "        UPDATE UTENTI SET",
-        "          TREBON=COALESCE(TREBON,'')||'['||:INTESTAZIONE||']'||ASCII_CHAR(10)",
-        "        WHERE", "          CODICE=:UTENTE;", "        SCRITTURA=1;", "      END",
-        "      UPDATE UTENTI SET",
-        "        TREBON=TREBON||:PARAMETRO||'='||COALESCE(:VALORE,'')||ASCII_CHAR(10)",
-        "      WHERE", "        CODICE=:UTENTE;", "    END--FOR PARAMETRO",
-        "  END--FOR INTESTAZIONE", "END"});
+    sql.SetSQL(
+        QStringList{"EXECUTE BLOCK",
+                    "AS",
+                    "  DECLARE VARIABLE UTENTE Integer = " + QString::number(fCodiceUtente) + ";",
+                    "  DECLARE VARIABLE INTESTAZIONE VarChar(64);",
+                    "  DECLARE VARIABLE PARAMETRO VarChar(64);",
+                    "  DECLARE VARIABLE VALORE VarChar(256);",
+                    "  DECLARE VARIABLE SCRITTURA Smallint;",
+                    "BEGIN",
+                    "  UPDATE UTENTI SET",
+                    "    TREBON=NULL",
+                    "  WHERE",
+                    "    CODICE=:UTENTE;",
+                    "  FOR",
+                    "    SELECT DISTINCT",
+                    "      INTESTAZIONE",
+                    "    FROM",
+                    "      TABTREBON",
+                    "    WHERE",
+                    "      UTENTE=:UTENTE",
+                    "      AND",
+                    "      INTESTAZIONE IS NOT NULL",
+                    "    ORDER BY",
+                    "      1",
+                    "    INTO",
+                    "      :INTESTAZIONE",
+                    "  DO",
+                    "  BEGIN",
+                    "    SCRITTURA=0;",
+                    "    FOR",
+                    "      SELECT",
+                    "        PARAMETRO,",
+                    "        VALORE",
+                    "      FROM",
+                    "        TABTREBON",
+                    "      WHERE",
+                    "        UTENTE=:UTENTE",
+                    "        AND",
+                    "        INTESTAZIONE=:INTESTAZIONE",
+                    "      ORDER BY",
+                    "        INTESTAZIONE,",
+                    "        PROGRESSIVO",
+                    "      INTO",
+                    "        :PARAMETRO,",
+                    "        :VALORE",
+                    "    DO",
+                    "    BEGIN",
+                    "      IF (:SCRITTURA=0) THEN",
+                    "      BEGIN",
+                    "        UPDATE UTENTI SET",
+                    "          TREBON=COALESCE(TREBON,'')||'['||:INTESTAZIONE||']'||ASCII_CHAR(10)",
+                    "        WHERE",
+                    "          CODICE=:UTENTE;",
+                    "        SCRITTURA=1;",
+                    "      END",
+                    "      UPDATE UTENTI SET",
+                    "        TREBON=TREBON||:PARAMETRO||'='||COALESCE(:VALORE,'')||ASCII_CHAR(10)",
+                    "      WHERE",
+                    "        CODICE=:UTENTE;",
+                    "    END--FOR PARAMETRO",
+                    "  END--FOR INTESTAZIONE",
+                    "END"});
     sql.ExecQuery();
     tr->Commit();
 }

@@ -139,7 +139,9 @@ void Draw(QPainter& p, int index) {
 }
 } // namespace
 
-TDataModuleQuenvar::TDataModuleQuenvar() { setObjectName(QStringLiteral("DataModuleQuenvar")); }
+TDataModuleQuenvar::TDataModuleQuenvar() {
+    setObjectName(QStringLiteral("DataModuleQuenvar"));
+}
 
 QPixmap TDataModuleQuenvar::Image(int index) {
     if (fImages.empty()) {
@@ -155,7 +157,9 @@ QPixmap TDataModuleQuenvar::Image(int index) {
     return index >= 0 && index < kImageCount ? fImages[index] : QPixmap();
 }
 
-TDataModuleQuenvar* DataModuleQuenvar() { return gModule; }
+TDataModuleQuenvar* DataModuleQuenvar() {
+    return gModule;
+}
 
 void CreateDataModuleQuenvar() {
     if (!gModule)

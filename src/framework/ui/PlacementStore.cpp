@@ -71,8 +71,7 @@ void ScriviPosizioneForm(QWidget* form, int utente, int situazione, TIBDatabase&
     // The row as it will be posted: the stored values, or nulls for a new row.
     std::vector<std::pair<QString, QVariant>> row;
     for (int i = 0; i < sql.FieldCount(); ++i)
-        row.emplace_back(sql.FieldInfo(i).name,
-                         exists ? sql.Fields(i).AsVariant() : QVariant());
+        row.emplace_back(sql.FieldInfo(i).name, exists ? sql.Fields(i).AsVariant() : QVariant());
     auto set = [&](const char* column, int value) {
         for (auto& [name, v] : row)
             if (name.compare(QLatin1String(column), Qt::CaseInsensitive) == 0)

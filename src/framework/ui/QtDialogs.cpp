@@ -15,7 +15,9 @@
 #include <QVBoxLayout>
 
 namespace {
-QWidget* ActiveParent() { return QApplication::activeWindow(); }
+QWidget* ActiveParent() {
+    return QApplication::activeWindow();
+}
 
 int Show(QMessageBox::Icon icon, const QString& title, const QString& text,
          QMessageBox::StandardButtons buttons) {

@@ -1,0 +1,43 @@
+// The library-wide image list and the two-field question dialog.
+#include "framework/ui/DataModuleQuenvar.h"
+#include "framework/ui/QtDialogs.h"
+
+#include <QImage>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+TEST(DataModule, HoldsTwentyTwoDistinctAlphaImagesWhileLoaded) {
+    CreateDataModuleQuenvar();
+    TDataModuleQuenvar* module = DataModuleQuenvar();
+    ASSERT_NE(module, nullptr);
+    EXPECT_EQ(module->objectName(), "DataModuleQuenvar");
+    ASSERT_EQ(module->Count(), 22);
+    QSet<QByteArray> seen;
+    for (int i = 0; i < module->Count(); ++i) {
+        const QImage img = module->Image(i).toImage();
+        EXPECT_EQ(img.size(), QSize(16, 16)) << i;
+        EXPECT_TRUE(img.hasAlphaChannel()) << i;
+        EXPECT_EQ(qAlpha(img.pixel(0, 0)), 0) << "corner should be transparent: " << i;
+        seen.insert(QByteArray(reinterpret_cast<const char*>(img.constBits()), img.sizeInBytes()));
+    }
+    EXPECT_GE(seen.size(), 20); // only the two unused indices may look alike
+    DestroyDataModuleQuenvar();
+    EXPECT_EQ(DataModuleQuenvar(), nullptr);
+}
+
+TEST(BraskoIn2Form, EsitoTellsOkFromCancel) {
+    for (const char* button : {"OK", "Annulla"}) {
+        TBraskoIn2Form form;
+        form.Edit1->setText("SRV");
+        QTimer::singleShot(0, &form, [&] {
+            for (QPushButton* b : form.findChildren<QPushButton*>())
+                if (b->text() == button)
+                    b->click();
+        });
+        form.exec();
+        EXPECT_EQ(form.Esito, QString(button) == "OK" ? 1 : 2) << button;
+    }
+}
