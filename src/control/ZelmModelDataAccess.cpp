@@ -1,0 +1,74 @@
+#include "ZelmModelDataAccess.h"
+
+bool TZelmModelDataAccess::Load(int id, TZelmModelData& to) {
+    TIBSQL& sql = Sql(fSelect, {"SELECT * FROM ZELMMODEL WHERE ID=:ID"});
+    sql.ParamByName("ID").SetInteger(id);
+    return LoadRecord(sql, to);
+}
+
+std::unique_ptr<TZelmModelData> TZelmModelDataAccess::Load(int id) {
+    return NewRecordOrNone<TZelmModelData>([&](TZelmModelData& r) { return Load(id, r); });
+}
+
+void TZelmModelDataAccess::Delete(int id) {
+    TIBSQL& sql = Sql(fDelete, {"DELETE FROM ZELMMODEL WHERE ID=:ID"});
+    sql.ParamByName("ID").SetInteger(id);
+    sql.ExecQuery();
+}
+
+void TZelmModelDataAccess::Save(TZelmModelData& data) {
+    if (data.Id() == 0)
+        data.SetId(GenId());
+    if (data.IdModel() == 0)
+        data.SetIdModel(GenIdModel());
+    if (data.StatusScheda().isEmpty())
+        data.SetStatusScheda(sInPreparazione);
+    if (data.QrCode().isEmpty())
+        data.UpdateQrCode();
+    TIBSQL& sql = Sql(fUpsert, UpsertLines("ZELMMODEL", TZelmModelData::Columns()));
+    TStatementRow row(sql);
+    data.AssignTo(row);
+    sql.ExecQuery();
+}
+
+void TZelmModelDataAccess::Lock(int id) {
+    TIBSQL& sql = Sql(fLock, {"UPDATE ZELMMODEL SET", "  ID=ID", "WHERE", "  ID=:ID"});
+    sql.ParamByName("ID").SetInteger(id);
+    try {
+        sql.ExecQuery();
+    } catch (const EZavoError&) {
+        throw ERecordLocked(QStringLiteral("Record occupato da un altro utente"));
+    }
+    if (sql.RowsAffected() == 0)
+        throw ERecordNotFound(QStringLiteral("Record eliminato in un'altra sessione"));
+}
+
+int TZelmModelDataAccess::GenId() {
+    return NextValue(QStringLiteral("ID_ZELMMODEL_COUNTER"));
+}
+
+int TZelmModelDataAccess::GenIdModel() {
+    return NextValue(QStringLiteral("IDMODEL_ZELMMODEL_COUNTER"));
+}
+
+int TZelmModelDataAccess::GenIdVariante(int idModel) {
+    TIBSQL& sql = Sql(fMaxVariante, {"SELECT", "  MAX(IDVARIANTE) AS MAX_IDVARIANTE", "FROM",
+                                     "  ZELMMODEL", "WHERE", "  IDMODEL=:IDMODEL"});
+    sql.ParamByName("IDMODEL").SetInteger(idModel);
+    sql.ExecQuery();
+    int next = 1;
+    if (!sql.Eof() && !sql.FieldByName("MAX_IDVARIANTE").IsNull())
+        next = sql.FieldByName("MAX_IDVARIANTE").AsInteger() + 1;
+    sql.Close();
+    return next;
+}
+
+int TZelmModelDataAccess::CountModel(int idModel) {
+    TIBSQL& sql = Sql(fCount, {"SELECT", "  COUNT(*) AS TOT", "FROM", "  ZELMMODEL", "WHERE",
+                               "  IDMODEL=:IDMODEL"});
+    sql.ParamByName("IDMODEL").SetInteger(idModel);
+    sql.ExecQuery();
+    const int count = sql.FieldByName("TOT").AsInteger();
+    sql.Close();
+    return count;
+}

@@ -1,0 +1,130 @@
+// Details, options, preferences and annotations of a sheet: loads, deletes and list saves.
+#pragma once
+
+#include "DataAccessObject.h"
+
+#include "model/ZelmModelSubData.h"
+
+/// Rows of one table keyed by ID, loaded by a key (model, or model and variant) and saved as
+/// lists with the same prepared upsert.
+class TSubRowsAccess : public TDataAccessObject {
+    Q_OBJECT
+public:
+    using TDataAccessObject::TDataAccessObject;
+
+protected:
+    struct TTexts {
+        const char* table;
+        const char* generator;
+        QStringList byKey, deleteByKey, upsert;
+    };
+    virtual const TTexts& Texts() const = 0;
+    TIBSQL& ById(int id);
+    TIBSQL& ByKey();
+    void DeleteOne(int id);
+    TIBSQL& DeleteByKeyStatement();
+    /// Gives every new row an identifier, then writes each row with the upsert.
+    template <typename L> void SaveList(L& list) {
+        for (auto& item : list)
+            SaveRow(*item);
+    }
+    template <typename T> void SaveRow(T& item) {
+        if (item.Id() == 0)
+            item.SetId(NextValue(QString::fromLatin1(Texts().generator)));
+        TIBSQL& sql = Sql(fUpsert, Texts().upsert);
+        TStatementRow row(sql);
+        item.AssignTo(row);
+        sql.ExecQuery();
+    }
+
+public:
+    int GenId() { return NextValue(QString::fromLatin1(Texts().generator)); }
+
+private:
+    TIBSQL* fById = nullptr;
+    TIBSQL* fByKey = nullptr;
+    TIBSQL* fDelete = nullptr;
+    TIBSQL* fDeleteByKey = nullptr;
+    TIBSQL* fUpsert = nullptr;
+};
+
+class TZelmModelDettDataAccess : public TSubRowsAccess {
+    Q_OBJECT
+public:
+    using TSubRowsAccess::TSubRowsAccess;
+    bool Load(int id, TZelmModelDettData& to);
+    std::unique_ptr<TZelmModelDettData> Load(int id);
+    bool LoadByModel(int idModel, TZelmModelDettDataList& to);
+    std::unique_ptr<TZelmModelDettDataList> LoadByModel(int idModel);
+    void Delete(int id) { DeleteOne(id); }
+    void DeleteByModel(int idModel);
+    void Save(TZelmModelDettDataList& list) { SaveList(list); }
+
+protected:
+    const TTexts& Texts() const override;
+};
+
+/// Options and preferences share their shape: rows of one variant of a model.
+class TVarianteRowsAccess : public TSubRowsAccess {
+    Q_OBJECT
+public:
+    using TSubRowsAccess::TSubRowsAccess;
+    void DeleteByVarianteModel(int idModel, int idVarianteModel);
+
+protected:
+    TIBSQL& ByVariante(int idModel, int idVarianteModel);
+};
+
+class TZelmModelOpzDataAccess : public TVarianteRowsAccess {
+    Q_OBJECT
+public:
+    using TVarianteRowsAccess::TVarianteRowsAccess;
+    bool Load(int id, TZelmModelOpzData& to);
+    std::unique_ptr<TZelmModelOpzData> Load(int id);
+    bool LoadByVarianteModel(int idModel, int idVarianteModel, TZelmModelOpzDataList& to);
+    std::unique_ptr<TZelmModelOpzDataList> LoadByVarianteModel(int idModel, int idVarianteModel);
+    void Delete(int id) { DeleteOne(id); }
+    void Save(TZelmModelOpzDataList& list) { SaveList(list); }
+
+protected:
+    const TTexts& Texts() const override;
+};
+
+class TZelmModelPrefCompDataAccess : public TVarianteRowsAccess {
+    Q_OBJECT
+public:
+    using TVarianteRowsAccess::TVarianteRowsAccess;
+    bool Load(int id, TZelmModelPrefCompData& to);
+    std::unique_ptr<TZelmModelPrefCompData> Load(int id);
+    bool LoadByVarianteModel(int idModel, int idVarianteModel, TZelmModelPrefCompDataList& to);
+    std::unique_ptr<TZelmModelPrefCompDataList> LoadByVarianteModel(int idModel,
+                                                                    int idVarianteModel);
+    void Delete(int id) { DeleteOne(id); }
+    void Save(TZelmModelPrefCompDataList& list) { SaveList(list); }
+
+protected:
+    const TTexts& Texts() const override;
+};
+
+class TZelmModelStoDataAccess : public TSubRowsAccess {
+    Q_OBJECT
+public:
+    using TSubRowsAccess::TSubRowsAccess;
+    bool Load(int id, TZelmModelStoData& to);
+    std::unique_ptr<TZelmModelStoData> Load(int id);
+    /// By date, then by identifier.
+    bool LoadByModel(int idModel, TZelmModelStoDataList& to);
+    std::unique_ptr<TZelmModelStoDataList> LoadByModel(int idModel);
+    void Delete(int id) { DeleteOne(id); }
+    void DeleteByModel(int idModel);
+    void Save(TZelmModelStoData& sto) { SaveRow(sto); }
+    void Save(TZelmModelStoDataList& list) { SaveList(list); }
+    /// Every distinct non-NULL type of the whole table, ascending, appended to `to`.
+    void LoadDistinctTipoAnnotazione(QStringList& to);
+
+protected:
+    const TTexts& Texts() const override;
+
+private:
+    TIBSQL* fTipi = nullptr;
+};

@@ -1,0 +1,194 @@
+// The record framework: the two row views records travel through, the abstract record, the
+// owning lists, the contexts and the validation result.
+#pragma once
+
+#include "framework/core/ZavoError.h"
+
+#include <QDate>
+#include <QDateTime>
+#include <QString>
+#include <QStringList>
+
+#include <memory>
+#include <typeinfo>
+#include <vector>
+
+class TIBSQL;
+class TMemDataSet;
+
+/// A statement's current result row (reading) and its input parameters (writing), by name.
+class TStatementRow {
+public:
+    explicit TStatementRow(TIBSQL& sql) : fSql(sql) {}
+    bool IsNull(const char* name) const;
+    int AsInteger(const char* name) const;
+    QString AsString(const char* name) const;
+    double AsFloat(const char* name) const;
+    QDateTime AsDateTime(const char* name) const;
+    void SetNull(const char* name);
+    void SetInteger(const char* name, int value);
+    void SetString(const char* name, const QString& value);
+    void SetFloat(const char* name, double value);
+    void SetDate(const char* name, const QDate& value);
+    void SetDateTime(const char* name, const QDateTime& value);
+
+private:
+    TIBSQL& fSql;
+};
+
+/// The current row of an in-memory table (its edit buffer while editing), by field name.
+class TDataSetRow {
+public:
+    explicit TDataSetRow(TMemDataSet& dataSet) : fDataSet(dataSet) {}
+    bool IsNull(const char* name) const;
+    int AsInteger(const char* name) const;
+    QString AsString(const char* name) const;
+    double AsFloat(const char* name) const;
+    QDateTime AsDateTime(const char* name) const;
+    void SetNull(const char* name);
+    void SetInteger(const char* name, int value);
+    void SetString(const char* name, const QString& value);
+    void SetFloat(const char* name, double value);
+    void SetDateTime(const char* name, const QDateTime& value);
+
+private:
+    TMemDataSet& fDataSet;
+};
+
+class TDataObject {
+public:
+    virtual ~TDataObject() = default;
+    virtual void Clear() = 0;
+    virtual void Assign(const TDataSetRow& from) = 0;
+    virtual void Assign(const TStatementRow& from) = 0;
+    virtual void AssignTo(TDataSetRow& to) const = 0;
+    virtual void AssignTo(TStatementRow& to) const = 0;
+};
+
+// Properties of a record: a getter and a setter; text setters keep the first `Cut` characters
+// (loading from a row stores the value as read, through the field itself).
+#define ZELM_TEXT(Name, Cut)                                                                       \
+public:                                                                                            \
+    const QString& Name() const {                                                                  \
+        return F##Name;                                                                            \
+    }                                                                                              \
+    void Set##Name(const QString& value) {                                                         \
+        F##Name = (Cut) > 0 ? value.left(Cut) : value;                                             \
+    }                                                                                              \
+                                                                                                   \
+protected:                                                                                         \
+    QString F##Name;
+
+#define ZELM_VALUE(Type, Name)                                                                     \
+public:                                                                                            \
+    Type Name() const {                                                                            \
+        return F##Name;                                                                            \
+    }                                                                                              \
+    void Set##Name(Type value) {                                                                   \
+        F##Name = value;                                                                           \
+    }                                                                                              \
+                                                                                                   \
+protected:                                                                                         \
+    Type F##Name{};
+
+/// Owning list of records: removing an item or destroying the list frees the items.
+template <typename T> class TDataList {
+public:
+    using Item = T;
+    virtual ~TDataList() = default;
+    int Count() const { return static_cast<int>(fItems.size()); }
+    bool IsEmpty() const { return fItems.empty(); }
+    T* Items(int index) const { return fItems.at(index).get(); }
+    T* operator[](int index) const { return Items(index); }
+    T* Add(std::unique_ptr<T> item) {
+        fItems.push_back(std::move(item));
+        return fItems.back().get();
+    }
+    void Delete(int index) { fItems.erase(fItems.begin() + index); }
+    void Clear() { fItems.clear(); }
+    auto begin() const { return fItems.begin(); }
+    auto end() const { return fItems.end(); }
+
+    /// Appends a clone of every item of `from`, in order.
+    virtual void CopyFrom(const TDataList& from) {
+        for (const auto& item : from.fItems)
+            fItems.push_back(item->Clone());
+    }
+    /// Position of the first item with this identifier, -1 when none.
+    int IndexOf(int id) const {
+        for (size_t i = 0; i < fItems.size(); ++i)
+            if (fItems[i]->Id() == id)
+                return static_cast<int>(i);
+        return -1;
+    }
+
+protected:
+    std::vector<std::unique_ptr<T>> fItems;
+};
+
+/// Clone of a list of any concrete list class.
+template <typename L> std::unique_ptr<L> CloneList(const L& list) {
+    auto copy = std::make_unique<L>();
+    copy->CopyFrom(list);
+    return copy;
+}
+
+/// Owner of a fixed set of objects that live and die together.
+class TContext {
+public:
+    virtual ~TContext() = default;
+
+protected:
+    explicit TContext(int slots) : fSlots(slots) {}
+    template <typename T> T* Slot(int index) const {
+        void* object = fSlots.at(index).object.get();
+        if (!object)
+            return nullptr;
+        if (*fSlots[index].type != typeid(T))
+            throw EZavoError(QStringLiteral("Conversione di tipo non valida"));
+        return static_cast<T*>(object);
+    }
+    /// Stores `object` and takes ownership; an object already in the slot is not freed here
+    /// (it stays owned by the context until the context dies).
+    template <typename T> void SetSlot(int index, std::unique_ptr<T> object) {
+        Entry& e = fSlots.at(index);
+        if (e.object)
+            fRetired.push_back(std::move(e.object));
+        e.type = &typeid(T);
+        e.object =
+            std::shared_ptr<void>(object.release(), [](void* p) { delete static_cast<T*>(p); });
+    }
+
+private:
+    struct Entry {
+        const std::type_info* type = nullptr;
+        std::shared_ptr<void> object;
+    };
+    std::vector<Entry> fSlots;
+    std::vector<std::shared_ptr<void>> fRetired;
+};
+
+/// What a validation returns: 0 nothing to report, 1 warnings only, 2 at least one error.
+class TValidationResult {
+public:
+    virtual ~TValidationResult() = default;
+    quint16 Code() const { return fCode; }
+    const QStringList& Errors() const { return fErrors; }
+    const QStringList& Warnings() const { return fWarnings; }
+    void AppendWarning(const QString& msg) {
+        fWarnings << msg;
+        if (fCode == 0)
+            fCode = 1;
+    }
+    void AppendError(const QString& msg) {
+        fErrors << msg;
+        fCode = 2;
+    }
+    bool IsOk() const { return fCode == 0; }
+    bool IsWarning() const { return fCode == 1; }
+    bool IsError() const { return fCode == 2; }
+
+private:
+    quint16 fCode = 0;
+    QStringList fErrors, fWarnings;
+};

@@ -1,0 +1,206 @@
+#include "QuenvarHelpers.h"
+
+#include "MemDataSet.h"
+
+#include "framework/db/IBDatabase.h"
+#include "framework/db/IBSQL.h"
+#include "framework/db/IBTransaction.h"
+
+#include <cmath>
+
+// --- row views ------------------------------------------------------------------------------
+bool TStatementRow::IsNull(const char* name) const {
+    return fSql.FieldByName(name).IsNull();
+}
+int TStatementRow::AsInteger(const char* name) const {
+    return fSql.FieldByName(name).AsInteger();
+}
+QString TStatementRow::AsString(const char* name) const {
+    return fSql.FieldByName(name).AsString();
+}
+double TStatementRow::AsFloat(const char* name) const {
+    return fSql.FieldByName(name).AsDouble();
+}
+QDateTime TStatementRow::AsDateTime(const char* name) const {
+    return fSql.FieldByName(name).AsDateTime();
+}
+void TStatementRow::SetNull(const char* name) {
+    fSql.ParamByName(name).SetNull();
+}
+void TStatementRow::SetInteger(const char* name, int value) {
+    fSql.ParamByName(name).SetInteger(value);
+}
+void TStatementRow::SetString(const char* name, const QString& value) {
+    fSql.ParamByName(name).SetString(value);
+}
+void TStatementRow::SetFloat(const char* name, double value) {
+    fSql.ParamByName(name).SetDouble(value);
+}
+void TStatementRow::SetDate(const char* name, const QDate& value) {
+    fSql.ParamByName(name).SetDate(value);
+}
+void TStatementRow::SetDateTime(const char* name, const QDateTime& value) {
+    fSql.ParamByName(name).SetDateTime(value);
+}
+
+bool TDataSetRow::IsNull(const char* name) const {
+    return fDataSet.IsNull(name);
+}
+int TDataSetRow::AsInteger(const char* name) const {
+    return fDataSet.Value(name).toInt();
+}
+QString TDataSetRow::AsString(const char* name) const {
+    return fDataSet.Value(name).toString();
+}
+double TDataSetRow::AsFloat(const char* name) const {
+    return fDataSet.Value(name).toDouble();
+}
+QDateTime TDataSetRow::AsDateTime(const char* name) const {
+    const QVariant v = fDataSet.Value(name);
+    if (v.typeId() == QMetaType::QDate)
+        return QDateTime(v.toDate(), QTime(0, 0));
+    return v.toDateTime();
+}
+void TDataSetRow::SetNull(const char* name) {
+    fDataSet.SetValue(name, QVariant());
+}
+void TDataSetRow::SetInteger(const char* name, int value) {
+    fDataSet.SetValue(name, value);
+}
+void TDataSetRow::SetString(const char* name, const QString& value) {
+    fDataSet.SetValue(name, value);
+}
+void TDataSetRow::SetFloat(const char* name, double value) {
+    fDataSet.SetValue(name, value);
+}
+void TDataSetRow::SetDateTime(const char* name, const QDateTime& value) {
+    fDataSet.SetValue(name, value);
+}
+
+// --- NULL mapping ---------------------------------------------------------------------------
+template <typename Row> static void StringOrNull(Row& row, const char* name, const QString& v) {
+    if (v.isEmpty())
+        row.SetNull(name);
+    else
+        row.SetString(name, v);
+}
+void SetStringOrNull(TStatementRow& row, const char* name, const QString& value) {
+    StringOrNull(row, name, value);
+}
+void SetStringOrNull(TDataSetRow& row, const char* name, const QString& value) {
+    StringOrNull(row, name, value);
+}
+
+template <typename Row> static void IntegerOrNull(Row& row, const char* name, int v, bool flag) {
+    if (v == 0 && flag)
+        row.SetNull(name);
+    else
+        row.SetInteger(name, v);
+}
+void SetIntegerOrNull(TStatementRow& row, const char* name, int value, bool nullIfZero) {
+    IntegerOrNull(row, name, value, nullIfZero);
+}
+void SetIntegerOrNull(TDataSetRow& row, const char* name, int value, bool nullIfZero) {
+    IntegerOrNull(row, name, value, nullIfZero);
+}
+
+void SetFloatOrNull(TStatementRow& row, const char* name, bool nullIfZero, double value) {
+    if (nullIfZero && std::fabs(value) <= 1e-12)
+        row.SetNull(name);
+    else
+        row.SetFloat(name, value);
+}
+
+void SetDateOrNull(TStatementRow& row, const char* name, const QDate& value) {
+    if (!value.isValid())
+        row.SetNull(name);
+    else
+        row.SetDate(name, value);
+}
+
+template <typename Row> static void DateTimeOrNull(Row& row, const char* name, const QDateTime& v) {
+    if (!v.isValid())
+        row.SetNull(name);
+    else
+        row.SetDateTime(name, v);
+}
+void SetDateTimeOrNull(TStatementRow& row, const char* name, const QDateTime& value) {
+    DateTimeOrNull(row, name, value);
+}
+void SetDateTimeOrNull(TDataSetRow& row, const char* name, const QDateTime& value) {
+    DateTimeOrNull(row, name, value);
+}
+
+void SetRecordDate(TStatementRow& row, const char* name, const QDate& value) {
+    SetDateOrNull(row, name, value);
+}
+void SetRecordDate(TDataSetRow& row, const char* name, const QDate& value) {
+    SetDateTimeOrNull(row, name, value.isValid() ? QDateTime(value, QTime(0, 0)) : QDateTime());
+}
+
+QDateTime GetDateOrZero(const TStatementRow& row, const char* name) {
+    return row.IsNull(name) ? QDateTime() : row.AsDateTime(name);
+}
+QDateTime GetDateOrZero(const TDataSetRow& row, const char* name) {
+    return row.IsNull(name) ? QDateTime() : row.AsDateTime(name);
+}
+
+// --- in-memory tables -----------------------------------------------------------------------
+bool IsDataSetEmpty(const TMemDataSet& dataSet) {
+    if (dataSet.State() == TMemDataSet::dsEdit || dataSet.State() == TMemDataSet::dsInsert)
+        return false;
+    return dataSet.IsEmpty();
+}
+
+void CreateDataSetLike(TMemDataSet& dataSet, TIBDatabase& database, const QString& tableName) {
+    std::unique_ptr<TIBTransaction> tr = CreateSnapshotTransaction(database);
+    tr->StartTransaction();
+    TIBSQL sql(&database, tr.get());
+    sql.ParamCheck = false;
+    sql.SetSQL(QStringLiteral("SELECT FIRST 1 * FROM %1").arg(tableName));
+    sql.Prepare();
+    dataSet.ClearFieldDefs();
+    for (const TFieldInfo& f : sql.FieldInfos()) {
+        QMetaType::Type type = QMetaType::QString;
+        switch (f.sqlType) {
+        case SqlType::Short:
+        case SqlType::Long:
+            type = f.scale < 0 ? QMetaType::Double : QMetaType::Int;
+            break;
+        case SqlType::Int64:
+            type = f.scale < 0 ? QMetaType::Double : QMetaType::LongLong;
+            break;
+        case SqlType::Float:
+        case SqlType::Double:
+        case SqlType::DFloat:
+            type = QMetaType::Double;
+            break;
+        case SqlType::Date:
+            type = QMetaType::QDate;
+            break;
+        case SqlType::Timestamp:
+            type = QMetaType::QDateTime;
+            break;
+        default:
+            break;
+        }
+        dataSet.AddFieldDef(f.alias, type, f.IsText() ? f.Size() : 0);
+    }
+    sql.FreeHandle();
+    tr->Rollback();
+    dataSet.CreateDataSet();
+}
+
+void EditRecordFrom(TMemDataSet& dataSet, const TDataObject& record) {
+    dataSet.Edit();
+    TDataSetRow row(dataSet);
+    record.AssignTo(row);
+    dataSet.Post();
+}
+
+void AppendRecordFrom(TMemDataSet& dataSet, const TDataObject& record) {
+    dataSet.Append();
+    TDataSetRow row(dataSet);
+    record.AssignTo(row);
+    dataSet.Post();
+}

@@ -1,0 +1,218 @@
+#include "ZelmModelData.h"
+
+#include "QuenvarHelpers.h"
+
+namespace {
+// Dates go through SetDateOrNull into statements and SetDateTimeOrNull into in-memory tables.
+template <typename Row> QDate ReadDate(const Row& row, const char* name) {
+    return GetDateOrZero(row, name).date();
+}
+} // namespace
+
+TZelmModelData::TZelmModelData(bool cleared) {
+    if (cleared)
+        Clear();
+}
+TZelmModelData::TZelmModelData(const TDataSetRow& from) {
+    Assign(from);
+}
+TZelmModelData::TZelmModelData(const TStatementRow& from) {
+    Assign(from);
+}
+
+void TZelmModelData::Clear() {
+    *this = TZelmModelData();
+}
+
+std::unique_ptr<TZelmModelData> TZelmModelData::Clone() const {
+    return std::make_unique<TZelmModelData>(*this);
+}
+
+const QStringList& TZelmModelData::Columns() {
+    static const QStringList columns = {"ID",
+                                        "IDMODEL",
+                                        "IDVARIANTE",
+                                        "DATAVARIANTE",
+                                        "CODICECLIENTE",
+                                        "SIGLACLIENTE",
+                                        "LAVORAZIONE",
+                                        "CODICE",
+                                        "FORMA",
+                                        "TACCO",
+                                        "PLATO",
+                                        "DATA",
+                                        "STAGIONE",
+                                        "TAGLIAOPERATIVA",
+                                        "TIPO",
+                                        "MODOLAVORAZIONE",
+                                        "MODELLO",
+                                        "LINEA",
+                                        "SETOPZIONILAVORAZ",
+                                        "SETPREFERENZECOMPONENTI",
+                                        "INDUSTRIALIZZATORE",
+                                        "DATAPROTOTIPO",
+                                        "DATACONFERMAPROTOTIPO",
+                                        "DATACAMPIONE",
+                                        "DATACONFERMACAMPIONE",
+                                        "DATASFILATA",
+                                        "DATACONFERMASFILATA",
+                                        "DATATESTADISERIE",
+                                        "DATACONFERMATESTADISERIE",
+                                        "DATACONFERMAPRODUZIONE",
+                                        "NOTEVARIE",
+                                        "NOTECUOIO",
+                                        "NOTECAMP",
+                                        "STATUSSCHEDA",
+                                        "NOMEFILE",
+                                        "PERCORSOFILE",
+                                        "QRCODE"};
+    return columns;
+}
+
+template <typename Row> void TZelmModelData::Read(const Row& r) {
+    FId = r.AsInteger("ID");
+    FIdModel = r.AsInteger("IDMODEL");
+    FIdVariante = r.AsInteger("IDVARIANTE");
+    FDataVariante = ReadDate(r, "DATAVARIANTE");
+    FCodiceCliente = r.AsString("CODICECLIENTE");
+    FSiglaCliente = r.AsString("SIGLACLIENTE");
+    FLavorazione = r.AsString("LAVORAZIONE");
+    FCodice = r.AsString("CODICE");
+    FForma = r.AsString("FORMA");
+    FTacco = r.AsString("TACCO");
+    FPlato = r.AsString("PLATO");
+    FData = ReadDate(r, "DATA");
+    FStagione = r.AsString("STAGIONE");
+    FTagliaOperativa = r.AsString("TAGLIAOPERATIVA");
+    FTipo = r.AsString("TIPO");
+    FModoLavorazione = r.AsString("MODOLAVORAZIONE");
+    FModello = r.AsString("MODELLO");
+    FLinea = r.AsString("LINEA");
+    FSetOpzioniLavoraz = r.AsInteger("SETOPZIONILAVORAZ");
+    FSetPreferenzeComponenti = r.AsInteger("SETPREFERENZECOMPONENTI");
+    FIndustrializzatore = r.AsString("INDUSTRIALIZZATORE");
+    FDataPrototipo = ReadDate(r, "DATAPROTOTIPO");
+    FDataConfermaPrototipo = ReadDate(r, "DATACONFERMAPROTOTIPO");
+    FDataCampione = ReadDate(r, "DATACAMPIONE");
+    FDataConfermaCampione = ReadDate(r, "DATACONFERMACAMPIONE");
+    FDataSfilata = ReadDate(r, "DATASFILATA");
+    FDataConfermaSfilata = ReadDate(r, "DATACONFERMASFILATA");
+    FDataTestaDiSerie = ReadDate(r, "DATATESTADISERIE");
+    FDataConfermaTestaDiSerie = ReadDate(r, "DATACONFERMATESTADISERIE");
+    FDataConfermaProduzione = ReadDate(r, "DATACONFERMAPRODUZIONE");
+    FNoteVarie = r.AsString("NOTEVARIE");
+    FNoteCuoio = r.AsString("NOTECUOIO");
+    FNoteCamp = r.AsString("NOTECAMP");
+    FStatusScheda = r.AsString("STATUSSCHEDA");
+    FNomeFile = r.AsString("NOMEFILE");
+    FPercorsoFile = r.AsString("PERCORSOFILE");
+    FQrCode = r.AsString("QRCODE");
+}
+
+template <typename Row> void TZelmModelData::Write(Row& r) const {
+    SetIntegerOrNull(r, "ID", FId, false);
+    SetIntegerOrNull(r, "IDMODEL", FIdModel, false);
+    SetIntegerOrNull(r, "IDVARIANTE", FIdVariante, false);
+    SetRecordDate(r, "DATAVARIANTE", FDataVariante);
+    SetStringOrNull(r, "CODICECLIENTE", FCodiceCliente);
+    SetStringOrNull(r, "SIGLACLIENTE", FSiglaCliente);
+    SetStringOrNull(r, "LAVORAZIONE", FLavorazione);
+    SetStringOrNull(r, "CODICE", FCodice);
+    SetStringOrNull(r, "FORMA", FForma);
+    SetStringOrNull(r, "TACCO", FTacco);
+    SetStringOrNull(r, "PLATO", FPlato);
+    SetRecordDate(r, "DATA", FData);
+    SetStringOrNull(r, "STAGIONE", FStagione);
+    SetStringOrNull(r, "TAGLIAOPERATIVA", FTagliaOperativa);
+    SetStringOrNull(r, "TIPO", FTipo);
+    SetStringOrNull(r, "MODOLAVORAZIONE", FModoLavorazione);
+    SetStringOrNull(r, "MODELLO", FModello);
+    SetStringOrNull(r, "LINEA", FLinea);
+    SetIntegerOrNull(r, "SETOPZIONILAVORAZ", FSetOpzioniLavoraz, true);
+    SetIntegerOrNull(r, "SETPREFERENZECOMPONENTI", FSetPreferenzeComponenti, true);
+    SetStringOrNull(r, "INDUSTRIALIZZATORE", FIndustrializzatore);
+    SetRecordDate(r, "DATAPROTOTIPO", FDataPrototipo);
+    SetRecordDate(r, "DATACONFERMAPROTOTIPO", FDataConfermaPrototipo);
+    SetRecordDate(r, "DATACAMPIONE", FDataCampione);
+    SetRecordDate(r, "DATACONFERMACAMPIONE", FDataConfermaCampione);
+    SetRecordDate(r, "DATASFILATA", FDataSfilata);
+    SetRecordDate(r, "DATACONFERMASFILATA", FDataConfermaSfilata);
+    SetRecordDate(r, "DATATESTADISERIE", FDataTestaDiSerie);
+    SetRecordDate(r, "DATACONFERMATESTADISERIE", FDataConfermaTestaDiSerie);
+    SetRecordDate(r, "DATACONFERMAPRODUZIONE", FDataConfermaProduzione);
+    SetStringOrNull(r, "NOTEVARIE", FNoteVarie);
+    SetStringOrNull(r, "NOTECUOIO", FNoteCuoio);
+    SetStringOrNull(r, "NOTECAMP", FNoteCamp);
+    SetStringOrNull(r, "STATUSSCHEDA", FStatusScheda);
+    SetStringOrNull(r, "NOMEFILE", FNomeFile);
+    SetStringOrNull(r, "PERCORSOFILE", FPercorsoFile);
+    SetStringOrNull(r, "QRCODE", FQrCode);
+}
+
+void TZelmModelData::Assign(const TDataSetRow& from) {
+    Read(from);
+}
+void TZelmModelData::Assign(const TStatementRow& from) {
+    Read(from);
+}
+void TZelmModelData::AssignTo(TDataSetRow& to) const {
+    Write(to);
+}
+void TZelmModelData::AssignTo(TStatementRow& to) const {
+    Write(to);
+}
+
+namespace {
+const char* const kStatusTexts[] = {"InPreparazione", "RilasciataC", "RilasciataP", "Sospesa"};
+}
+
+QString TZelmModelData::CastStatusScheda(TStatusScheda value) {
+    return QString::fromLatin1(kStatusTexts[value]);
+}
+
+TStatusScheda TZelmModelData::CastStatusScheda(const QString& text) {
+    for (int s = sSospesa; s >= sInPreparazione; --s)
+        if (text == QLatin1String(kStatusTexts[s]))
+            return static_cast<TStatusScheda>(s);
+    return sInPreparazione;
+}
+
+void TZelmModelData::ValidateStatusChange(TStatusScheda newStatus) const {
+    // Rows: current status; columns: requested status; empty: allowed.
+    static const char* const kRules[4][4] = {
+        {"Scheda già in preparazione", nullptr,
+         "Scheda in preparazione - deve prima essere rilasciata campione", nullptr},
+        {"Scheda già rilasciata (campione)", "Scheda già rilasciata (campione)", nullptr, nullptr},
+        {"Scheda già rilasciata (produzione)", "Scheda già rilasciata (produzione)",
+         "Scheda già rilasciata (produzione)", nullptr},
+        {"Scheda sospesa", "Scheda sospesa", "Scheda sospesa", "Scheda già sospesa"}};
+    if (const char* message = kRules[GetStatusScheda()][newStatus])
+        throw EZavoError(QString::fromUtf8(message));
+}
+
+QString TZelmModelData::GetFileName() const {
+    if (FNomeFile.isEmpty())
+        return QString();
+    if (FPercorsoFile.isEmpty())
+        return FNomeFile;
+    const bool endsWithSep = FPercorsoFile.endsWith('\\') || FPercorsoFile.endsWith('/');
+    // A folder written with "/" gets "/" as its separator, a Windows folder "\".
+    const QChar sep = FPercorsoFile.contains('\\') || !FPercorsoFile.contains('/') ? '\\' : '/';
+    return FPercorsoFile + (endsWithSep ? QString() : QString(sep)) + FNomeFile;
+}
+
+void TZelmModelData::SetFileName(const QString& value) {
+    const int cut =
+        std::max({value.lastIndexOf('\\'), value.lastIndexOf('/'), value.lastIndexOf(':')});
+    if (value.contains('\\') || value.contains('/')) {
+        FPercorsoFile = value.left(cut + 1);
+        FNomeFile = value.mid(cut + 1);
+    } else {
+        FNomeFile = value;
+    }
+}
+
+QString TZelmModelData::QrText(int idModel, int idVariante) {
+    return QStringLiteral("M%1V%2").arg(QString::number(idModel).rightJustified(7, '0'),
+                                        QString::number(idVariante).rightJustified(3, '0'));
+}
