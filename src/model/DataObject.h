@@ -139,7 +139,7 @@ public:
     virtual ~TContext() = default;
 
 protected:
-    explicit TContext(int slots) : fSlots(slots) {}
+    explicit TContext(int slotCount) : fSlots(slotCount) {}
     template <typename T> T* Slot(int index) const {
         void* object = fSlots.at(index).object.get();
         if (!object)
