@@ -159,6 +159,14 @@ protected:
             std::shared_ptr<void>(object.release(), [](void* p) { delete static_cast<T*>(p); });
     }
 
+    /// Frees every object the context holds and empties the slots.
+    void ClearSlots() {
+        for (Entry& e : fSlots)
+            e = Entry{};
+        fRetired.clear();
+    }
+    int SlotCount() const { return static_cast<int>(fSlots.size()); }
+
 private:
     struct Entry {
         const std::type_info* type = nullptr;

@@ -1,0 +1,452 @@
+#include "ZelmModelService.h"
+
+#include "framework/db/DbHelpers.h"
+#include "framework/db/IBDatabase.h"
+#include "framework/db/IBTransaction.h"
+#include "framework/session/Session.h"
+
+#include <QDate>
+
+namespace {
+/// Runs `step`; a failure becomes `prefix` CR LF the underlying message.
+template <typename F> void Step(const char* prefix, F&& step) {
+    try {
+        step();
+    } catch (const EZavoError& e) {
+        throw EZavoError(QString::fromUtf8(prefix) + QStringLiteral("\r\n") + e.Message());
+    }
+}
+
+/// Makes the stored rows of one key match the context's list.
+template <typename L, typename LoadFn, typename DeleteOneFn, typename DeleteAllFn, typename SaveFn>
+void Synchronise(L* list, LoadFn&& loadStored, DeleteOneFn&& deleteOne, DeleteAllFn&& deleteAll,
+                 SaveFn&& save) {
+    auto stored = loadStored();
+    if (stored && list) {
+        for (const auto& row : *stored)
+            if (list->IndexOf(row->Id()) < 0)
+                deleteOne(row->Id());
+        save(*list);
+    } else if (stored) {
+        deleteAll();
+    } else if (list) {
+        save(*list);
+    }
+}
+
+template <typename L> bool HasRows(const L* list) {
+    return list && !list->IsEmpty();
+}
+} // namespace
+
+TZelmModelService::TZelmModelService(QObject* owner) : QObject(owner) {}
+
+TZelmModelService::~TZelmModelService() {
+    // Accessors hold statements on the transaction: they go first.
+    delete fManager;
+    fManager = nullptr;
+}
+
+TIBDatabase& TZelmModelService::IBDatabase() const {
+    if (!fSession)
+        throw EZavoError(QStringLiteral("Sessione non impostata"));
+    return fSession->IBDatabase();
+}
+
+TIBTransaction& TZelmModelService::IBTransaction() {
+    if (!fTransaction)
+        fTransaction = CreateSnapshotTransaction(IBDatabase());
+    return *fTransaction;
+}
+
+TDataAccessManager& TZelmModelService::DataAccessManager() {
+    if (!fManager) {
+        fManager = new TDataAccessManager(this);
+        fManager->SetIBDatabase(&IBDatabase());
+        fManager->SetIBTransaction(&IBTransaction());
+    }
+    return *fManager;
+}
+
+void TZelmModelService::StartTransaction() {
+    if (!IBTransaction().InTransaction())
+        IBTransaction().StartTransaction();
+}
+
+void TZelmModelService::EndTransaction(bool commit) {
+    if (!fTransaction || !fTransaction->InTransaction())
+        return;
+    if (commit)
+        fTransaction->Commit();
+    else
+        fTransaction->Rollback();
+}
+
+std::unique_ptr<TZelmModelContext> TZelmModelService::CreateNew() {
+    auto context = std::make_unique<TZelmModelContext>();
+    auto sheet = std::make_unique<TZelmModelData>(true);
+    TZelmModelDataAccess& acc = DataAccessManager().ZelmModelDataAccess();
+    sheet->SetId(acc.GenId());
+    sheet->SetIdModel(acc.GenIdModel());
+    sheet->UpdateQrCode();
+    sheet->SetData(QDate::currentDate());
+    sheet->SetStatusScheda(sInPreparazione);
+    context->SetModel(std::move(sheet));
+    return context;
+}
+
+void TZelmModelService::Lock(int id) {
+    DataAccessManager().ZelmModelDataAccess().Lock(id);
+}
+
+std::unique_ptr<TZelmModelContext> TZelmModelService::SafeLoad(int id) {
+    TDataAccessManager& dam = DataAccessManager();
+    auto sheet = dam.ZelmModelDataAccess().Load(id);
+    if (!sheet)
+        return nullptr;
+    auto context = std::make_unique<TZelmModelContext>();
+    context->SetModel(std::move(sheet));
+    const TZelmModelData& m = *context->Model();
+    if (!m.CodiceCliente().isEmpty())
+        context->SetCliente(dam.ClientiDataAccess().Load(m.CodiceCliente()));
+    context->SetDett(dam.ZelmModelDettDataAccess().LoadByModel(m.IdModel()));
+    context->SetOpz(dam.ZelmModelOpzDataAccess().LoadByVarianteModel(m.IdModel(), m.IdVariante()));
+    context->SetPrefComp(
+        dam.ZelmModelPrefCompDataAccess().LoadByVarianteModel(m.IdModel(), m.IdVariante()));
+    context->SetSto(dam.ZelmModelStoDataAccess().LoadByModel(m.IdModel()));
+    if (!m.TagliaOperativa().isEmpty())
+        context->SetTaglieOperative(dam.TaglieOperativeDataAccess().Load(m.TagliaOperativa()));
+    if (m.SetOpzioniLavoraz() != 0)
+        context->SetSetOpzioniLavoraz(
+            dam.ZelmSetOpzioniLavorazDataAccess().Load(m.SetOpzioniLavoraz()));
+    if (m.SetPreferenzeComponenti() != 0)
+        context->SetSetPreferenzeComponenti(
+            dam.ZelmSetPreferenzeComponentiDataAccess().Load(m.SetPreferenzeComponenti()));
+    return context;
+}
+
+std::unique_ptr<TZelmModelContext> TZelmModelService::Load(int id) {
+    auto context = SafeLoad(id);
+    if (!context)
+        throw EZavoError(QStringLiteral("Record ID %1 non trovato").arg(id));
+    return context;
+}
+
+void TZelmModelService::LockInto(const TZelmModelData& sheet, TValidationResult& result) {
+    try {
+        Lock(sheet.Id());
+    } catch (const ERecordLocked& e) {
+        result.AppendError(e.Message());
+    } catch (const ERecordNotFound& e) {
+        result.AppendError(e.Message());
+    }
+}
+
+std::unique_ptr<TValidationModifyResult>
+TZelmModelService::ValidateModify(const TZelmModelContext& context) {
+    const TZelmModelData* sheet = context.Model();
+    if (!sheet)
+        return nullptr;
+    auto result = std::make_unique<TValidationModifyResult>();
+    if (sheet->GetStatusScheda() == sRilasciataP)
+        result->AppendWarning(QStringLiteral("Scheda già rilasciata"));
+    else if (sheet->GetStatusScheda() == sSospesa)
+        result->AppendWarning(QStringLiteral("Scheda sospesa"));
+    result->NewVariante = !result->Warnings().isEmpty();
+    LockInto(*sheet, *result);
+    return result;
+}
+
+std::unique_ptr<TZelmModelContext>
+TZelmModelService::CreateVariante(const TZelmModelContext& from) {
+    auto context = from.Clone();
+    TZelmModelData* sheet = context->Model();
+    if (!sheet)
+        return context;
+    TZelmModelDataAccess& acc = DataAccessManager().ZelmModelDataAccess();
+    sheet->SetId(acc.GenId());
+    sheet->SetIdVariante(acc.GenIdVariante(sheet->IdModel()));
+    sheet->UpdateQrCode();
+    sheet->SetDataVariante(QDate::currentDate());
+    sheet->SetStatusScheda(sInPreparazione);
+    if (auto* opz = context->Opz())
+        for (auto& row : *opz) {
+            row->SetId(0);
+            row->SetIdVarianteModel(sheet->IdVariante());
+        }
+    if (auto* pref = context->PrefComp())
+        for (auto& row : *pref) {
+            row->SetId(0);
+            row->SetIdVarianteModel(sheet->IdVariante());
+        }
+    return context;
+}
+
+std::unique_ptr<TZelmModelContext>
+TZelmModelService::CreateDuplicate(const TZelmModelContext& from) {
+    auto context = from.Clone();
+    TZelmModelData* sheet = context->Model();
+    if (!sheet)
+        return context;
+    TZelmModelDataAccess& acc = DataAccessManager().ZelmModelDataAccess();
+    sheet->SetId(acc.GenId());
+    sheet->SetIdModel(acc.GenIdModel());
+    sheet->SetIdVariante(0);
+    sheet->UpdateQrCode();
+    sheet->SetDataVariante(QDate());
+    sheet->SetData(QDate::currentDate());
+    sheet->SetStatusScheda(sInPreparazione);
+    const int idModel = sheet->IdModel();
+    auto reset = [idModel](auto* list, bool variant) {
+        if (!list)
+            return;
+        for (auto& row : *list) {
+            row->SetId(0);
+            row->SetIdModel(idModel);
+            if constexpr (requires { row->SetIdVarianteModel(0); })
+                if (variant)
+                    row->SetIdVarianteModel(0);
+        }
+    };
+    reset(context->Dett(), false);
+    reset(context->Sto(), false);
+    reset(context->Opz(), true);
+    reset(context->PrefComp(), true);
+    return context;
+}
+
+std::unique_ptr<TValidationResult>
+TZelmModelService::ValidateDelete(const TZelmModelContext& context) {
+    const TZelmModelData* sheet = context.Model();
+    if (!sheet)
+        return nullptr;
+    auto result = std::make_unique<TValidationResult>();
+    const TStatusScheda status = sheet->GetStatusScheda();
+    if (status == sRilasciataC || status == sRilasciataP)
+        result->AppendWarning(QStringLiteral("Scheda rilasciata"));
+    else if (status == sSospesa)
+        result->AppendWarning(QStringLiteral("Scheda sospesa"));
+    LockInto(*sheet, *result);
+    return result;
+}
+
+void TZelmModelService::Delete(const TZelmModelContext& context) {
+    const TZelmModelData* sheet = context.Model();
+    if (!sheet)
+        return;
+    TDataAccessManager& dam = DataAccessManager();
+    const int idModel = sheet->IdModel();
+    const int idVariante = sheet->IdVariante();
+    Step("Errore interno durante l'eliminazione della scheda",
+         [&] { dam.ZelmModelDataAccess().Delete(sheet->Id()); });
+    const int remaining = dam.ZelmModelDataAccess().CountModel(idModel);
+    if (remaining == 0)
+        Step("Errore interno durante l'eliminazione del dettaglio scheda",
+             [&] { dam.ZelmModelDettDataAccess().DeleteByModel(idModel); });
+    Step("Errore interno durante l'eliminazione delle opzioni scheda",
+         [&] { dam.ZelmModelOpzDataAccess().DeleteByVarianteModel(idModel, idVariante); });
+    Step("Errore interno durante l'eliminazione delle preferenze componenti scheda",
+         [&] { dam.ZelmModelPrefCompDataAccess().DeleteByVarianteModel(idModel, idVariante); });
+    if (remaining == 0)
+        Step("Errore interno durante l'eliminazione delle annotazioni scheda",
+             [&] { dam.ZelmModelStoDataAccess().DeleteByModel(idModel); });
+}
+
+std::unique_ptr<TValidationResult>
+TZelmModelService::ValidateStatus(const TZelmModelContext& context, TStatusScheda status) {
+    const TZelmModelData* sheet = context.Model();
+    if (!sheet)
+        return nullptr;
+    auto result = std::make_unique<TValidationResult>();
+    try {
+        sheet->ValidateStatusChange(status);
+    } catch (const EZavoError& e) {
+        result->AppendError(e.Message());
+    }
+    return result;
+}
+
+void TZelmModelService::ChangeStatus(TZelmModelContext& context, TStatusScheda status) {
+    TZelmModelData* sheet = context.Model();
+    if (!sheet)
+        return;
+    sheet->SetStatusScheda(status);
+    DataAccessManager().ZelmModelDataAccess().Save(*sheet);
+}
+
+std::unique_ptr<TValidationResult>
+TZelmModelService::ValidateRilasciaC(const TZelmModelContext& context) {
+    return ValidateStatus(context, sRilasciataC);
+}
+void TZelmModelService::RilasciaC(TZelmModelContext& context) {
+    ChangeStatus(context, sRilasciataC);
+}
+std::unique_ptr<TValidationResult>
+TZelmModelService::ValidateRilasciaP(const TZelmModelContext& context) {
+    return ValidateStatus(context, sRilasciataP);
+}
+void TZelmModelService::RilasciaP(TZelmModelContext& context) {
+    ChangeStatus(context, sRilasciataP);
+}
+std::unique_ptr<TValidationResult>
+TZelmModelService::ValidateSospendi(const TZelmModelContext& context) {
+    return ValidateStatus(context, sSospesa);
+}
+void TZelmModelService::Sospendi(TZelmModelContext& context) {
+    ChangeStatus(context, sSospesa);
+}
+
+void TZelmModelService::CheckReferences(const TZelmModelContext& context) {
+    const TZelmModelData& sheet = *context.Model();
+    if (!sheet.TagliaOperativa().isEmpty()) {
+        auto dett = BuildDettContext(context);
+        if (!HasRows(dett->TaglieOperative()))
+            throw EZavoError(QStringLiteral("Taglia operativa \"%1\" non codificata")
+                                 .arg(sheet.TagliaOperativa()));
+    }
+    if (sheet.SetOpzioniLavoraz() != 0) {
+        auto opz = BuildOpzContext(context);
+        if (!HasRows(opz->SetList()))
+            throw EZavoError(QStringLiteral("Set opzioni lavoraz. %1 non codificato")
+                                 .arg(sheet.SetOpzioniLavoraz()));
+    }
+    if (sheet.SetPreferenzeComponenti() != 0) {
+        auto pref = BuildPrefCompContext(context);
+        if (!HasRows(pref->SetList()))
+            throw EZavoError(QStringLiteral("Set preferenze componenti %1 non codificato")
+                                 .arg(sheet.SetPreferenzeComponenti()));
+    }
+}
+
+std::unique_ptr<TValidationResult>
+TZelmModelService::ValidateSave(const TZelmModelContext& context) {
+    if (!context.Model())
+        return nullptr;
+    auto result = std::make_unique<TValidationResult>();
+    try {
+        CheckReferences(context);
+    } catch (const EZavoError& e) {
+        result->AppendError(e.Message());
+    }
+    return result;
+}
+
+std::unique_ptr<TValidationResult>
+TZelmModelService::ValidateExportXls(const TZelmModelContext& context) {
+    if (!context.Model())
+        return nullptr;
+    auto result = std::make_unique<TValidationResult>();
+    LockInto(*context.Model(), *result);
+    if (!result->IsError()) {
+        try {
+            CheckReferences(context);
+        } catch (const EZavoError& e) {
+            result->AppendError(e.Message());
+        }
+    }
+    return result;
+}
+
+void TZelmModelService::Save(TZelmModelContext& context) {
+    TZelmModelData* sheet = context.Model();
+    if (!sheet)
+        return;
+    TDataAccessManager& dam = DataAccessManager();
+    Step("Errore interno durante il salvataggio della scheda",
+         [&] { dam.ZelmModelDataAccess().Save(*sheet); });
+    const int idModel = sheet->IdModel();
+    const int idVariante = sheet->IdVariante();
+
+    Step("Errore interno durante il salvataggio del dettaglio scheda", [&] {
+        auto& acc = dam.ZelmModelDettDataAccess();
+        Synchronise(
+            context.Dett(), [&] { return acc.LoadByModel(idModel); },
+            [&](int id) { acc.Delete(id); }, [&] { acc.DeleteByModel(idModel); },
+            [&](auto& list) { acc.Save(list); });
+    });
+    Step("Errore interno durante il salvataggio delle opzioni scheda", [&] {
+        auto& acc = dam.ZelmModelOpzDataAccess();
+        Synchronise(
+            context.Opz(), [&] { return acc.LoadByVarianteModel(idModel, idVariante); },
+            [&](int id) { acc.Delete(id); },
+            [&] { acc.DeleteByVarianteModel(idModel, idVariante); },
+            [&](auto& list) { acc.Save(list); });
+    });
+    Step("Errore interno durante il salvataggio delle preferenze componenti scheda", [&] {
+        auto& acc = dam.ZelmModelPrefCompDataAccess();
+        Synchronise(
+            context.PrefComp(), [&] { return acc.LoadByVarianteModel(idModel, idVariante); },
+            [&](int id) { acc.Delete(id); },
+            [&] { acc.DeleteByVarianteModel(idModel, idVariante); },
+            [&](auto& list) { acc.Save(list); });
+    });
+    Step("Errore interno durante il salvataggio delle annotazioni scheda", [&] {
+        auto& acc = dam.ZelmModelStoDataAccess();
+        Synchronise(
+            context.Sto(), [&] { return acc.LoadByModel(idModel); },
+            [&](int id) { acc.Delete(id); }, [&] { acc.DeleteByModel(idModel); },
+            [&](auto& list) { acc.Save(list); });
+    });
+}
+
+std::unique_ptr<TZelmModelDettContext>
+TZelmModelService::BuildDettContext(const TZelmModelContext& from) {
+    const TZelmModelData* sheet = from.Model();
+    if (!sheet)
+        return nullptr;
+    TDataAccessManager& dam = DataAccessManager();
+    auto context = std::make_unique<TZelmModelDettContext>();
+    context->SetModel(sheet->Clone());
+    context->SetDett(from.Dett() ? from.Dett()->Clone()
+                                 : dam.ZelmModelDettDataAccess().LoadByModel(sheet->IdModel()));
+    if (from.TaglieOperative())
+        context->SetTaglieOperative(from.TaglieOperative()->Clone());
+    else if (!sheet->TagliaOperativa().isEmpty())
+        context->SetTaglieOperative(dam.TaglieOperativeDataAccess().Load(sheet->TagliaOperativa()));
+    return context;
+}
+
+std::unique_ptr<TZelmModelOpzContext>
+TZelmModelService::BuildOpzContext(const TZelmModelContext& from) {
+    const TZelmModelData* sheet = from.Model();
+    if (!sheet)
+        return nullptr;
+    TDataAccessManager& dam = DataAccessManager();
+    auto context = std::make_unique<TZelmModelOpzContext>();
+    context->SetModel(sheet->Clone());
+    context->SetOpz(from.Opz() ? from.Opz()->Clone()
+                               : dam.ZelmModelOpzDataAccess().LoadByVarianteModel(
+                                     sheet->IdModel(), sheet->IdVariante()));
+    if (from.SetOpzioniLavoraz())
+        context->SetSetList(from.SetOpzioniLavoraz()->Clone());
+    else if (sheet->SetOpzioniLavoraz() > 0)
+        context->SetSetList(dam.ZelmSetOpzioniLavorazDataAccess().Load(sheet->SetOpzioniLavoraz()));
+    return context;
+}
+
+std::unique_ptr<TZelmModelPrefCompContext>
+TZelmModelService::BuildPrefCompContext(const TZelmModelContext& from) {
+    const TZelmModelData* sheet = from.Model();
+    if (!sheet)
+        return nullptr;
+    TDataAccessManager& dam = DataAccessManager();
+    auto context = std::make_unique<TZelmModelPrefCompContext>();
+    context->SetModel(sheet->Clone());
+    context->SetPrefComp(from.PrefComp() ? from.PrefComp()->Clone()
+                                         : dam.ZelmModelPrefCompDataAccess().LoadByVarianteModel(
+                                               sheet->IdModel(), sheet->IdVariante()));
+    if (from.SetPreferenzeComponenti())
+        context->SetSetList(from.SetPreferenzeComponenti()->Clone());
+    else if (sheet->SetPreferenzeComponenti() > 0)
+        context->SetSetList(
+            dam.ZelmSetPreferenzeComponentiDataAccess().Load(sheet->SetPreferenzeComponenti()));
+    return context;
+}
+
+void TZelmModelService::LoadTaglieOperative(const QString& codice, TTaglieOperativeDataList& to) {
+    DataAccessManager().TaglieOperativeDataAccess().Load(codice, to);
+}
+
+bool TZelmModelService::LoadCliente(const QString& codice, TClientiData& to) {
+    return DataAccessManager().ClientiDataAccess().Load(codice, to);
+}

@@ -1,0 +1,74 @@
+// Every rule and operation on model sheets, in the one snapshot transaction of its window.
+#pragma once
+
+#include "DataAccessManager.h"
+
+#include "model/ZelmModelContext.h"
+
+#include <QObject>
+
+class TSession;
+class TIBDatabase;
+class TIBTransaction;
+
+/// A validation of a modification; NewVariante proposes a new variant instead of an edit in place.
+class TValidationModifyResult : public TValidationResult {
+public:
+    bool NewVariante = false;
+};
+
+class TZelmModelService : public QObject {
+    Q_OBJECT
+public:
+    explicit TZelmModelService(QObject* owner = nullptr);
+    ~TZelmModelService() override;
+
+    TSession* Session() const { return fSession; }
+    void SetSession(TSession* session) { fSession = session; }
+    TIBDatabase& IBDatabase() const;
+    /// Created on first use (snapshot: concurrency, nowait).
+    TIBTransaction& IBTransaction();
+    TDataAccessManager& DataAccessManager();
+
+    void StartTransaction();
+    /// Commits (true) or rolls back (false) an active transaction; nothing when idle.
+    void EndTransaction(bool commit);
+
+    std::unique_ptr<TZelmModelContext> CreateNew();
+    void Lock(int id);
+    std::unique_ptr<TZelmModelContext> SafeLoad(int id);
+    /// As SafeLoad; a missing sheet is the error "Record ID %d non trovato".
+    std::unique_ptr<TZelmModelContext> Load(int id);
+    std::unique_ptr<TValidationModifyResult> ValidateModify(const TZelmModelContext& context);
+    std::unique_ptr<TZelmModelContext> CreateVariante(const TZelmModelContext& from);
+    std::unique_ptr<TZelmModelContext> CreateDuplicate(const TZelmModelContext& from);
+    std::unique_ptr<TValidationResult> ValidateDelete(const TZelmModelContext& context);
+    void Delete(const TZelmModelContext& context);
+    std::unique_ptr<TValidationResult> ValidateRilasciaC(const TZelmModelContext& context);
+    void RilasciaC(TZelmModelContext& context);
+    std::unique_ptr<TValidationResult> ValidateRilasciaP(const TZelmModelContext& context);
+    void RilasciaP(TZelmModelContext& context);
+    std::unique_ptr<TValidationResult> ValidateSospendi(const TZelmModelContext& context);
+    void Sospendi(TZelmModelContext& context);
+    std::unique_ptr<TValidationResult> ValidateSave(const TZelmModelContext& context);
+    void Save(TZelmModelContext& context);
+    std::unique_ptr<TValidationResult> ValidateExportXls(const TZelmModelContext& context);
+    std::unique_ptr<TZelmModelDettContext> BuildDettContext(const TZelmModelContext& from);
+    std::unique_ptr<TZelmModelOpzContext> BuildOpzContext(const TZelmModelContext& from);
+    std::unique_ptr<TZelmModelPrefCompContext> BuildPrefCompContext(const TZelmModelContext& from);
+    void LoadTaglieOperative(const QString& codice, TTaglieOperativeDataList& to);
+    bool LoadCliente(const QString& codice, TClientiData& to);
+
+private:
+    std::unique_ptr<TValidationResult> ValidateStatus(const TZelmModelContext& context,
+                                                      TStatusScheda status);
+    void ChangeStatus(TZelmModelContext& context, TStatusScheda status);
+    /// Throws the first missing reference of the sheet.
+    void CheckReferences(const TZelmModelContext& context);
+    /// Adds the lock's refusal to `result` as an error.
+    void LockInto(const TZelmModelData& sheet, TValidationResult& result);
+
+    TSession* fSession = nullptr;
+    std::unique_ptr<TIBTransaction> fTransaction;
+    TDataAccessManager* fManager = nullptr;
+};
