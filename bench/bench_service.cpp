@@ -95,8 +95,8 @@ public:
         for (int n = 1; n <= 17; ++n)
             dettCols << QStringLiteral("D%1").arg(n);
         fUpDett = make(UpsertLines("ZELMMODELDETT", dettCols));
-        fUpOpz = make(UpsertLines("ZELMMODELOPZ", {"ID", "IDMODEL", "IDVARIANTEMODEL",
-                                                   "IDOPZIONE", "ETICHETTA", "DESCRIZIONE"}));
+        fUpOpz = make(UpsertLines("ZELMMODELOPZ", {"ID", "IDMODEL", "IDVARIANTEMODEL", "IDOPZIONE",
+                                                   "ETICHETTA", "DESCRIZIONE"}));
         fUpPref = make(UpsertLines("ZELMMODELPREFCOMP",
                                    {"ID", "IDMODEL", "IDVARIANTEMODEL", "IDOPZIONE", "ETICHETTA"}));
         fUpSto = make(UpsertLines("ZELMMODELSTO", {"ID", "IDMODEL", "TIPOANNOTAZIONE",
@@ -178,6 +178,7 @@ int main(int argc, char** argv) {
     TAnchor anchor(db);
     Ours(service); // warm: statements prepared once, as in a window that stays open
     anchor.Run();
-    RunBench("service", 15, [&](int) { return Ours(service); }, [&](int) { return anchor.Run(); });
+    RunBench(
+        "service", 15, [&](int) { return Ours(service); }, [&](int) { return anchor.Run(); });
     return 0;
 }

@@ -1,0 +1,590 @@
+#include "OfficeSuite.h"
+
+#include <com/sun/star/beans/PropertyValue.hpp>
+#include <com/sun/star/beans/XPropertySet.hpp>
+#include <com/sun/star/bridge/UnoUrlResolver.hpp>
+#include <com/sun/star/bridge/XUnoUrlResolver.hpp>
+#include <com/sun/star/connection/NoConnectException.hpp>
+#include <com/sun/star/container/XIndexAccess.hpp>
+#include <com/sun/star/frame/Desktop.hpp>
+#include <com/sun/star/frame/XComponentLoader.hpp>
+#include <com/sun/star/frame/XDesktop2.hpp>
+#include <com/sun/star/frame/XStorable.hpp>
+#include <com/sun/star/lang/DisposedException.hpp>
+#include <com/sun/star/lang/Locale.hpp>
+#include <com/sun/star/lang/XComponent.hpp>
+#include <com/sun/star/sheet/XCellRangeAddressable.hpp>
+#include <com/sun/star/sheet/XCellRangeData.hpp>
+#include <com/sun/star/sheet/XSheetCellCursor.hpp>
+#include <com/sun/star/sheet/XSpreadsheet.hpp>
+#include <com/sun/star/sheet/XSpreadsheetDocument.hpp>
+#include <com/sun/star/sheet/XSpreadsheets.hpp>
+#include <com/sun/star/table/BorderLine2.hpp>
+#include <com/sun/star/table/CellRangeAddress.hpp>
+#include <com/sun/star/table/XCell.hpp>
+#include <com/sun/star/table/XCellRange.hpp>
+#include <com/sun/star/table/XColumnRowRange.hpp>
+#include <com/sun/star/table/XTableColumns.hpp>
+#include <com/sun/star/table/XTableRows.hpp>
+#include <com/sun/star/text/XText.hpp>
+#include <com/sun/star/uno/XComponentContext.hpp>
+#include <com/sun/star/util/XCloseable.hpp>
+#include <com/sun/star/util/XMergeable.hpp>
+#include <com/sun/star/util/XNumberFormats.hpp>
+#include <com/sun/star/util/XNumberFormatsSupplier.hpp>
+#include <cppuhelper/bootstrap.hxx>
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+#include <QThread>
+
+#include <csignal>
+#include <cstdlib>
+#include <sys/wait.h>
+#include <unistd.h>
+
+using namespace com::sun::star;
+using com::sun::star::uno::Any;
+using com::sun::star::uno::Reference;
+using com::sun::star::uno::Sequence;
+using com::sun::star::uno::UNO_QUERY;
+using com::sun::star::uno::UNO_QUERY_THROW;
+using rtl::OUString;
+
+namespace {
+const char* kProgramDir = "/usr/lib/libreoffice/program";
+
+OUString ToOU(const QString& s) {
+    return OUString(reinterpret_cast<const sal_Unicode*>(s.utf16()), s.size());
+}
+QString ToQ(const OUString& s) {
+    return QString(reinterpret_cast<const QChar*>(s.getStr()), s.getLength());
+}
+
+[[noreturn]] void Rethrow(const uno::Exception& e) {
+    throw EOfficeError(ToQ(e.Message));
+}
+
+/// Runs a bridge call; a bridge exception becomes EOfficeError with its message.
+template <typename F> auto Guard(F&& f) -> decltype(f()) {
+    try {
+        return f();
+    } catch (const lang::DisposedException& e) {
+        throw EOfficeError(QStringLiteral("Il processo di LibreOffice non risponde: ") +
+                           ToQ(e.Message));
+    } catch (const uno::Exception& e) {
+        Rethrow(e);
+    }
+}
+
+Any ToAny(const QVariant& v) {
+    switch (v.typeId()) {
+    case QMetaType::Bool:
+        return Any(v.toBool());
+    case QMetaType::Int:
+    case QMetaType::UInt:
+    case QMetaType::LongLong:
+    case QMetaType::Short:
+        return Any(static_cast<sal_Int32>(v.toLongLong()));
+    case QMetaType::Double:
+    case QMetaType::Float:
+        return Any(v.toDouble());
+    default:
+        return Any(ToOU(v.toString()));
+    }
+}
+
+QVariant FromAny(const Any& a) {
+    switch (a.getValueTypeClass()) {
+    case uno::TypeClass_BOOLEAN:
+        return a.get<bool>();
+    case uno::TypeClass_BYTE:
+    case uno::TypeClass_SHORT:
+    case uno::TypeClass_UNSIGNED_SHORT:
+    case uno::TypeClass_LONG:
+    case uno::TypeClass_UNSIGNED_LONG:
+    case uno::TypeClass_ENUM:
+        return static_cast<int>(a.get<sal_Int32>());
+    case uno::TypeClass_HYPER:
+        return static_cast<qint64>(a.get<sal_Int64>());
+    case uno::TypeClass_FLOAT:
+    case uno::TypeClass_DOUBLE:
+        return a.get<double>();
+    case uno::TypeClass_STRING:
+        return ToQ(a.get<OUString>());
+    default:
+        return QVariant();
+    }
+}
+
+beans::PropertyValue Prop(const char* name, const Any& value) {
+    beans::PropertyValue p;
+    p.Name = OUString::createFromAscii(name);
+    p.Value = value;
+    return p;
+}
+Sequence<beans::PropertyValue> One(const beans::PropertyValue& p) {
+    Sequence<beans::PropertyValue> props(1);
+    props.getArray()[0] = p;
+    return props;
+}
+} // namespace
+
+QString ColumnName(int col) {
+    QString name;
+    for (int c = col + 1; c > 0; c = (c - 1) / 26)
+        name.prepend(QChar('A' + (c - 1) % 26));
+    return name;
+}
+
+QString TOfficeSuite::FileUrl(const QString& path, bool escapeSpaces) {
+    QString p = QFileInfo(path).absoluteFilePath();
+    p.replace('\\', '/');
+    if (p.startsWith('/'))
+        p.remove(0, 1);
+    if (escapeSpaces)
+        p.replace(' ', QStringLiteral("%20"));
+    return QStringLiteral("file:///") + p;
+}
+
+// --- the office process -----------------------------------------------------------------------
+struct TOfficeSuite::Impl {
+    pid_t pid = 0;
+    int starts = 0;
+    std::unique_ptr<QTemporaryDir> profile;
+    QString pipe;
+    Reference<uno::XComponentContext>& local = Refs().local;
+    Reference<uno::XComponentContext>& remote = Refs().remote;
+    Reference<frame::XDesktop2>& desktop = Refs().desktop;
+
+    // The bridge's references live on the heap and are never destroyed: at process exit the
+    // bridge libraries may already be gone, and releasing a proxy then would crash.
+    struct TRefs {
+        Reference<uno::XComponentContext> local, remote;
+        Reference<frame::XDesktop2> desktop;
+    };
+    static TRefs& Refs() {
+        static TRefs* refs = new TRefs;
+        return *refs;
+    }
+
+    ~Impl() { KillProcess(); }
+
+    void KillProcess() {
+        if (pid > 0) {
+            kill(-pid, SIGTERM);
+            for (int i = 0; i < 50 && waitpid(pid, nullptr, WNOHANG) == 0; ++i)
+                QThread::msleep(20);
+            kill(-pid, SIGKILL);
+            waitpid(pid, nullptr, 0);
+            pid = 0;
+        }
+    }
+
+    bool Alive() {
+        if (pid <= 0)
+            return false;
+        int status = 0;
+        if (waitpid(pid, &status, WNOHANG) == pid) {
+            pid = 0;
+            return false;
+        }
+        return true;
+    }
+
+    void Kill() {
+        desktop.clear();
+        remote.clear();
+        KillProcess();
+    }
+
+    void Spawn() {
+        const QByteArray program = QByteArray(kProgramDir) + "/soffice.bin";
+        const QByteArray profileArg =
+            "-env:UserInstallation=" + TOfficeSuite::FileUrl(profile->path()).toUtf8();
+        const QByteArray accept = "--accept=pipe,name=" + pipe.toUtf8() + ";urp;";
+        pid = fork();
+        if (pid < 0)
+            throw EOfficeError(QStringLiteral("Impossibile avviare LibreOffice"));
+        if (pid == 0) {
+            setsid(); // its own process group: shutdown kills the office and its helpers
+            const char* argv[] = {
+                program.constData(),    "--headless",       "--invisible",   "--nologo",
+                "--norestore",          "--nodefault",      "--nolockcheck", "--nofirststartwizard",
+                profileArg.constData(), accept.constData(), nullptr};
+            execv(argv[0], const_cast<char* const*>(argv));
+            _exit(127);
+        }
+    }
+
+    void Start() {
+        Kill();
+        if (!local.is()) {
+            // The bridge's own bootstrap data lives beside the office's programs.
+            setenv(
+                "URE_BOOTSTRAP",
+                (QByteArray("vnd.sun.star.pathname:") + kProgramDir + "/fundamentalrc").constData(),
+                0);
+            local = Guard([] { return cppu::defaultBootstrap_InitialComponentContext(); });
+        }
+        ++starts;
+        profile = std::make_unique<QTemporaryDir>(QDir::tempPath() + "/zelm-office-XXXXXX");
+        pipe = QStringLiteral("zelm_office_%1_%2").arg(getpid()).arg(starts);
+        Spawn();
+        Reference<bridge::XUnoUrlResolver> resolver = bridge::UnoUrlResolver::create(local);
+        const OUString url = ToOU("uno:pipe,name=" + pipe + ";urp;StarOffice.ComponentContext");
+        QElapsedTimer deadline;
+        deadline.start();
+        int restarts = 0;
+        while (true) {
+            try {
+                remote.set(resolver->resolve(url), UNO_QUERY_THROW);
+                desktop = frame::Desktop::create(remote);
+                return;
+            } catch (const connection::NoConnectException&) {
+                // not listening yet
+            } catch (const uno::Exception& e) {
+                Kill();
+                Rethrow(e);
+            }
+            int status = 0;
+            if (waitpid(pid, &status, WNOHANG) == pid) {
+                pid = 0;
+                // A fresh profile makes the first start end with 81 ("restart me").
+                if (WIFEXITED(status) && WEXITSTATUS(status) == 81 && restarts++ < 2) {
+                    Spawn();
+                    continue;
+                }
+                throw EOfficeError(QStringLiteral("LibreOffice si è chiuso all'avvio (codice %1)")
+                                       .arg(WIFEXITED(status) ? WEXITSTATUS(status) : -1));
+            }
+            if (deadline.elapsed() > 60000) {
+                Kill();
+                throw EOfficeError(QStringLiteral("LibreOffice non risponde all'avvio"));
+            }
+            QThread::msleep(50);
+        }
+    }
+
+    /// The desktop of a live office, starting or restarting the process as needed.
+    Reference<frame::XDesktop2> Desktop() {
+        if (!Alive() || !desktop.is())
+            Start();
+        return desktop;
+    }
+};
+
+TOfficeSuite::TOfficeSuite() : d(std::make_unique<Impl>()) {}
+TOfficeSuite::~TOfficeSuite() = default;
+
+TOfficeSuite& TOfficeSuite::Instance() {
+    // Never destroyed before the process ends: the static's destructor kills the office.
+    static TOfficeSuite suite;
+    return suite;
+}
+
+bool TOfficeSuite::Running() const {
+    return d->Alive();
+}
+qint64 TOfficeSuite::ProcessId() const {
+    return d->Alive() ? d->pid : 0;
+}
+int TOfficeSuite::StartCount() const {
+    return d->starts;
+}
+void TOfficeSuite::Shutdown() {
+    d->Kill();
+}
+
+// --- documents --------------------------------------------------------------------------------
+struct TSpreadsheet::Impl {
+    Reference<lang::XComponent> document;
+    Reference<sheet::XSpreadsheet> sheet;
+    Reference<util::XNumberFormats> formats;
+
+    Reference<table::XCell> Cell(int col, int row) const {
+        return Guard([&] { return sheet->getCellByPosition(col, row); });
+    }
+    Reference<table::XCellRange> Range(const QString& name) const {
+        return Guard([&] { return sheet->getCellRangeByName(ToOU(name)); });
+    }
+    Reference<beans::XPropertySet> Props(const Reference<uno::XInterface>& x) const {
+        return Reference<beans::XPropertySet>(x, UNO_QUERY_THROW);
+    }
+};
+
+namespace {
+std::unique_ptr<TSpreadsheet::Impl> OpenDocument(Reference<frame::XDesktop2> desktop,
+                                                 const OUString& url,
+                                                 const Sequence<beans::PropertyValue>& props) {
+    auto impl = std::make_unique<TSpreadsheet::Impl>();
+    Reference<frame::XComponentLoader> loader(desktop, UNO_QUERY_THROW);
+    impl->document = loader->loadComponentFromURL(url, "_blank", 0, props);
+    if (!impl->document.is())
+        throw EOfficeError(QStringLiteral("Documento non aperto: ") + ToQ(url));
+    Reference<sheet::XSpreadsheetDocument> doc(impl->document, UNO_QUERY_THROW);
+    Reference<container::XIndexAccess> sheets(doc->getSheets(), UNO_QUERY_THROW);
+    impl->sheet.set(sheets->getByIndex(0), UNO_QUERY_THROW);
+    return impl;
+}
+} // namespace
+
+template <typename F>
+static std::unique_ptr<TSpreadsheet> WithRestart(TOfficeSuite::Impl& d, F&& open) {
+    // A died or disposed office is restarted once and the document opened again.
+    for (int attempt = 0;; ++attempt) {
+        try {
+            return std::make_unique<TSpreadsheet>(open(d.Desktop()));
+        } catch (const lang::DisposedException& e) {
+            if (attempt > 0)
+                throw EOfficeError(ToQ(e.Message));
+        } catch (const uno::RuntimeException& e) {
+            if (attempt > 0 || d.Alive())
+                throw EOfficeError(ToQ(e.Message));
+        } catch (const uno::Exception& e) {
+            Rethrow(e);
+        }
+        d.Kill();
+    }
+}
+
+std::unique_ptr<TSpreadsheet> TOfficeSuite::NewSpreadsheet() {
+    return WithRestart(*d, [](Reference<frame::XDesktop2> desktop) {
+        const Sequence<beans::PropertyValue> props = One(Prop("Hidden", Any(true)));
+        return OpenDocument(desktop, "private:factory/scalc", props);
+    });
+}
+
+std::unique_ptr<TSpreadsheet> TOfficeSuite::LoadSpreadsheet(const QString& path) {
+    const OUString url = ToOU(FileUrl(path));
+    return WithRestart(*d, [&](Reference<frame::XDesktop2> desktop) {
+        // Hidden: a headless office must not try to show a loaded document in a frame.
+        return OpenDocument(desktop, url, One(Prop("Hidden", Any(true))));
+    });
+}
+
+TSpreadsheet::TSpreadsheet(std::unique_ptr<Impl> impl) : d(std::move(impl)) {}
+
+TSpreadsheet::~TSpreadsheet() {
+    try {
+        Close();
+    } catch (...) {
+        // An office that died took the document with it.
+    }
+}
+
+int TSpreadsheet::SheetCount() const {
+    return Guard([&] {
+        Reference<sheet::XSpreadsheetDocument> doc(d->document, UNO_QUERY_THROW);
+        Reference<container::XIndexAccess> sheets(doc->getSheets(), UNO_QUERY_THROW);
+        return static_cast<int>(sheets->getCount());
+    });
+}
+
+void TSpreadsheet::SetString(int col, int row, const QString& text) {
+    Guard(
+        [&] { Reference<text::XText>(d->Cell(col, row), UNO_QUERY_THROW)->setString(ToOU(text)); });
+}
+
+QString TSpreadsheet::GetString(int col, int row) const {
+    return Guard([&] {
+        return ToQ(Reference<text::XText>(d->Cell(col, row), UNO_QUERY_THROW)->getString());
+    });
+}
+
+void TSpreadsheet::SetValue(int col, int row, double value) {
+    Guard([&] { d->Cell(col, row)->setValue(value); });
+}
+
+double TSpreadsheet::GetValue(int col, int row) const {
+    return Guard([&] { return d->Cell(col, row)->getValue(); });
+}
+
+void TSpreadsheet::SetRangeString(const QString& range, const QString& text) {
+    Guard([&] {
+        Reference<text::XText>(d->Range(range)->getCellByPosition(0, 0), UNO_QUERY_THROW)
+            ->setString(ToOU(text));
+    });
+}
+
+void TSpreadsheet::SetProperty(const QString& range, const QString& name, const QVariant& value) {
+    Guard([&] { d->Props(d->Range(range))->setPropertyValue(ToOU(name), ToAny(value)); });
+}
+
+QVariant TSpreadsheet::GetProperty(int col, int row, const QString& name) const {
+    return Guard(
+        [&] { return FromAny(d->Props(d->Cell(col, row))->getPropertyValue(ToOU(name))); });
+}
+
+void TSpreadsheet::SetBorders(const QString& range, int lineWidth, bool allSides) {
+    Guard([&] {
+        table::BorderLine2 line;
+        line.LineWidth = static_cast<sal_uInt32>(lineWidth);
+        line.OuterLineWidth = static_cast<sal_Int16>(lineWidth);
+        Reference<beans::XPropertySet> props = d->Props(d->Range(range));
+        props->setPropertyValue("TopBorder2", Any(line));
+        props->setPropertyValue("BottomBorder2", Any(line));
+        if (allSides) {
+            props->setPropertyValue("LeftBorder2", Any(line));
+            props->setPropertyValue("RightBorder2", Any(line));
+        }
+    });
+}
+
+int TSpreadsheet::BorderWidth(int col, int row, const QString& border) const {
+    return Guard([&] {
+        table::BorderLine2 line;
+        d->Props(d->Cell(col, row))->getPropertyValue(ToOU(border)) >>= line;
+        return static_cast<int>(line.LineWidth);
+    });
+}
+
+void TSpreadsheet::Merge(const QString& range) {
+    Guard([&] { Reference<util::XMergeable>(d->Range(range), UNO_QUERY_THROW)->merge(true); });
+}
+
+bool TSpreadsheet::IsMerged(int col, int row) const {
+    return Guard([&] {
+        Reference<table::XCellRange> cell(d->Cell(col, row), UNO_QUERY_THROW);
+        Reference<sheet::XSheetCellCursor> cursor =
+            d->sheet->createCursorByRange(Reference<sheet::XSheetCellRange>(cell, UNO_QUERY_THROW));
+        cursor->collapseToMergedArea();
+        const table::CellRangeAddress a =
+            Reference<sheet::XCellRangeAddressable>(cursor, UNO_QUERY_THROW)->getRangeAddress();
+        return a.StartColumn != a.EndColumn || a.StartRow != a.EndRow;
+    });
+}
+
+TSpreadsheet::TArea TSpreadsheet::MergedArea(int col, int row) const {
+    return Guard([&] {
+        Reference<table::XCellRange> cell(d->Cell(col, row), UNO_QUERY_THROW);
+        Reference<sheet::XSheetCellCursor> cursor =
+            d->sheet->createCursorByRange(Reference<sheet::XSheetCellRange>(cell, UNO_QUERY_THROW));
+        cursor->collapseToMergedArea();
+        const table::CellRangeAddress a =
+            Reference<sheet::XCellRangeAddressable>(cursor, UNO_QUERY_THROW)->getRangeAddress();
+        return TArea{a.StartColumn, a.EndColumn, a.StartRow, a.EndRow};
+    });
+}
+
+void TSpreadsheet::SetColumnWidth(int col, int width) {
+    Guard([&] {
+        Reference<table::XColumnRowRange> crr(d->sheet, UNO_QUERY_THROW);
+        d->Props(Reference<uno::XInterface>(crr->getColumns()->getByIndex(col), UNO_QUERY_THROW))
+            ->setPropertyValue("Width", Any(static_cast<sal_Int32>(width)));
+    });
+}
+
+int TSpreadsheet::ColumnWidth(int col) const {
+    return Guard([&] {
+        Reference<table::XColumnRowRange> crr(d->sheet, UNO_QUERY_THROW);
+        return FromAny(d->Props(Reference<uno::XInterface>(crr->getColumns()->getByIndex(col),
+                                                           UNO_QUERY_THROW))
+                           ->getPropertyValue("Width"))
+            .toInt();
+    });
+}
+
+void TSpreadsheet::SetRowHeight(int row, int height) {
+    Guard([&] {
+        Reference<table::XColumnRowRange> crr(d->sheet, UNO_QUERY_THROW);
+        d->Props(Reference<uno::XInterface>(crr->getRows()->getByIndex(row), UNO_QUERY_THROW))
+            ->setPropertyValue("Height", Any(static_cast<sal_Int32>(height)));
+    });
+}
+
+int TSpreadsheet::RowHeight(int row) const {
+    return Guard([&] {
+        Reference<table::XColumnRowRange> crr(d->sheet, UNO_QUERY_THROW);
+        return FromAny(d->Props(Reference<uno::XInterface>(crr->getRows()->getByIndex(row),
+                                                           UNO_QUERY_THROW))
+                           ->getPropertyValue("Height"))
+            .toInt();
+    });
+}
+
+int TSpreadsheet::NumberFormatKey(const QString& code, const QString& language,
+                                  const QString& country) {
+    return Guard([&] {
+        if (!d->formats.is())
+            d->formats = Reference<util::XNumberFormatsSupplier>(d->document, UNO_QUERY_THROW)
+                             ->getNumberFormats();
+        lang::Locale locale;
+        locale.Language = ToOU(language);
+        locale.Country = ToOU(country);
+        sal_Int32 key = d->formats->queryKey(ToOU(code), locale, true);
+        if (key == -1)
+            key = d->formats->addNew(ToOU(code), locale);
+        return static_cast<int>(key);
+    });
+}
+
+QString TSpreadsheet::NumberFormatCode(int key) const {
+    return Guard([&] {
+        Reference<util::XNumberFormats> formats =
+            Reference<util::XNumberFormatsSupplier>(d->document, UNO_QUERY_THROW)
+                ->getNumberFormats();
+        return FromAny(formats->getByKey(key)->getPropertyValue("FormatString")).toString();
+    });
+}
+
+void TSpreadsheet::SetDataArray(const QString& range, const QList<QVariantList>& rows) {
+    Guard([&] {
+        Sequence<Sequence<Any>> data(rows.size());
+        auto* out = data.getArray();
+        for (int r = 0; r < rows.size(); ++r) {
+            Sequence<Any> line(rows[r].size());
+            auto* cells = line.getArray();
+            for (int c = 0; c < rows[r].size(); ++c)
+                cells[c] = ToAny(rows[r][c]);
+            out[r] = line;
+        }
+        Reference<sheet::XCellRangeData>(d->Range(range), UNO_QUERY_THROW)->setDataArray(data);
+    });
+}
+
+QList<QVariantList> TSpreadsheet::GetDataArray(const QString& range) const {
+    return Guard([&] {
+        const Sequence<Sequence<Any>> data =
+            Reference<sheet::XCellRangeData>(d->Range(range), UNO_QUERY_THROW)->getDataArray();
+        QList<QVariantList> rows;
+        for (const auto& line : data) {
+            QVariantList r;
+            for (const Any& a : line)
+                r << FromAny(a);
+            rows << r;
+        }
+        return rows;
+    });
+}
+
+void TSpreadsheet::StoreAsExcel97(const QString& path) {
+    Guard([&] {
+        const Sequence<beans::PropertyValue> props =
+            One(Prop("FilterName", Any(OUString("MS Excel 97"))));
+        Reference<frame::XStorable>(d->document, UNO_QUERY_THROW)
+            ->storeAsURL(ToOU(TOfficeSuite::FileUrl(path)), props);
+    });
+}
+
+void TSpreadsheet::StoreToHtml(const QString& path) {
+    Guard([&] {
+        const Sequence<beans::PropertyValue> props =
+            One(Prop("FilterName", Any(OUString("HTML (StarCalc)"))));
+        Reference<frame::XStorable>(d->document, UNO_QUERY_THROW)
+            ->storeToURL(ToOU(TOfficeSuite::FileUrl(path, true)), props);
+    });
+}
+
+void TSpreadsheet::Close() {
+    if (!d || !d->document.is())
+        return;
+    Reference<lang::XComponent> doc = d->document;
+    d->document.clear();
+    d->sheet.clear();
+    d->formats.clear();
+    Guard([&] { Reference<util::XCloseable>(doc, UNO_QUERY_THROW)->close(true); });
+}

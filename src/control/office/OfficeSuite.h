@@ -1,0 +1,106 @@
+// The office suite, driven headless through its automation bridge: one office process per
+// application, started on first use with a private profile, reused, restarted once when it died,
+// shut down with the application. Only this folder includes the bridge's headers; callers see
+// Qt types.
+#pragma once
+
+#include "framework/core/ZavoError.h"
+
+#include <QList>
+#include <QPair>
+#include <QString>
+#include <QVariant>
+
+#include <functional>
+#include <memory>
+
+/// A failure of the office suite, with the bridge's message.
+class EOfficeError : public EZavoError {
+public:
+    using EZavoError::EZavoError;
+};
+
+class TSpreadsheet;
+
+class TOfficeSuite {
+public:
+    /// The application's office suite (not started until first used).
+    static TOfficeSuite& Instance();
+
+    /// A new, hidden, empty spreadsheet.
+    std::unique_ptr<TSpreadsheet> NewSpreadsheet();
+    /// A workbook loaded from a file (no properties: as the user's office would open it).
+    std::unique_ptr<TSpreadsheet> LoadSpreadsheet(const QString& path);
+
+    bool Running() const;
+    /// Process id of the office process, 0 when none.
+    qint64 ProcessId() const;
+    /// Ends the office process (the next use starts a new one).
+    void Shutdown();
+    /// How many times the process was started (tests and benchmarks read it).
+    int StartCount() const;
+
+    /// "file:///…" for a local path ("\" turned into "/"), spaces as %20 when asked.
+    static QString FileUrl(const QString& path, bool escapeSpaces = false);
+
+    struct Impl;
+
+private:
+    TOfficeSuite();
+    ~TOfficeSuite();
+    std::unique_ptr<Impl> d;
+};
+
+/// One spreadsheet document and its first sheet. Columns and rows are 0-based; ranges are
+/// written like "A1:T4".
+class TSpreadsheet {
+public:
+    ~TSpreadsheet();
+    TSpreadsheet(const TSpreadsheet&) = delete;
+    TSpreadsheet& operator=(const TSpreadsheet&) = delete;
+
+    int SheetCount() const;
+    void SetString(int col, int row, const QString& text);
+    QString GetString(int col, int row) const;
+    void SetValue(int col, int row, double value);
+    double GetValue(int col, int row) const;
+    /// Writes `text` into the top-left cell of `range`.
+    void SetRangeString(const QString& range, const QString& text);
+    /// Sets one property on a whole range (one round trip whatever its size). Integers, doubles,
+    /// booleans and texts are understood.
+    void SetProperty(const QString& range, const QString& name, const QVariant& value);
+    QVariant GetProperty(int col, int row, const QString& name) const;
+    /// Borders of `range` with the given line width (1/100 mm): all four, or top and bottom.
+    void SetBorders(const QString& range, int lineWidth, bool allSides);
+    /// Line width of a cell's border ("TopBorder2", …).
+    int BorderWidth(int col, int row, const QString& border) const;
+    void Merge(const QString& range);
+    bool IsMerged(int col, int row) const;
+    /// Columns and rows of the merged area a cell belongs to (the cell alone when not merged).
+    struct TArea {
+        int startColumn, endColumn, startRow, endRow;
+    };
+    TArea MergedArea(int col, int row) const;
+    void SetColumnWidth(int col, int width);
+    int ColumnWidth(int col) const;
+    void SetRowHeight(int row, int height);
+    int RowHeight(int row) const;
+    /// Key of a number format for a locale, added when missing.
+    int NumberFormatKey(const QString& code, const QString& language, const QString& country);
+    /// The format code behind a key (tests read it back).
+    QString NumberFormatCode(int key) const;
+    void SetDataArray(const QString& range, const QList<QVariantList>& rows);
+    QList<QVariantList> GetDataArray(const QString& range) const;
+    void StoreAsExcel97(const QString& path);
+    void StoreToHtml(const QString& path);
+    void Close();
+
+    struct Impl;
+    explicit TSpreadsheet(std::unique_ptr<Impl> impl);
+
+private:
+    std::unique_ptr<Impl> d;
+};
+
+/// "A".."Z", "AA".. for a 0-based column.
+QString ColumnName(int col);

@@ -1,0 +1,75 @@
+// The office suite through its bridge: one office process for the whole test binary.
+#include "control/office/OfficeSuite.h"
+
+#include "support/TestSupport.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+#include <csignal>
+
+TEST(OfficeSuite, WritesStoresAndReadsBackAWorkbook) {
+    TTestFolder dir;
+    const QString path = dir.Path("prova libro.xls");
+    {
+        auto doc = TOfficeSuite::Instance().NewSpreadsheet();
+        EXPECT_TRUE(TOfficeSuite::Instance().Running());
+        doc->SetString(0, 0, QString::fromUtf8("Città"));
+        doc->SetValue(1, 0, 46000);
+        const int key = doc->NumberFormatKey("DD-MM-YYYY", "it", "IT");
+        EXPECT_GE(key, 0);
+        EXPECT_EQ(doc->NumberFormatKey("DD-MM-YYYY", "it", "IT"), key); // found, not added again
+        doc->SetProperty("B1", "NumberFormat", key);
+        doc->SetProperty("A2:C3", "CellBackColor", 0xFFFF00);
+        doc->SetBorders("A2:C3", 62, true);
+        doc->Merge("A2:C3");
+        doc->SetRangeString("A2:C3", "unito");
+        doc->SetColumnWidth(0, 2040);
+        doc->SetRowHeight(4, 630);
+        doc->StoreAsExcel97(path);
+        doc->Close();
+    }
+    ASSERT_TRUE(QFileInfo::exists(path));
+    auto back = TOfficeSuite::Instance().LoadSpreadsheet(path);
+    EXPECT_EQ(back->GetString(0, 0), QString::fromUtf8("Città"));
+    EXPECT_EQ(back->GetString(1, 0), "09-12-2025"); // the date format is kept
+    EXPECT_DOUBLE_EQ(back->GetValue(1, 0), 46000);
+    EXPECT_EQ(back->GetProperty(1, 1, "CellBackColor").toInt(), 0xFFFF00);
+    EXPECT_TRUE(back->IsMerged(0, 1));
+    const TSpreadsheet::TArea area = back->MergedArea(0, 1);
+    EXPECT_EQ(area.startColumn, 0);
+    EXPECT_EQ(area.endColumn, 2);
+    EXPECT_EQ(area.endRow, 2);
+    EXPECT_FALSE(back->IsMerged(5, 5));
+    EXPECT_NEAR(back->BorderWidth(0, 1, "TopBorder2"), 62, 2);
+    EXPECT_NEAR(back->ColumnWidth(0), 2040, 20);
+    EXPECT_NEAR(back->RowHeight(4), 630, 20);
+    EXPECT_EQ(back->GetString(0, 1), "unito");
+    EXPECT_EQ(back->GetString(7, 7), "");
+}
+
+TEST(OfficeSuite, DataArraysAndErrors) {
+    auto doc = TOfficeSuite::Instance().NewSpreadsheet();
+    doc->SetDataArray("A1:B2", {{"a", 1.5}, {"b", 2}});
+    const QList<QVariantList> rows = doc->GetDataArray("A1:B2");
+    ASSERT_EQ(rows.size(), 2);
+    EXPECT_EQ(rows[1][0].toString(), "b");
+    EXPECT_DOUBLE_EQ(rows[0][1].toDouble(), 1.5);
+    EXPECT_THROW(doc->SetProperty("A1", "NessunaProprieta", 1), EOfficeError);
+    EXPECT_THROW(TOfficeSuite::Instance().LoadSpreadsheet("/nessuna/cartella/x.xls"), EOfficeError);
+}
+
+TEST(OfficeSuite, ADeadOfficeIsRestartedOnceForTheNextOperation) {
+    auto first = TOfficeSuite::Instance().NewSpreadsheet();
+    first->SetString(0, 0, "prima");
+    const qint64 pid = TOfficeSuite::Instance().ProcessId();
+    ASSERT_GT(pid, 0);
+    const int starts = TOfficeSuite::Instance().StartCount();
+    kill(-static_cast<pid_t>(pid), SIGKILL);
+    EXPECT_THROW(first->SetString(0, 1, "persa"), EOfficeError); // its document died with it
+    auto second = TOfficeSuite::Instance().NewSpreadsheet();
+    second->SetString(0, 0, "dopo");
+    EXPECT_EQ(second->GetString(0, 0), "dopo");
+    EXPECT_EQ(TOfficeSuite::Instance().StartCount(), starts + 1);
+    EXPECT_NE(TOfficeSuite::Instance().ProcessId(), pid);
+}
