@@ -22,6 +22,9 @@ set(UNO_TYPES
     com.sun.star.lang.Locale
     com.sun.star.lang.XMultiComponentFactory
     com.sun.star.beans.XPropertySet
+    com.sun.star.beans.XMultiPropertySet
+    com.sun.star.style.XStyleFamiliesSupplier
+    com.sun.star.container.XNameAccess
     com.sun.star.beans.PropertyValue
     com.sun.star.container.XIndexAccess
     com.sun.star.sheet.XSpreadsheetDocument

@@ -1,11 +1,13 @@
 #include "OfficeSuite.h"
 
 #include <com/sun/star/beans/PropertyValue.hpp>
+#include <com/sun/star/beans/XMultiPropertySet.hpp>
 #include <com/sun/star/beans/XPropertySet.hpp>
 #include <com/sun/star/bridge/UnoUrlResolver.hpp>
 #include <com/sun/star/bridge/XUnoUrlResolver.hpp>
 #include <com/sun/star/connection/NoConnectException.hpp>
 #include <com/sun/star/container/XIndexAccess.hpp>
+#include <com/sun/star/container/XNameAccess.hpp>
 #include <com/sun/star/frame/Desktop.hpp>
 #include <com/sun/star/frame/XComponentLoader.hpp>
 #include <com/sun/star/frame/XDesktop2.hpp>
@@ -19,6 +21,7 @@
 #include <com/sun/star/sheet/XSpreadsheet.hpp>
 #include <com/sun/star/sheet/XSpreadsheetDocument.hpp>
 #include <com/sun/star/sheet/XSpreadsheets.hpp>
+#include <com/sun/star/style/XStyleFamiliesSupplier.hpp>
 #include <com/sun/star/table/BorderLine2.hpp>
 #include <com/sun/star/table/CellRangeAddress.hpp>
 #include <com/sun/star/table/XCell.hpp>
@@ -41,6 +44,7 @@
 #include <QTemporaryDir>
 #include <QThread>
 
+#include <algorithm>
 #include <csignal>
 #include <cstdlib>
 #include <sys/wait.h>
@@ -419,6 +423,59 @@ QVariant TSpreadsheet::GetProperty(int col, int row, const QString& name) const 
         [&] { return FromAny(d->Props(d->Cell(col, row))->getPropertyValue(ToOU(name))); });
 }
 
+void TSpreadsheet::SetStyle(const QString& range, const TCellStyle& style) {
+    // setPropertyValues wants the names in ascending order.
+    std::vector<std::pair<OUString, Any>> props;
+    auto add = [&](const char* name, const Any& value) {
+        props.emplace_back(OUString::createFromAscii(name), value);
+    };
+    if (style.horiJustify)
+        add("HoriJustify", Any(static_cast<sal_Int32>(*style.horiJustify)));
+    if (style.vertJustify)
+        add("VertJustify", Any(static_cast<sal_Int32>(*style.vertJustify)));
+    if (style.charHeight)
+        add("CharHeight", Any(static_cast<float>(*style.charHeight)));
+    if (style.charColor)
+        add("CharColor", Any(static_cast<sal_Int32>(*style.charColor)));
+    if (style.cellBackColor)
+        add("CellBackColor", Any(static_cast<sal_Int32>(*style.cellBackColor)));
+    if (style.textWrapped)
+        add("IsTextWrapped", Any(*style.textWrapped));
+    if (style.charFontName)
+        add("CharFontName", Any(ToOU(*style.charFontName)));
+    if (style.charWeight)
+        add("CharWeight", Any(static_cast<float>(*style.charWeight)));
+    if (style.charPosture)
+        add("CharPosture", Any(static_cast<sal_Int32>(*style.charPosture)));
+    if (style.numberFormat)
+        add("NumberFormat", Any(static_cast<sal_Int32>(*style.numberFormat)));
+    if (style.borderWidth) {
+        table::BorderLine2 line;
+        line.LineWidth = static_cast<sal_uInt32>(*style.borderWidth);
+        line.OuterLineWidth = static_cast<sal_Int16>(*style.borderWidth);
+        add("TopBorder2", Any(line));
+        add("BottomBorder2", Any(line));
+        if (style.borderAllSides) {
+            add("LeftBorder2", Any(line));
+            add("RightBorder2", Any(line));
+        }
+    }
+    if (props.empty())
+        return;
+    std::sort(props.begin(), props.end(),
+              [](const auto& a, const auto& b) { return a.first.compareTo(b.first) < 0; });
+    Sequence<OUString> names(static_cast<sal_Int32>(props.size()));
+    Sequence<Any> values(static_cast<sal_Int32>(props.size()));
+    for (size_t i = 0; i < props.size(); ++i) {
+        names.getArray()[i] = props[i].first;
+        values.getArray()[i] = props[i].second;
+    }
+    Guard([&] {
+        Reference<beans::XMultiPropertySet>(d->Range(range), UNO_QUERY_THROW)
+            ->setPropertyValues(names, values);
+    });
+}
+
 void TSpreadsheet::SetBorders(const QString& range, int lineWidth, bool allSides) {
     Guard([&] {
         table::BorderLine2 line;
@@ -558,6 +615,20 @@ QList<QVariantList> TSpreadsheet::GetDataArray(const QString& range) const {
             rows << r;
         }
         return rows;
+    });
+}
+
+void TSpreadsheet::FitToOnePage() {
+    Guard([&] {
+        OUString styleName;
+        d->Props(d->sheet)->getPropertyValue("PageStyle") >>= styleName;
+        Reference<container::XNameAccess> families =
+            Reference<style::XStyleFamiliesSupplier>(d->document, UNO_QUERY_THROW)
+                ->getStyleFamilies();
+        Reference<container::XNameAccess> pages(families->getByName("PageStyles"), UNO_QUERY_THROW);
+        Reference<beans::XPropertySet> page(pages->getByName(styleName), UNO_QUERY_THROW);
+        page->setPropertyValue("ScaleToPagesX", Any(sal_Int16(1)));
+        page->setPropertyValue("ScaleToPagesY", Any(sal_Int16(1)));
     });
 }
 

@@ -13,6 +13,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 
 /// A failure of the office suite, with the bridge's message.
 class EOfficeError : public EZavoError {
@@ -21,6 +22,23 @@ public:
 };
 
 class TSpreadsheet;
+
+/// Cell properties set together on a range in one round trip to the office; only the fields
+/// that hold a value are set.
+struct TCellStyle {
+    std::optional<int> horiJustify; ///< 1 left, 2 centre
+    std::optional<int> vertJustify; ///< 2 middle
+    std::optional<double> charHeight;
+    std::optional<int> charColor;
+    std::optional<int> cellBackColor;
+    std::optional<bool> textWrapped;
+    std::optional<QString> charFontName;
+    std::optional<double> charWeight; ///< 150 bold
+    std::optional<int> charPosture;   ///< 0 upright, 2 italic
+    std::optional<int> numberFormat;
+    std::optional<int> borderWidth; ///< 1/100 mm
+    bool borderAllSides = true;     ///< false: top and bottom only
+};
 
 class TOfficeSuite {
 public:
@@ -70,6 +88,7 @@ public:
     /// booleans and texts are understood.
     void SetProperty(const QString& range, const QString& name, const QVariant& value);
     QVariant GetProperty(int col, int row, const QString& name) const;
+    void SetStyle(const QString& range, const TCellStyle& style);
     /// Borders of `range` with the given line width (1/100 mm): all four, or top and bottom.
     void SetBorders(const QString& range, int lineWidth, bool allSides);
     /// Line width of a cell's border ("TopBorder2", …).
@@ -91,6 +110,8 @@ public:
     QString NumberFormatCode(int key) const;
     void SetDataArray(const QString& range, const QList<QVariantList>& rows);
     QList<QVariantList> GetDataArray(const QString& range) const;
+    /// The sheet's page style scaled to print on one page.
+    void FitToOnePage();
     void StoreAsExcel97(const QString& path);
     void StoreToHtml(const QString& path);
     void Close();

@@ -1,0 +1,187 @@
+// A model sheet exported to an Excel 97 workbook and read back through the same office process.
+#include "control/ExportExcelScheda.h"
+#include "control/ZelmModelService.h"
+#include "control/office/OfficeSuite.h"
+#include "framework/session/Session.h"
+
+#include "support/TestSupport.h"
+
+#include <QFileInfo>
+#include <QProcess>
+#include <QThread>
+
+namespace {
+constexpr int kYellow = 0xFFFF00, kOrange = 0xFF950E, kDarkGreen = 0x336600, kDarkRed = 0xC5000B;
+
+/// Cell texts of the exported sheet, A1:T200, read in one call.
+struct TReadBack {
+    std::unique_ptr<TSpreadsheet> doc;
+    QList<QVariantList> cells;
+    explicit TReadBack(const QString& path) : doc(TOfficeSuite::Instance().LoadSpreadsheet(path)) {
+        cells = doc->GetDataArray("A1:T200");
+    }
+    QString Text(int col, int row) const { return cells.value(row).value(col).toString(); }
+    /// First row (0-based) whose column `col` reads `text`, -1 when none.
+    int Row(int col, const QString& text) const {
+        for (int r = 0; r < cells.size(); ++r)
+            if (Text(col, r) == text)
+                return r;
+        return -1;
+    }
+    int Fill(int col, int row) const { return doc->GetProperty(col, row, "CellBackColor").toInt(); }
+};
+} // namespace
+
+class Export : public ::testing::Test {
+protected:
+    void SetUp() override {
+        fHost = ProvisionHostFolder(fFolder.Path("host"));
+        fGuard = std::make_unique<THostDirGuard>(fHost.root);
+        fSession = std::make_unique<TSession>(nullptr, 1);
+        fService = std::make_unique<TZelmModelService>();
+        fService->SetSession(fSession.get());
+        fService->StartTransaction();
+    }
+    void TearDown() override {
+        fService.reset();
+        fSession.reset();
+    }
+    QString ExportSheet(TZelmModelContext& ctx, const QString& name) {
+        TExportExcelScheda exporter;
+        exporter.Context = &ctx;
+        exporter.FileName = fFolder.Path(name);
+        EXPECT_TRUE(exporter.Prepare()->IsOk());
+        exporter.Exec();
+        return exporter.FileName;
+    }
+    TTestFolder fFolder;
+    THostFolder fHost;
+    std::unique_ptr<THostDirGuard> fGuard;
+    std::unique_ptr<TSession> fSession;
+    std::unique_ptr<TZelmModelService> fService;
+};
+
+TEST_F(Export, PrepareRefusesBeforeTheOfficeIsStarted) {
+    const int starts = TOfficeSuite::Instance().StartCount();
+    TExportExcelScheda exporter;
+    exporter.FileName = fFolder.Path("manca/scheda.xls");
+    auto r = exporter.Prepare();
+    EXPECT_EQ(r->Errors(),
+              QStringList({"Directory \"" + fFolder.Path("manca") + "\" non trovata"}));
+
+    const QString path = fFolder.Path("aperto.xls");
+    QFile(path).open(QIODevice::WriteOnly);
+    exporter.FileName = path;
+    r = exporter.Prepare();
+    EXPECT_EQ(r->Code(), 1);
+    EXPECT_EQ(r->Warnings(), QStringList({"File \"" + path + "\" già presente"}));
+
+    QProcess holder; // another program keeps the file locked
+    holder.start("flock", {path, "sleep", "30"});
+    ASSERT_TRUE(holder.waitForStarted());
+    QThread::msleep(300);
+    r = exporter.Prepare();
+    ASSERT_EQ(r->Code(), 2);
+    EXPECT_TRUE(r->Errors()[0].startsWith("Impossibile accedere al file \"" + path +
+                                          "\".\r\nProbabilmente è già aperto da un altro utente "
+                                          "o applicazione\r\n"))
+        << r->Errors()[0].toStdString();
+    holder.kill();
+    holder.waitForFinished();
+    EXPECT_EQ(TOfficeSuite::Instance().StartCount(), starts);
+}
+
+TEST_F(Export, FullSheetBlocksColoursMergesAndDates) {
+    auto ctx = fService->Load(1); // details, 4 options, preference set of 4 lines, 3 annotations
+    ctx->Model()->SetDataCampione(QDate(2026, 10, 15));
+    ctx->Model()->SetNoteVarie("prima riga\nseconda riga");
+    const QString path = ExportSheet(*ctx, "scheda 1.xls");
+    ASSERT_TRUE(QFileInfo::exists(path));
+    // To look at the form: ZELM_EXPORT_SAMPLE=/some/file.xls, then convert it to PDF with the
+    // office (soffice --headless --convert-to pdf).
+    if (const QString sample = qEnvironmentVariable("ZELM_EXPORT_SAMPLE"); !sample.isEmpty())
+        QFile::copy(path, sample);
+    TReadBack x(path);
+
+    EXPECT_EQ(x.Text(0, 0), "CLIENTE");
+    EXPECT_EQ(x.Text(17, 0), "DATA");
+    EXPECT_EQ(x.Text(0, 1), "MILANO MODA");
+    EXPECT_EQ(x.doc->GetString(17, 1), "01-09-2026"); // day number shown with DD-MM-YYYY
+    EXPECT_DOUBLE_EQ(x.doc->GetValue(17, 1), QDate(1899, 12, 30).daysTo(QDate(2026, 9, 1)));
+    EXPECT_EQ(x.doc->MergedArea(0, 1).endRow, 3);
+    EXPECT_EQ(x.doc->MergedArea(2, 0).endColumn, 4);
+    EXPECT_EQ(x.Fill(0, 0), kYellow);
+    EXPECT_EQ(x.doc->GetProperty(2, 1, "CharColor").toInt(), kDarkRed);
+    EXPECT_NEAR(x.doc->BorderWidth(0, 0, "TopBorder2"), 62, 3);
+
+    EXPECT_EQ(x.Text(0, 4), "STAGIONE");
+    EXPECT_EQ(x.Fill(0, 4), kDarkGreen);
+    EXPECT_NEAR(x.doc->BorderWidth(0, 4, "TopBorder2"), 26, 3);
+    EXPECT_NEAR(x.doc->RowHeight(4), 630, 20);
+    EXPECT_NEAR(x.doc->ColumnWidth(0), 2040, 20);
+    EXPECT_NEAR(x.doc->ColumnWidth(18), 1140, 20);
+
+    const int taglie = x.Row(0, "TAGLIE");
+    ASSERT_EQ(taglie, 5);
+    EXPECT_EQ(x.Text(1, taglie), "35");
+    EXPECT_EQ(x.Text(8, taglie), "42");
+    EXPECT_EQ(x.Fill(1, taglie), kOrange);
+    EXPECT_EQ(x.Text(0, taglie + 1), "Lunghezza fondo");
+    EXPECT_EQ(x.doc->MergedArea(0, taglie + 1).endRow, taglie + 2); // two rows per detail
+    EXPECT_EQ(x.Row(0, "TIPO"), taglie + 7);
+
+    // Preferences: 4 lines of set 1, 3 chosen -> two rows, the last triples empty and yellow.
+    const int scheda = x.Row(8, "SCHEDA");
+    ASSERT_GT(scheda, 0);
+    const int pref = scheda + 3;
+    EXPECT_EQ(x.Text(9, pref), "X");
+    EXPECT_EQ(x.Text(10, pref), "Pelle vitello");
+    EXPECT_EQ(x.Fill(9, pref), kOrange);
+    EXPECT_EQ(x.Text(10, pref + 1), "Fodera in pelle");
+    EXPECT_EQ(x.Text(9, pref + 1), "");
+    EXPECT_EQ(x.Fill(9, pref + 1), kYellow);
+    EXPECT_EQ(x.Text(14, pref + 1), "");
+    EXPECT_EQ(x.Fill(13, pref + 1), kYellow);
+
+    // Milestones: every label kept; empty dates stay empty.
+    const int proto = x.Row(10, "PROTOTIPO");
+    EXPECT_EQ(x.doc->GetString(15, proto), "01-09-2026");
+    EXPECT_EQ(x.Row(10, "CONFERMA PROTOTIPO"), proto + 2);
+    EXPECT_EQ(x.doc->GetString(15, proto + 2), "");
+    EXPECT_EQ(x.doc->GetString(15, x.Row(10, "CAMPIONE")), "15-10-2026");
+    EXPECT_GT(x.Row(10, "CONFERMA PROD"), 0);
+
+    // The left column is shorter: one yellow block under it up to the milestones' end.
+    const int industr = x.Row(0, "INDUSTRIALIZZATORE");
+    const TSpreadsheet::TArea filler = x.doc->MergedArea(0, industr + 1);
+    EXPECT_EQ(filler.endColumn, 7);
+    EXPECT_EQ(filler.endRow, x.Row(10, "CONFERMA PROD"));
+    EXPECT_EQ(x.Fill(0, industr + 1), kYellow);
+
+    // Annotations and notes.
+    EXPECT_EQ(x.Text(1, x.Row(0, "Prototipo")), "01-07-2026 Inviato prototipo al cliente");
+    const int varie = x.Row(0, "VARIE");
+    EXPECT_TRUE(x.Text(1, varie).contains("prima riga"));
+    EXPECT_LT(x.Text(1, varie).indexOf("prima"), x.Text(1, varie).indexOf("seconda"));
+    EXPECT_EQ(x.Row(0, "CUOIO"), varie + 1);
+    EXPECT_EQ(x.Row(0, "CAMP."), varie + 2);
+}
+
+TEST_F(Export, NoDetailsAndALongLeftColumn) {
+    auto ctx = fService->Load(6); // no details, no sets
+    auto opz = std::make_unique<TZelmModelOpzDataList>();
+    for (int i = 0; i < 30; ++i)
+        opz->Add(std::make_unique<TZelmModelOpzData>())->SetEtichetta(QString("Opz %1").arg(i));
+    ctx->SetOpz(std::move(opz));
+    TReadBack x(ExportSheet(*ctx, "scheda6.xls"));
+    EXPECT_EQ(x.Row(0, "TAGLIE"), -1);
+    EXPECT_EQ(x.Row(0, "TIPO"), x.Row(0, "STAGIONE") + 1);
+    const int prod = x.Row(10, "CONFERMA PROD");
+    const int industr = x.Row(0, "INDUSTRIALIZZATORE");
+    ASSERT_GT(industr, prod);
+    const TSpreadsheet::TArea filler = x.doc->MergedArea(8, prod + 1);
+    EXPECT_EQ(filler.startColumn, 8);
+    EXPECT_EQ(filler.endColumn, 19);
+    EXPECT_EQ(filler.endRow, industr);
+    EXPECT_EQ(x.Fill(8, prod + 1), kYellow);
+}
