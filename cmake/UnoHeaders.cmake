@@ -25,6 +25,8 @@ set(UNO_TYPES
     com.sun.star.beans.XMultiPropertySet
     com.sun.star.style.XStyleFamiliesSupplier
     com.sun.star.container.XNameAccess
+    com.sun.star.sheet.XSheetCellRangeContainer
+    com.sun.star.lang.XMultiServiceFactory
     com.sun.star.beans.PropertyValue
     com.sun.star.container.XIndexAccess
     com.sun.star.sheet.XSpreadsheetDocument

@@ -15,9 +15,11 @@
 #include <com/sun/star/lang/DisposedException.hpp>
 #include <com/sun/star/lang/Locale.hpp>
 #include <com/sun/star/lang/XComponent.hpp>
+#include <com/sun/star/lang/XMultiServiceFactory.hpp>
 #include <com/sun/star/sheet/XCellRangeAddressable.hpp>
 #include <com/sun/star/sheet/XCellRangeData.hpp>
 #include <com/sun/star/sheet/XSheetCellCursor.hpp>
+#include <com/sun/star/sheet/XSheetCellRangeContainer.hpp>
 #include <com/sun/star/sheet/XSpreadsheet.hpp>
 #include <com/sun/star/sheet/XSpreadsheetDocument.hpp>
 #include <com/sun/star/sheet/XSpreadsheets.hpp>
@@ -85,6 +87,8 @@ template <typename F> auto Guard(F&& f) -> decltype(f()) {
 }
 
 Any ToAny(const QVariant& v) {
+    // An invalid QVariant is written as an empty text: the office does not take a void value in
+    // a data array.
     switch (v.typeId()) {
     case QMetaType::Bool:
         return Any(v.toBool());
@@ -423,11 +427,20 @@ QVariant TSpreadsheet::GetProperty(int col, int row, const QString& name) const 
         [&] { return FromAny(d->Props(d->Cell(col, row))->getPropertyValue(ToOU(name))); });
 }
 
-void TSpreadsheet::SetStyle(const QString& range, const TCellStyle& style) {
-    // setPropertyValues wants the names in ascending order.
+namespace {
+/// Names (ascending, as setPropertyValues wants them) and values of a style.
+std::pair<Sequence<OUString>, Sequence<Any>> StyleProperties(const TCellStyle& style) {
     std::vector<std::pair<OUString, Any>> props;
     auto add = [&](const char* name, const Any& value) {
         props.emplace_back(OUString::createFromAscii(name), value);
+    };
+    auto border = [&](const char* name, const std::optional<int>& width) {
+        if (!width)
+            return;
+        table::BorderLine2 line;
+        line.LineWidth = static_cast<sal_uInt32>(*width);
+        line.OuterLineWidth = static_cast<sal_Int16>(*width);
+        add(name, Any(line));
     };
     if (style.horiJustify)
         add("HoriJustify", Any(static_cast<sal_Int32>(*style.horiJustify)));
@@ -449,19 +462,12 @@ void TSpreadsheet::SetStyle(const QString& range, const TCellStyle& style) {
         add("CharPosture", Any(static_cast<sal_Int32>(*style.charPosture)));
     if (style.numberFormat)
         add("NumberFormat", Any(static_cast<sal_Int32>(*style.numberFormat)));
-    if (style.borderWidth) {
-        table::BorderLine2 line;
-        line.LineWidth = static_cast<sal_uInt32>(*style.borderWidth);
-        line.OuterLineWidth = static_cast<sal_Int16>(*style.borderWidth);
-        add("TopBorder2", Any(line));
-        add("BottomBorder2", Any(line));
-        if (style.borderAllSides) {
-            add("LeftBorder2", Any(line));
-            add("RightBorder2", Any(line));
-        }
-    }
-    if (props.empty())
-        return;
+    if (style.shrinkToFit)
+        add("ShrinkToFit", Any(*style.shrinkToFit));
+    border("TopBorder2", style.topBorder);
+    border("BottomBorder2", style.bottomBorder);
+    border("LeftBorder2", style.leftBorder);
+    border("RightBorder2", style.rightBorder);
     std::sort(props.begin(), props.end(),
               [](const auto& a, const auto& b) { return a.first.compareTo(b.first) < 0; });
     Sequence<OUString> names(static_cast<sal_Int32>(props.size()));
@@ -470,9 +476,104 @@ void TSpreadsheet::SetStyle(const QString& range, const TCellStyle& style) {
         names.getArray()[i] = props[i].first;
         values.getArray()[i] = props[i].second;
     }
+    return {names, values};
+}
+} // namespace
+
+TCellStyle& TCellStyle::Overlay(const TCellStyle& over) {
+    auto take = [](auto& to, const auto& from) {
+        if (from)
+            to = from;
+    };
+    take(horiJustify, over.horiJustify);
+    take(vertJustify, over.vertJustify);
+    take(charHeight, over.charHeight);
+    take(charColor, over.charColor);
+    take(cellBackColor, over.cellBackColor);
+    take(textWrapped, over.textWrapped);
+    take(charFontName, over.charFontName);
+    take(charWeight, over.charWeight);
+    take(charPosture, over.charPosture);
+    take(numberFormat, over.numberFormat);
+    take(shrinkToFit, over.shrinkToFit);
+    take(topBorder, over.topBorder);
+    take(bottomBorder, over.bottomBorder);
+    take(leftBorder, over.leftBorder);
+    take(rightBorder, over.rightBorder);
+    return *this;
+}
+
+QString TCellArea::Name() const {
+    return QStringLiteral("%1%2:%3%4")
+        .arg(ColumnName(startColumn))
+        .arg(startRow + 1)
+        .arg(ColumnName(endColumn))
+        .arg(endRow + 1);
+}
+
+void TSpreadsheet::SetStyle(const QString& range, const TCellStyle& style) {
+    if (style.IsEmpty())
+        return;
+    const auto [names, values] = StyleProperties(style);
     Guard([&] {
         Reference<beans::XMultiPropertySet>(d->Range(range), UNO_QUERY_THROW)
             ->setPropertyValues(names, values);
+    });
+}
+
+void TSpreadsheet::SetStyle(const QList<TCellArea>& areas, const TCellStyle& style) {
+    if (style.IsEmpty() || areas.isEmpty())
+        return;
+    const auto [names, values] = StyleProperties(style);
+    Guard([&] {
+        Reference<sheet::XSheetCellRangeContainer> ranges(
+            Reference<lang::XMultiServiceFactory>(d->document, UNO_QUERY_THROW)
+                ->createInstance("com.sun.star.sheet.SheetCellRanges"),
+            UNO_QUERY_THROW);
+        Sequence<table::CellRangeAddress> addresses(areas.size());
+        for (int i = 0; i < areas.size(); ++i) {
+            table::CellRangeAddress& a = addresses.getArray()[i];
+            a.Sheet = 0;
+            a.StartColumn = areas[i].startColumn;
+            a.StartRow = areas[i].startRow;
+            a.EndColumn = areas[i].endColumn;
+            a.EndRow = areas[i].endRow;
+        }
+        ranges->addRangeAddresses(addresses, false);
+        Reference<beans::XMultiPropertySet>(ranges, UNO_QUERY_THROW)
+            ->setPropertyValues(names, values);
+    });
+}
+
+void TSpreadsheet::SetRowsHeight(int firstRow, int lastRow, int height) {
+    Guard([&] {
+        Reference<table::XCellRange> rows =
+            d->sheet->getCellRangeByPosition(0, firstRow, 0, lastRow);
+        d->Props(Reference<uno::XInterface>(
+                     Reference<table::XColumnRowRange>(rows, UNO_QUERY_THROW)->getRows(),
+                     UNO_QUERY_THROW))
+            ->setPropertyValue("Height", Any(static_cast<sal_Int32>(height)));
+    });
+}
+
+void TSpreadsheet::SetColumnsWidth(int firstColumn, int lastColumn, int width) {
+    Guard([&] {
+        Reference<table::XCellRange> cols =
+            d->sheet->getCellRangeByPosition(firstColumn, 0, lastColumn, 0);
+        d->Props(Reference<uno::XInterface>(
+                     Reference<table::XColumnRowRange>(cols, UNO_QUERY_THROW)->getColumns(),
+                     UNO_QUERY_THROW))
+            ->setPropertyValue("Width", Any(static_cast<sal_Int32>(width)));
+    });
+}
+
+void TSpreadsheet::Merge(const TCellArea& area) {
+    Guard([&] {
+        Reference<util::XMergeable>(d->sheet->getCellRangeByPosition(area.startColumn,
+                                                                     area.startRow, area.endColumn,
+                                                                     area.endRow),
+                                    UNO_QUERY_THROW)
+            ->merge(true);
     });
 }
 

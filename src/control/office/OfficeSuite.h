@@ -36,8 +36,22 @@ struct TCellStyle {
     std::optional<double> charWeight; ///< 150 bold
     std::optional<int> charPosture;   ///< 0 upright, 2 italic
     std::optional<int> numberFormat;
-    std::optional<int> borderWidth; ///< 1/100 mm
-    bool borderAllSides = true;     ///< false: top and bottom only
+    std::optional<bool> shrinkToFit;
+    /// Border line widths (1/100 mm) of each side.
+    std::optional<int> topBorder, bottomBorder, leftBorder, rightBorder;
+
+    bool operator==(const TCellStyle&) const = default;
+    bool IsEmpty() const { return *this == TCellStyle(); }
+    /// `over` laid on this style: what `over` sets wins.
+    TCellStyle& Overlay(const TCellStyle& over);
+};
+
+/// A block of cells, 0-based, inclusive.
+struct TCellArea {
+    int startColumn, startRow, endColumn, endRow;
+    bool operator==(const TCellArea&) const = default;
+    /// "A1:T4"
+    QString Name() const;
 };
 
 class TOfficeSuite {
@@ -89,6 +103,11 @@ public:
     void SetProperty(const QString& range, const QString& name, const QVariant& value);
     QVariant GetProperty(int col, int row, const QString& name) const;
     void SetStyle(const QString& range, const TCellStyle& style);
+    /// The same style on many blocks at once (a handful of round trips whatever their number).
+    void SetStyle(const QList<TCellArea>& areas, const TCellStyle& style);
+    void SetRowsHeight(int firstRow, int lastRow, int height);
+    void SetColumnsWidth(int firstColumn, int lastColumn, int width);
+    void Merge(const TCellArea& area);
     /// Borders of `range` with the given line width (1/100 mm): all four, or top and bottom.
     void SetBorders(const QString& range, int lineWidth, bool allSides);
     /// Line width of a cell's border ("TopBorder2", …).
