@@ -26,6 +26,8 @@ set(UNO_TYPES
     com.sun.star.style.XStyleFamiliesSupplier
     com.sun.star.container.XNameAccess
     com.sun.star.sheet.XSheetCellRangeContainer
+    com.sun.star.sheet.XCellRangeMovement
+    com.sun.star.table.CellAddress
     com.sun.star.lang.XMultiServiceFactory
     com.sun.star.beans.PropertyValue
     com.sun.star.container.XIndexAccess

@@ -7,7 +7,9 @@
 #include <QFileInfo>
 #include <QHash>
 
+#include <algorithm>
 #include <map>
+#include <set>
 
 #include <cerrno>
 #include <cstring>
@@ -58,6 +60,35 @@ public:
 
     void Apply(TSpreadsheet& s) const {
         ApplySizes(s);
+        // Rows laid out like an earlier band (the details, preference lines, milestones,
+        // annotations) are copied from it with their merges instead of merged one by one.
+        std::vector<std::pair<TCellArea, int>> copies;
+        std::set<int> copiedRows;
+        std::vector<std::pair<std::vector<QString>, int>> templates;
+        for (int r = 0; r <= fLastRow;) {
+            int h = 1;
+            for (const TCellArea& m : fMerges)
+                if (m.startRow >= r && m.startRow < r + h)
+                    h = std::max(h, m.endRow - r + 1);
+            const std::vector<QString> key = BandKey(r, h);
+            auto found = std::find_if(templates.begin(), templates.end(),
+                                      [&](const auto& t) { return t.first == key; });
+            if (found != templates.end() && !key.empty()) {
+                copies.push_back({TCellArea{0, found->second, 19, found->second + h - 1}, r});
+                for (int i = r; i < r + h; ++i)
+                    copiedRows.insert(i);
+            } else if (!key.empty()) {
+                templates.push_back({key, r});
+            }
+            r += h;
+        }
+        for (const TCellArea& m : fMerges)
+            if (!copiedRows.count(m.startRow))
+                s.Merge(m);
+        ApplyStyles(s);
+        for (const auto& [from, row] : copies)
+            s.CopyRange(from, 0, row);
+        // Values last: a copy brings its template's values along.
         QList<QVariantList> rows;
         for (int r = 0; r <= fLastRow; ++r) {
             QVariantList line;
@@ -66,12 +97,57 @@ public:
             rows << line;
         }
         s.SetDataArray(TCellArea{0, 0, 19, fLastRow}.Name(), rows);
-        for (const TCellArea& m : fMerges)
-            s.Merge(m);
-        ApplyStyles(s);
     }
 
 private:
+    /// What a band of rows looks like: its merges and every cell's style, relative to its first
+    /// row; empty for a band without merges (nothing to gain by copying it).
+    std::vector<QString> BandKey(int row, int height) const {
+        std::vector<QString> key;
+        for (const TCellArea& m : fMerges)
+            if (m.startRow >= row && m.startRow < row + height)
+                key.push_back(QStringLiteral("m%1,%2,%3,%4")
+                                  .arg(m.startColumn)
+                                  .arg(m.startRow - row)
+                                  .arg(m.endColumn)
+                                  .arg(m.endRow - row));
+        if (key.empty())
+            return key;
+        std::sort(key.begin(), key.end());
+        key.push_back(QString::number(height));
+        for (int r = row; r < row + height; ++r)
+            for (int c = 0; c < 20; ++c) {
+                auto it = fStyles.find({r, c});
+                key.push_back(it == fStyles.end() ? QString() : StyleText(it->second));
+            }
+        return key;
+    }
+    static QString StyleText(const TCellStyle& st) {
+        QStringList parts;
+        auto add = [&](const auto& v) {
+            if constexpr (std::is_same_v<std::decay_t<decltype(*v)>, QString>)
+                parts << (v ? *v : QStringLiteral("-"));
+            else
+                parts << (v ? QString::number(*v) : QStringLiteral("-"));
+        };
+        add(st.horiJustify);
+        add(st.vertJustify);
+        add(st.charHeight);
+        add(st.charColor);
+        add(st.cellBackColor);
+        add(st.textWrapped);
+        add(st.charFontName);
+        add(st.charWeight);
+        add(st.charPosture);
+        add(st.numberFormat);
+        add(st.shrinkToFit);
+        add(st.topBorder);
+        add(st.bottomBorder);
+        add(st.leftBorder);
+        add(st.rightBorder);
+        return parts.join('|');
+    }
+
     template <typename Set> static void Runs(const std::map<int, int>& sizes, Set&& set) {
         for (auto it = sizes.begin(); it != sizes.end();) {
             auto end = it;

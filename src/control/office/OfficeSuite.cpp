@@ -18,6 +18,7 @@
 #include <com/sun/star/lang/XMultiServiceFactory.hpp>
 #include <com/sun/star/sheet/XCellRangeAddressable.hpp>
 #include <com/sun/star/sheet/XCellRangeData.hpp>
+#include <com/sun/star/sheet/XCellRangeMovement.hpp>
 #include <com/sun/star/sheet/XSheetCellCursor.hpp>
 #include <com/sun/star/sheet/XSheetCellRangeContainer.hpp>
 #include <com/sun/star/sheet/XSpreadsheet.hpp>
@@ -25,6 +26,7 @@
 #include <com/sun/star/sheet/XSpreadsheets.hpp>
 #include <com/sun/star/style/XStyleFamiliesSupplier.hpp>
 #include <com/sun/star/table/BorderLine2.hpp>
+#include <com/sun/star/table/CellAddress.hpp>
 #include <com/sun/star/table/CellRangeAddress.hpp>
 #include <com/sun/star/table/XCell.hpp>
 #include <com/sun/star/table/XCellRange.hpp>
@@ -312,6 +314,11 @@ struct TSpreadsheet::Impl {
     Reference<lang::XComponent> document;
     Reference<sheet::XSpreadsheet> sheet;
     Reference<util::XNumberFormats> formats;
+    // Kept once obtained: every query of an interface is a round trip to the office.
+    Reference<sheet::XSheetCellRangeContainer> ranges;
+    Reference<beans::XMultiPropertySet> rangesProps;
+    Reference<sheet::XCellRangeMovement> movement;
+    Sequence<table::CellRangeAddress> lastAddresses;
 
     Reference<table::XCell> Cell(int col, int row) const {
         return Guard([&] { return sheet->getCellByPosition(col, row); });
@@ -526,10 +533,14 @@ void TSpreadsheet::SetStyle(const QList<TCellArea>& areas, const TCellStyle& sty
         return;
     const auto [names, values] = StyleProperties(style);
     Guard([&] {
-        Reference<sheet::XSheetCellRangeContainer> ranges(
-            Reference<lang::XMultiServiceFactory>(d->document, UNO_QUERY_THROW)
-                ->createInstance("com.sun.star.sheet.SheetCellRanges"),
-            UNO_QUERY_THROW);
+        if (!d->ranges.is()) {
+            d->ranges.set(Reference<lang::XMultiServiceFactory>(d->document, UNO_QUERY_THROW)
+                              ->createInstance("com.sun.star.sheet.SheetCellRanges"),
+                          UNO_QUERY_THROW);
+            d->rangesProps.set(d->ranges, UNO_QUERY_THROW);
+        } else {
+            d->ranges->removeRangeAddresses(d->lastAddresses);
+        }
         Sequence<table::CellRangeAddress> addresses(areas.size());
         for (int i = 0; i < areas.size(); ++i) {
             table::CellRangeAddress& a = addresses.getArray()[i];
@@ -539,9 +550,27 @@ void TSpreadsheet::SetStyle(const QList<TCellArea>& areas, const TCellStyle& sty
             a.EndColumn = areas[i].endColumn;
             a.EndRow = areas[i].endRow;
         }
-        ranges->addRangeAddresses(addresses, false);
-        Reference<beans::XMultiPropertySet>(ranges, UNO_QUERY_THROW)
-            ->setPropertyValues(names, values);
+        d->ranges->addRangeAddresses(addresses, false);
+        d->lastAddresses = addresses;
+        d->rangesProps->setPropertyValues(names, values);
+    });
+}
+
+void TSpreadsheet::CopyRange(const TCellArea& source, int column, int row) {
+    Guard([&] {
+        if (!d->movement.is())
+            d->movement.set(d->sheet, UNO_QUERY_THROW);
+        table::CellAddress to;
+        to.Sheet = 0;
+        to.Column = column;
+        to.Row = row;
+        table::CellRangeAddress from;
+        from.Sheet = 0;
+        from.StartColumn = source.startColumn;
+        from.StartRow = source.startRow;
+        from.EndColumn = source.endColumn;
+        from.EndRow = source.endRow;
+        d->movement->copyRange(to, from);
     });
 }
 
@@ -758,5 +787,8 @@ void TSpreadsheet::Close() {
     d->document.clear();
     d->sheet.clear();
     d->formats.clear();
+    d->ranges.clear();
+    d->rangesProps.clear();
+    d->movement.clear();
     Guard([&] { Reference<util::XCloseable>(doc, UNO_QUERY_THROW)->close(true); });
 }

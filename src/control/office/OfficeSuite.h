@@ -108,6 +108,8 @@ public:
     void SetRowsHeight(int firstRow, int lastRow, int height);
     void SetColumnsWidth(int firstColumn, int lastColumn, int width);
     void Merge(const TCellArea& area);
+    /// Copies a block (contents, formats and merges) so that its top-left lands on the cell.
+    void CopyRange(const TCellArea& source, int column, int row);
     /// Borders of `range` with the given line width (1/100 mm): all four, or top and bottom.
     void SetBorders(const QString& range, int lineWidth, bool allSides);
     /// Line width of a cell's border ("TopBorder2", …).
