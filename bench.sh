@@ -9,7 +9,7 @@ cmake --build build -j"$(nproc)" >/dev/null
 work=$(mktemp -d /tmp/zelm-bench.XXXXXX)
 trap 'rm -rf "$work"' EXIT
 for b in build/bench/bench_*; do
-  [[ -x "$b" ]] || continue
+  [[ -f "$b" && -x "$b" ]] || continue
   name=${b##*/bench_}
   [[ $# -gt 0 && "$1" != "$name" ]] && continue
   "$b" "$work"
