@@ -1,0 +1,209 @@
+// The configurable grid over a real archive: layouts in STOASP1, orderings by title, settings.
+#include "framework/core/ScriptedDialogs.h"
+#include "framework/db/IBDatabase.h"
+#include "framework/grid/ZavoGrid.h"
+#include "framework/grid/ZavoQuery.h"
+
+#include "support/TestSupport.h"
+
+#include <QHeaderView>
+
+namespace {
+/// A list owner that keeps the grid's contract: fresh SQL before each open, layout saved before
+/// each close.
+struct TOwner {
+    TZavoQuery query;
+    TZavoGrid grid;
+    QStringList base{"SELECT T.A, T.B, T.C, T.D FROM T"};
+
+    TOwner(TIBDatabase& db, bool small = true) {
+        query.SetDatabase(&db);
+        query.BeforeOpen = [this] {
+            if (grid.RicercaInCorso)
+                return;
+            query.SQL = base;
+            grid.SQLIniziale = base;
+            grid.RecuperaAspettodaStorico();
+        };
+        grid.CodiceProgetto = 537;
+        grid.SetSituazione(4);
+        grid.Utente = 1;
+        grid.NomeTabellaQuery = "T";
+        grid.TabellaPiccola = small;
+        grid.SetSorgenteDati(&query);
+        grid.resize(600, 300);
+    }
+    void Close() {
+        if (!grid.RicercaInCorso && !grid.RecuperoAspettoBaseInCorso)
+            grid.SalvaAspettoSuStorico();
+        query.Close();
+    }
+    QString OrderBy() const {
+        return query.SQL.filter("ORDER BY").join(' ') +
+               query.SQL.filter(QRegularExpression("^,")).join(' ');
+    }
+};
+} // namespace
+
+class Grid : public ::testing::Test {
+protected:
+    void SetUp() override {
+        CreateDatabaseFromScripts(fFolder.Path("a.fdb"), {"archive_schema.sql"});
+        fDb.SetDatabaseName(fFolder.Path("a.fdb"));
+        fDb.Open();
+        ExecSql(fDb, "CREATE TABLE T (A INTEGER NOT NULL, B INTEGER NOT NULL, C VARCHAR(20), "
+                     "D DATE, CONSTRAINT PK_T PRIMARY KEY (A, B))");
+        ExecSql(fDb, "EXECUTE BLOCK AS DECLARE I INTEGER = 0; BEGIN WHILE (I < 2500) DO BEGIN "
+                     "INSERT INTO T VALUES (:I / 10, MOD(:I, 10), 'riga ' || :I, "
+                     "DATEADD(:I DAY TO DATE '2026-01-01')); I = I + 1; END END");
+        ExecSql(fDb, "CREATE SEQUENCE SCRITTURE");
+        ExecSql(fDb, "CREATE TRIGGER CONTA FOR STOASP1 AFTER INSERT OR UPDATE OR DELETE AS "
+                     "DECLARE X BIGINT; BEGIN X = GEN_ID(SCRITTURE, 1); END");
+    }
+    qint64 Writes() {
+        return QueryValue(fDb, "SELECT GEN_ID(SCRITTURE, 0) FROM RDB$DATABASE").toLongLong();
+    }
+    QVariant Ordinamento(const char* field) {
+        return QueryValue(
+            fDb, QString("SELECT ORDINAMENTO FROM STOASP1 WHERE NOMECAMPO='%1'").arg(field));
+    }
+    TTestFolder fFolder;
+    TIBDatabase fDb;
+};
+
+TEST_F(Grid, FetchesLazilyInChunks) {
+    TOwner o(fDb);
+    o.query.Open();
+    EXPECT_EQ(o.query.RecordCount(), TZavoQuery::kChunk);
+    EXPECT_TRUE(o.query.canFetchMore());
+    EXPECT_EQ(o.query.FieldOrigin(2), "T.C");
+    EXPECT_TRUE(o.query.Locate({"A", "B"}, {QVariant(180), QVariant(3)}));
+    EXPECT_EQ(o.query.RecordCount(), 2000);
+    EXPECT_EQ(o.query.Value(o.query.RecNo(), 2).toString(), "riga 1803");
+    EXPECT_FALSE(o.query.Locate({"A"}, {QVariant(99999)}));
+    EXPECT_TRUE(o.query.AllFetched());
+    EXPECT_EQ(o.query.RecordCount(), 2500);
+}
+
+TEST_F(Grid, FirstCloseWritesTheLayoutAndAnUnchangedCloseWritesNothing) {
+    {
+        TOwner o(fDb);
+        o.query.Open();
+        EXPECT_EQ(o.query.SQL.last(), "ORDER BY T.A,T.B"); // primary key by default
+        o.Close();
+    }
+    EXPECT_EQ(QueryValue(fDb, "SELECT COUNT(*) FROM STOASP1").toInt(), 4);
+    EXPECT_EQ(QueryValue(fDb, "SELECT ORIGINE FROM STOASP1 WHERE NOMECAMPO='C'").toString(), "T.C");
+    const qint64 after = Writes();
+    {
+        TOwner o(fDb);
+        o.query.Open();
+        o.Close();
+    }
+    EXPECT_EQ(Writes(), after);
+
+    // The user's layout comes back: order, width, title, colour, visibility.
+    ExecSql(fDb, "UPDATE STOASP1 SET POSIZIONE=3 WHERE NOMECAMPO='A'");
+    ExecSql(fDb, "UPDATE STOASP1 SET POSIZIONE=0, LARGHEZZA=101, NOMECOLONNA='Descrizione', "
+                 "COLORECOLONNA=255 WHERE NOMECAMPO='D'");
+    ExecSql(fDb, "UPDATE STOASP1 SET VISIBILE=0, LARGHEZZA=77 WHERE NOMECAMPO='B'");
+    ExecSql(fDb, "INSERT INTO STOASP1 (CODICEPROGETTO, CODICESITUAZIONE, CODICEUTENTE, NOMECAMPO, "
+                 "POSIZIONE, LARGHEZZA) VALUES (537, 4, 1, 'SPARITO', 1, 80)");
+    TOwner o(fDb);
+    o.query.Open();
+    QHeaderView* h = o.grid.horizontalHeader();
+    EXPECT_EQ(h->logicalIndex(0), 3); // D first
+    EXPECT_EQ(h->logicalIndex(3), 0); // A last
+    EXPECT_EQ(o.grid.columnWidth(3), 101);
+    EXPECT_EQ(o.query.Title(3), "Descrizione");
+    EXPECT_EQ(o.query.ColumnColor(3), QColor(255, 0, 0));
+    EXPECT_FALSE(o.grid.isColumnHidden(3));
+    EXPECT_TRUE(o.grid.isColumnHidden(1));
+    EXPECT_EQ(o.grid.ColumnWidth(1), 77); // a hidden column keeps its width
+    o.grid.setCurrentIndex(o.query.index(0, 3));
+    o.grid.DimezzaLarghezzaColonna();
+    EXPECT_EQ(o.grid.columnWidth(3), 50);
+    o.Close(); // the vanished field's row goes, every row is rewritten
+    EXPECT_EQ(QueryValue(fDb, "SELECT COUNT(*) FROM STOASP1 WHERE NOMECAMPO='SPARITO'").toInt(), 0);
+    EXPECT_EQ(QueryValue(fDb, "SELECT LARGHEZZA FROM STOASP1 WHERE NOMECAMPO='D'").toInt(), 50);
+    EXPECT_EQ(QueryValue(fDb,
+                         "SELECT CAST(LARGHEZZA AS INTEGER) || '/' || VISIBILE FROM STOASP1 WHERE "
+                         "NOMECAMPO='B'")
+                  .toString(),
+              "77/0");
+}
+
+TEST_F(Grid, DoubleClickOrdersOneColumnAscendingThenDescending) {
+    TOwner o(fDb);
+    o.query.Open();
+    const int c = o.grid.horizontalHeader()->visualIndex(2);
+    const std::pair<int, const char*> expected[] = {
+        {1, "ORDER BY T.C"}, {2, "ORDER BY T.C DESC"}, {1, "ORDER BY T.C"}};
+    for (const auto& [direction, orderBy] : expected) {
+        o.grid.OrdinaPerTitolo(c, false);
+        EXPECT_EQ(Ordinamento("C").toInt(), direction);
+        EXPECT_EQ(o.query.SQL.last(), orderBy);
+        EXPECT_EQ(o.query.TitleColor(2), o.grid.ColoreCampoOrdinamento());
+    }
+    EXPECT_EQ(o.query.Value(0, 2).toString(), "riga 0");
+}
+
+TEST_F(Grid, CtrlDoubleClicksBuildAMultiColumnOrdering) {
+    TOwner o(fDb);
+    o.query.Open();
+    o.grid.OrdinaPerTitolo(2, true); // C
+    o.grid.OrdinaPerTitolo(3, true); // D
+    o.grid.OrdinaPerTitolo(0, true); // A
+    EXPECT_EQ(o.grid.ModoOrdinamento(), 2);
+    EXPECT_EQ(Ordinamento("C").toInt(), 10);
+    EXPECT_EQ(Ordinamento("D").toInt(), 20);
+    EXPECT_EQ(Ordinamento("A").toInt(), 30);
+    EXPECT_EQ(o.query.SQL.mid(o.query.SQL.size() - 3),
+              QStringList({"ORDER BY T.C", ",T.D", ",T.A"}));
+    EXPECT_EQ(o.query.TitleColor(2), o.grid.ColoreCampoOrdinamento());
+    EXPECT_EQ(o.query.TitleColor(3), TZavoGrid::FromStored(0x00B4B4F3));
+    EXPECT_EQ(o.query.TitleColor(0), TZavoGrid::FromStored(0x0077A4FF));
+    o.grid.OrdinaPerTitolo(3, true); // D again: descending
+    EXPECT_EQ(Ordinamento("D").toInt(), -20);
+    EXPECT_EQ(o.query.SQL.mid(o.query.SQL.size() - 2), QStringList({",T.D DESC", ",T.A"}));
+    o.grid.OrdinaPerTitolo(2, false); // back to one column, on C
+    EXPECT_EQ(o.grid.ModoOrdinamento(), 1);
+    EXPECT_EQ(o.grid.CampoOrdinamento(), "C");
+    EXPECT_TRUE(Ordinamento("D").isNull() || Ordinamento("D").toInt() == 0);
+    EXPECT_TRUE(Ordinamento("A").isNull());
+    EXPECT_TRUE(o.query.SQL.last().startsWith("ORDER BY T.C"));
+    EXPECT_FALSE(o.query.TitleColor(3).isValid());
+}
+
+TEST_F(Grid, LargeListsOrderOnlyOnIndexedFields) {
+    TScopedDialogs dialogs;
+    TOwner o(fDb, false);
+    o.grid.CampiIndicizzati = "A;C";
+    o.query.Open();
+    EXPECT_EQ(o.query.TitleColor(0), o.grid.ColoreCampiIndicizzati());
+    EXPECT_FALSE(o.query.TitleColor(3).isValid());
+    const QStringList before = o.query.SQL;
+    o.grid.OrdinaPerTitolo(3, false);
+    EXPECT_EQ(dialogs->Texts(),
+              QStringList({"Attenzione: Non è possibile eseguire la ricerca su un campo non "
+                           "indicizzato di una tabella di grandi dimensioni"}));
+    EXPECT_EQ(o.query.SQL, before);
+    EXPECT_TRUE(o.query.Active());
+}
+
+TEST_F(Grid, CheckTabZavoGridCreatesMissingTables) {
+    ExecSql(fDb, "DROP TRIGGER CONTA");
+    ExecSql(fDb, "DROP TABLE STOASP1");
+    ExecSql(fDb, "DROP TABLE SETGRID");
+    TZavoGrid bare; // the tables are checked before any list is attached
+    bare.DatabaseImpostazioni = &fDb;
+    EXPECT_NO_THROW(bare.CheckTabZavoGrid());
+    TOwner o(fDb);
+    EXPECT_EQ(QueryValue(fDb, "SELECT COUNT(*) FROM RDB$RELATIONS WHERE RDB$RELATION_NAME IN "
+                              "('STOASP1','STOPOS1','SETGRID','TABX')")
+                  .toInt(),
+              4);
+    o.query.Open();
+    o.Close();
+    EXPECT_EQ(QueryValue(fDb, "SELECT COUNT(*) FROM STOASP1").toInt(), 4);
+}
