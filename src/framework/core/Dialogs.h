@@ -28,6 +28,10 @@ public:
                                    const QString& filter) = 0;
     /// Folder; empty when cancelled.
     virtual QString ChooseFolder(const QString& caption, const QString& folder) = 0;
+    /// Colour choice on a stored colour (red in the low byte); false when cancelled.
+    virtual bool ChooseColor(int& color) = 0;
+    /// The "Avviso" warning with an emphasised line: 1 for OK, 2 otherwise.
+    virtual int Avviso(const QString& text, const QString& emphasis) = 0;
 };
 
 /// The installed implementation; a TScriptedDialogs that answers "no" and records everything

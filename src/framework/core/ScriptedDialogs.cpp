@@ -62,6 +62,19 @@ QString TScriptedDialogs::ChooseFolder(const QString&, const QString&) {
     return Pop(fileAnswers, QString());
 }
 
+bool TScriptedDialogs::ChooseColor(int& color) {
+    if (colorAnswers.empty())
+        return false;
+    color = colorAnswers.front();
+    colorAnswers.pop_front();
+    return true;
+}
+
+int TScriptedDialogs::Avviso(const QString& text, const QString& emphasis) {
+    shown.push_back({Kind::Question, text + "\n" + emphasis});
+    return Pop(answers, false) ? 1 : 2;
+}
+
 QStringList TScriptedDialogs::Texts() const {
     QStringList texts;
     for (const Shown& s : shown)
@@ -74,6 +87,7 @@ void TScriptedDialogs::Clear() {
     answers.clear();
     twoFieldAnswers.clear();
     fileAnswers.clear();
+    colorAnswers.clear();
 }
 
 TScopedDialogs::TScopedDialogs() : fPrevious(InstallDialogs(&fDialogs)) {}

@@ -29,11 +29,16 @@ public:
     QString ChooseSaveFile(const QString& caption, const QString& fileName,
                            const QString& filter) override;
     QString ChooseFolder(const QString& caption, const QString& folder) override;
+    /// Answers from `colorAnswers` (none: cancelled).
+    bool ChooseColor(int& color) override;
+    /// Answers from `answers` (true: OK).
+    int Avviso(const QString& text, const QString& emphasis) override;
 
     std::vector<Shown> shown;
     std::deque<bool> answers;
     std::deque<TwoFields> twoFieldAnswers;
     std::deque<QString> fileAnswers;
+    std::deque<int> colorAnswers;
 
     /// Texts shown, in order, of every kind.
     QStringList Texts() const;

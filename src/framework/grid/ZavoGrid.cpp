@@ -10,8 +10,22 @@
 #include "framework/db/IBSQL.h"
 #include "framework/db/IBTransaction.h"
 
+#include "PZavoGridForm.h"
+#include "RZavoGridForm.h"
+
+#include "framework/db/UpdateSQL.h"
+
+#include "EditData.h"
+
+#include <QAction>
 #include <QApplication>
+#include <QCheckBox>
+#include <QGroupBox>
 #include <QHeaderView>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
+#include <QTimer>
 
 namespace {
 const QColor kSecondOrd = TZavoGrid::FromStored(0x00B4B4F3);
@@ -37,6 +51,7 @@ TZavoGrid::TZavoGrid(QWidget* parent) : QTableView(parent) {
     fColoreRecordSelezionato = palette().color(QPalette::Highlight);
     fColoreCampiIndic = FromStored(0x0000FFFF);
     fColoreCampoOrd = FromStored(0x000000FF);
+    BuildMenu();
 }
 
 TZavoGrid::~TZavoGrid() {
@@ -574,4 +589,430 @@ void TZavoGrid::CheckTabZavoGrid() {
         sql.ExecQuery();
     }
     tr->Commit();
+}
+
+// --- searching --------------------------------------------------------------------------------
+
+TZavoGrid::TClasse TZavoGrid::Classe(int field) const {
+    switch (fQuery->FieldType(field)) {
+    case SqlType::Short:
+    case SqlType::Long:
+    case SqlType::Int64:
+    case SqlType::Float:
+    case SqlType::Double:
+    case SqlType::DFloat:
+        return clNumero;
+    case SqlType::Date:
+        return clData;
+    case SqlType::Timestamp:
+        return clDataOra;
+    case SqlType::Blob:
+        return clBlob;
+    default:
+        return clTesto;
+    }
+}
+
+namespace {
+/// A typed value as it may stand between quotes in a condition: a quote becomes "´", so the text
+/// can never end the literal and change the statement.
+QString Literal(QString text) {
+    return text.replace('\'', QChar(0x00B4));
+}
+
+QDate ParseDate(const QString& text) {
+    return QDate::fromString(text.trimmed(), QStringLiteral("dd/MM/yyyy"));
+}
+} // namespace
+
+void TZavoGrid::StartSearch() {
+    if (OnInizioRicerca)
+        OnInizioRicerca();
+    RicercaInCorso = true;
+}
+
+void TZavoGrid::EndSearch() {
+    if (OnFineRicerca)
+        OnFineRicerca();
+    RicercaInCorso = false;
+}
+
+QStringList TZavoGrid::OrderingLines() const {
+    // The grid's own ordering, for the columns the base query has.
+    QStringList origins;
+    for (int f = 0; f < fQuery->FieldCount(); ++f)
+        origins << fQuery->FieldOrigin(f).toUpper();
+    QStringList lines;
+    if (fMode == 1 && !fOrdField.isEmpty() &&
+        (CampiPersonalizzati.contains(fOrdField) || origins.contains(fOrdOrigin.toUpper())))
+        lines << QStringLiteral("ORDER BY ") + fOrdOrigin +
+                     (fOrdDirection == 2 ? QStringLiteral(" DESC") : QString());
+    if (fMode == 2 && OrderBy)
+        for (const TOrdEntry& e : fMulti)
+            if (CampiPersonalizzati.contains(e.field) || origins.contains(e.origin.toUpper()))
+                lines << (lines.isEmpty() ? QStringLiteral("ORDER BY ") : QStringLiteral(",")) +
+                             e.origin + (e.direction == 2 ? QStringLiteral(" DESC") : QString());
+    return lines;
+}
+
+void TZavoGrid::EseguiRicerca(int field, const TParametriRicerca& p) {
+    if (fTimer)
+        fTimer->stop();
+    const TClasse classe = Classe(field);
+    if (classe == clDataOra && (p.data1.size() != 10 || !ParseDate(p.data1).isValid()))
+        return; // an incomplete date-time does nothing
+    bool where = false;
+    for (const QString& line : SQLIniziale)
+        where = where || line.toUpper().contains(QLatin1String("WHERE"));
+    const QString keyword = where ? QStringLiteral("AND") : QStringLiteral("WHERE");
+    const QString origin = Origin(field);
+    const bool isDate = classe == clData || classe == clDataOra;
+    const bool upper = p.upper && classe == clTesto;
+    const QString expression = upper ? QStringLiteral("UPPER(") + origin + ')' : origin;
+
+    fQuery->Close();
+    fQuery->SQL = SQLIniziale;
+    SQLFiltro.clear();
+    if (isDate && !p.data1.trimmed().isEmpty()) {
+        auto monthFirst = [](const QString& text) {
+            const QDate d = ParseDate(text);
+            if (!d.isValid())
+                throw EZavoError(QStringLiteral("'%1' non è una data valida").arg(text));
+            return d.toString(QStringLiteral("MM/dd/yyyy"));
+        };
+        SQLFiltro = keyword + '(' + origin + QStringLiteral(" >= '") + monthFirst(p.data1) + "')";
+        if (!p.data2.trimmed().isEmpty())
+            SQLFiltro += QStringLiteral("AND(") + origin + QStringLiteral(" <= '") +
+                         monthFirst(p.data2) + "')";
+    } else if (!isDate && !p.testo.isEmpty()) {
+        const QString value = Literal(upper ? p.testo.toUpper() : p.testo);
+        switch (classe == clNumero && p.tipo == 2 ? 0 : p.tipo) {
+        case 1:
+            SQLFiltro = keyword + '(' + expression + QStringLiteral(" LIKE '%") + value + "%')";
+            break;
+        case 2:
+            SQLFiltro = keyword + '(' + expression + QStringLiteral(" LIKE '") + value + "%')";
+            break;
+        default:
+            SQLFiltro = keyword + '(' + expression + QStringLiteral(" >= '") + value + "')";
+        }
+    }
+    if (!SQLFiltro.isEmpty())
+        fQuery->SQL << SQLFiltro;
+    if (p.ordinamento == 1 || p.ordinamento == 2)
+        fQuery->SQL << QStringLiteral("ORDER BY ") + expression +
+                           (p.ordinamento == 2 ? QStringLiteral(" DESC") : QString());
+    else
+        fQuery->SQL << OrderingLines();
+    fQuery->Open();
+}
+
+void TZavoGrid::RicercaGenerica(const QString& testo) {
+    StartSearch();
+    SalvaAspettoSuStorico();
+    const QString value = Literal(testo.toUpper());
+    QStringList lines = SQLIniziale;
+    lines << (SQLIniziale.join('\n').toUpper().contains(QLatin1String("WHERE"))
+                  ? QStringLiteral("AND(")
+                  : QStringLiteral("WHERE("));
+    bool first = true;
+    for (int f = 0; f < fQuery->FieldCount(); ++f) {
+        const QString origin = fQuery->FieldOrigin(f);
+        if (origin.isEmpty())
+            continue;
+        lines << (first ? QString() : QStringLiteral("OR")) + '(' + origin +
+                     QStringLiteral(" CONTAINING '") + value + "')";
+        first = false;
+    }
+    lines << QStringLiteral(")");
+    fQuery->Close();
+    fQuery->SQL = lines;
+    fQuery->Open();
+    SQLFiltro.clear(); // a later re-query by the owner shows the list unfiltered
+    if (!fSearchDialog)
+        EndSearch();
+}
+
+void TZavoGrid::ReopenBase() {
+    fQuery->Close();
+    fQuery->SQL = SQLIniziale;
+    SQLFiltro.clear();
+    fQuery->Open();
+}
+
+void TZavoGrid::AnnullaRicerca() {
+    if (!fQuery)
+        return;
+    StartSearch();
+    SalvaAspettoSuStorico();
+    ReopenBase();
+    EndSearch();
+}
+
+void TZavoGrid::LeggiPosizioneRicerca(TRZavoGridForm& form, std::vector<QVariant>& stored) {
+    TIBDatabase& db = SettingsDatabase();
+    auto tr = CreaTransazioneReadCommitted(db);
+    TIBSQL sql(&db, tr.get());
+    sql.ParamCheck = false;
+    sql.SetSQL(QStringList{QStringLiteral("SELECT * FROM \"%1\"").arg(TabellaPosizioneFinestre)} +
+               KeyLines());
+    sql.ExecQuery();
+    if (sql.Eof())
+        return; // centred by the window system
+    stored = {sql.FieldByName("POSX").AsVariant(), sql.FieldByName("POSY").AsVariant(),
+              sql.FieldByName("INFO3").AsVariant(), sql.FieldByName("INFO4").AsVariant(),
+              sql.FieldByName("INFO1").AsVariant()};
+    form.move(stored[0].toInt(), stored[1].toInt());
+    form.SetTipoRicerca(stored[2].toInt());
+    form.CheckUpper->setChecked(stored[3].toInt() == 1);
+    form.SetTipoOrdinamento(qRound(stored[4].toDouble()));
+}
+
+void TZavoGrid::ScriviPosizioneRicerca(const TRZavoGridForm& form,
+                                       const std::vector<QVariant>& stored) {
+    const QVariantList now{form.x(), form.y(), form.TipoRicercaScelto(),
+                           form.CheckUpper->isChecked() ? 1 : 0, form.TipoOrdinamentoScelto()};
+    if (!stored.empty()) {
+        bool same = true;
+        for (int i = 0; i < 5; ++i)
+            same = same && stored[i].isValid() && qRound(stored[i].toDouble()) == now[i].toInt();
+        if (same)
+            return;
+    }
+    TIBDatabase& db = SettingsDatabase();
+    const QString query =
+        (QStringList{QStringLiteral("SELECT * FROM \"%1\"").arg(TabellaPosizioneFinestre)} +
+         KeyLines())
+            .join('\n');
+    TIBUpdateSQL update;
+    GeneraSQLAggiornamento(db, query, TabellaPosizioneFinestre, QStringLiteral("UPDATE"), update);
+    GeneraSQLAggiornamento(db, query, TabellaPosizioneFinestre, QStringLiteral("INSERT"), update);
+    update.ModifySQL += KeyLines();
+    auto tr = CreaTransazioneConcurrency(db);
+    TIBSQL read(&db, tr.get());
+    read.ParamCheck = false;
+    read.SetSQL(query);
+    read.ExecQuery();
+    const bool exists = !read.Eof();
+    std::vector<std::pair<QString, QVariant>> row;
+    for (int i = 0; i < read.FieldCount(); ++i)
+        row.emplace_back(read.FieldInfo(i).name, exists ? read.Fields(i).AsVariant() : QVariant());
+    read.Close();
+    auto set = [&](const char* column, const QVariant& value) {
+        for (auto& [name, v] : row)
+            if (name.compare(QLatin1String(column), Qt::CaseInsensitive) == 0)
+                v = value;
+    };
+    if (!exists) {
+        set("CODICEPROGETTO", CodiceProgetto);
+        set("CODICESITUAZIONE", fSituazione);
+        set("CODICEUTENTE", Utente);
+    }
+    set("POSX", now[0]);
+    set("POSY", now[1]);
+    set("INFO3", now[2]);
+    set("INFO4", now[3]);
+    set("INFO1", now[4]);
+    TIBSQL post(&db, tr.get());
+    post.SetSQL(exists ? update.ModifySQL : update.InsertSQL);
+    for (const auto& [name, value] : row)
+        post.ParamByName(name).SetVariant(value);
+    post.ExecQuery();
+    tr->Commit();
+}
+
+void TZavoGrid::AttivaRicerche() {
+    if (!fQuery || !fQuery->Active() || fSearchDialog)
+        return;
+    const int field = currentIndex().isValid() ? currentIndex().column() : FieldOfColumn(0);
+    if (field < 0)
+        return;
+    StartSearch();
+    if (!Searchable(field)) {
+        Dialogs().Warning(QStringLiteral("Attenzione: Non è possibile eseguire la ricerca su un "
+                                         "campo non indicizzato di una tabella di grandi "
+                                         "dimensioni"));
+        RicercaInCorso = false;
+        return;
+    }
+    SalvaAspettoSuStorico();
+    fCampoRicerca = field;
+    TRZavoGridForm form(this);
+    fSearchDialog = &form;
+    form.CheckGenerica->setEnabled(true);
+    std::vector<QVariant> stored;
+    LeggiPosizioneRicerca(form, stored);
+    const TClasse classe = Classe(field);
+    if (classe == clNumero)
+        form.RiduciTipiRicerca();
+    else if (classe == clData || classe == clDataOra)
+        form.ModoData();
+    else if (classe == clBlob)
+        form.CheckUpper->setChecked(false);
+    form.setFont(font());
+    form.setWindowTitle(QStringLiteral("Ricerca su ") + fQuery->Title(field));
+
+    auto params = [&] {
+        TParametriRicerca p;
+        p.testo = form.EditStringa->text();
+        p.tipo = form.TipoRicercaScelto();
+        p.upper = form.CheckUpper->isChecked();
+        p.ordinamento = form.TipoOrdinamentoScelto();
+        p.data1 = form.EditData1->text();
+        p.data2 = form.EditData2->text();
+        return p;
+    };
+    auto run = [&] {
+        try {
+            EseguiRicerca(field, params());
+        } catch (const EZavoError& e) {
+            Dialogs().Error(e.Message()); // the dialog stays open
+        }
+    };
+    if (!fTimer) {
+        fTimer = new QTimer(this);
+        fTimer->setInterval(1000);
+        fTimer->setSingleShot(true);
+    }
+    QMetaObject::Connection timerRun = connect(fTimer, &QTimer::timeout, &form, run);
+    connect(&form, &TRZavoGridForm::Conferma, &form, [&] {
+        run();
+        form.accept();
+    });
+    connect(&form, &TRZavoGridForm::Annulla, &form, [&] {
+        fTimer->stop();
+        form.reject();
+        ReopenBase();
+    });
+    connect(&form, &TRZavoGridForm::Modificata, &form, [&] {
+        if (fTimerRic)
+            fTimer->start();
+        else
+            run();
+    });
+    connect(&form, &TRZavoGridForm::GenericaCambiata, &form, [&](bool on) {
+        for (QWidget* w : std::initializer_list<QWidget*>{form.BoxTipoRicerca, form.CheckUpper,
+                                                          form.ButtonPiu, form.BoxTipoOrdinamento})
+            w->setEnabled(!on);
+        form.ButtonEsegui->setEnabled(on);
+        if (on) {
+            form.EditData1->hide();
+            form.EditStringa->show();
+            form.FTitoloFinestraRicerca = form.windowTitle();
+            form.setWindowTitle(QStringLiteral("Ricerca su TUTTI i campi"));
+        } else {
+            form.setWindowTitle(form.FTitoloFinestraRicerca);
+        }
+    });
+    connect(&form, &TRZavoGridForm::Esegui, &form, [&] {
+        try {
+            RicercaGenerica(form.EditStringa->text());
+        } catch (const EZavoError& e) {
+            Dialogs().Error(e.Message());
+        }
+    });
+    form.exec();
+    disconnect(timerRun);
+    fTimer->stop();
+    RicercaInCorso = false;
+    try {
+        ScriviPosizioneRicerca(form, stored);
+    } catch (const EZavoError& e) {
+        Dialogs().Warning(e.Message());
+    }
+    fSearchDialog = nullptr;
+    EndSearch();
+    fCampoRicerca = -1;
+    RecuperaAspettodaStorico();
+}
+
+// --- customisation -------------------------------------------------------------------------------
+
+void TZavoGrid::Personalizza() {
+    if (!fQuery)
+        return;
+    SalvaAspettoSuStorico();
+    TPZavoGridForm form(*this, SettingsDatabase(), this);
+    form.exec();
+    RecuperaAspettodaStorico();
+}
+
+bool TZavoGrid::AspettoBase() {
+    RecuperoAspettoBaseInCorso = true;
+    TIBDatabase& db = SettingsDatabase();
+    {
+        auto tr = CreaTransazioneConcurrency(db);
+        TIBSQL sql(&db, tr.get());
+        sql.ParamCheck = false;
+        sql.SetSQL(QStringList{QStringLiteral("DELETE FROM \"%1\"").arg(TabellaAspettoGriglia)} +
+                   KeyLines());
+        sql.ExecQuery();
+        sql.SetSQL(QStringList{"DELETE FROM " + TabellaPosizioneFinestre, "WHERE",
+                               QStringLiteral("  CODICESITUAZIONE=%1").arg(fSituazione), "  AND",
+                               QStringLiteral("  CODICEUTENTE=%1").arg(Utente), "  AND",
+                               QStringLiteral("  CODICEPROGETTO=%1").arg(CodiceProgetto)});
+        sql.ExecQuery();
+        tr->Commit();
+    }
+    // The columns as the owner built them: order, widths, titles, colours, all shown.
+    QHeaderView* header = horizontalHeader();
+    for (int f = 0; f < (fQuery ? fQuery->FieldCount() : 0); ++f) {
+        header->moveSection(header->visualIndex(f), f);
+        SetColumnVisible(f, true);
+        fQuery->SetTitle(f, fQuery->FieldName(f));
+        fQuery->SetColumnColor(f, QColor());
+    }
+    if (fQuery && fQuery->Active()) {
+        ReopenBase();
+        SalvaAspettoSuStorico();
+    }
+    RecuperoAspettoBaseInCorso = false;
+    return true;
+}
+
+// --- context menu -------------------------------------------------------------------------------
+
+void TZavoGrid::BuildMenu() {
+    fMenu = new QMenu(this);
+    struct {
+        const char* caption;
+        QKeySequence key;
+        std::function<void()> action;
+    } entries[] = {
+        {"Ricerca su campo Corrente", Qt::Key_F5, [this] { AttivaRicerche(); }},
+        {"Annulla ricerca", Qt::Key_F6, [this] { AnnullaRicerca(); }},
+        {"Ricerca su chiave ", Qt::Key_F7, [] {}},
+        {"Query", Qt::Key_F8,
+         [] {
+             Dialogs().Warning(QStringLiteral("Esecuzione non riuscita: programma \"Dravik.exe\" "
+                                              "non disponibile"));
+         }},
+        {"Dimezza larghezza colonna", Qt::Key_F9, [this] { DimezzaLarghezzaColonna(); }},
+        {"Personalizza Griglia", QKeySequence(), [this] { Personalizza(); }},
+        {"Stampa", QKeySequence(), [] {
+             Dialogs().Warning(QStringLiteral("Esecuzione non riuscita: modulo di stampa "
+                                              "\"PrentixLaunch.exe\" non disponibile"));
+         }}};
+    for (auto& e : entries) {
+        QAction* a = fMenu->addAction(QString::fromUtf8(e.caption));
+        a->setShortcut(e.key);
+        a->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+        connect(a, &QAction::triggered, this, e.action);
+        addAction(a); // the keys work without opening the menu
+    }
+    fMenu->actions()[2]->setVisible(false);
+    fMenu->actions()[2]->setEnabled(false);
+    setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(this, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
+        const bool open = fQuery && fQuery->Active();
+        const QList<QAction*> actions = fMenu->actions();
+        actions[0]->setEnabled(AbilitaRicercheF5);
+        for (int i = 3; i < actions.size(); ++i)
+            actions[i]->setEnabled(open);
+        if (NomeTabellaQuery.isEmpty()) {
+            actions[3]->setEnabled(false);
+            actions[6]->setEnabled(false);
+        }
+        fMenu->popup(viewport()->mapToGlobal(at));
+    });
 }

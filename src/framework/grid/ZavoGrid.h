@@ -10,8 +10,20 @@
 #include <functional>
 #include <map>
 
+class QMenu;
+class QTimer;
 class TIBDatabase;
+class TRZavoGridForm;
 class TZavoQuery;
+
+/// What a column search asks for.
+struct TParametriRicerca {
+    QString testo;
+    int tipo = 0; ///< 0 ">=", 1 "LIKE %%", 2 "LIKE %"
+    bool upper = true;
+    int ordinamento = 1;  ///< 0 no, 1 ascending, 2 descending
+    QString data1, data2; ///< dd/mm/yyyy, for date fields
+};
 
 class TZavoGrid : public QTableView {
     Q_OBJECT
@@ -61,8 +73,31 @@ public:
     void SettaGridPerForzaturaOrdinamento();
     /// Halves the current column's width.
     void DimezzaLarghezzaColonna();
+    /// The customisation dialog over the stored layout ("Personalizza Griglia").
+    void Personalizza();
+    /// The basic-aspect reset: the stored layout and search position go, the owner's columns
+    /// come back. Asks first; false when the user cancelled.
+    bool AspettoBase();
     /// Ordering by a title, as a double-click does (Ctrl held or not).
     void OrdinaPerTitolo(int column, bool ctrl);
+
+    // --- searching (F5, F6)
+    std::function<void()> OnInizioRicerca, OnFineRicerca;
+    /// Opens the search dialog on the current column (modal).
+    void AttivaRicerche();
+    /// The open search dialog, none when no search runs.
+    TRZavoGridForm* SearchDialog() const { return fSearchDialog; }
+    /// Re-queries with the condition (and ordering) of a search on `field`.
+    void EseguiRicerca(int field, const TParametriRicerca& p);
+    /// The text searched on every column that has an origin.
+    void RicercaGenerica(const QString& testo);
+    /// Gives the base list back and drops the condition in force (F6).
+    void AnnullaRicerca();
+    /// The grid's context menu (seven entries).
+    QMenu* Menu() const { return fMenu; }
+    /// Field classes of the search conditions.
+    enum TClasse { clTesto, clNumero, clData, clDataOra, clBlob };
+    TClasse Classe(int field) const;
 
     // --- ordering state
     int ModoOrdinamento() const { return fMode; }
@@ -106,6 +141,17 @@ private:
     std::vector<TOrdEntry> fMulti;
     QColor fColoreRecordSelezionato, fColoreCampiIndic, fColoreCampoOrd;
     std::map<int, int> fHiddenWidths;
+    void BuildMenu();
+    void ReopenBase();
+    void StartSearch();
+    void EndSearch();
+    QStringList OrderingLines() const;
+    void LeggiPosizioneRicerca(TRZavoGridForm& form, std::vector<QVariant>& stored);
+    void ScriviPosizioneRicerca(const TRZavoGridForm& form, const std::vector<QVariant>& stored);
+    QMenu* fMenu = nullptr;
+    QTimer* fTimer = nullptr;
+    TRZavoGridForm* fSearchDialog = nullptr;
+    int fCampoRicerca = -1;
     bool fTimerRic = true;
     bool fRicF5Sempre = false;
 };

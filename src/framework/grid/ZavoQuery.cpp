@@ -37,7 +37,7 @@ void TZavoQuery::Open() {
         fSql->SetSQL(SQL);
         fSql->ExecQuery();
         for (const TFieldInfo& f : fSql->FieldInfos())
-            fFields.push_back({f.alias,
+            fFields.push_back({f.sqlType, f.alias,
                                f.relation.isEmpty() ? QString() : f.relation + '.' + f.name,
                                f.alias, QColor(), QColor()});
         fEof = false;
@@ -216,4 +216,8 @@ void TZavoQuery::fetchMore(const QModelIndex& parent) {
     for (auto& r : added)
         fRows.push_back(std::move(r));
     endInsertRows();
+}
+
+int TZavoQuery::FieldType(int field) const {
+    return fFields.at(field).sqlType;
 }

@@ -40,6 +40,8 @@ public:
     QString FieldName(int field) const;
     /// "RELATION.COLUMN" the field comes from, empty for expressions.
     QString FieldOrigin(int field) const;
+    /// Firebird SQL type of a field (SqlType values).
+    int FieldType(int field) const;
     int FieldIndex(const QString& name) const;
 
     /// Rows fetched so far.
@@ -73,6 +75,7 @@ signals:
 
 private:
     struct TField {
+        int sqlType = 0;
         QString name, origin, title;
         QColor color, titleColor;
     };

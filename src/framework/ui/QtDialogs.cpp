@@ -3,6 +3,7 @@
 #include "DataModuleQuenvar.h"
 
 #include <QApplication>
+#include <QColorDialog>
 #include <QFileDialog>
 #include <QFrame>
 #include <QGuiApplication>
@@ -12,6 +13,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QScreen>
+#include <QStyle>
 #include <QVBoxLayout>
 
 namespace {
@@ -68,6 +70,51 @@ QString TQtDialogs::ChooseSaveFile(const QString& caption, const QString& fileNa
 }
 QString TQtDialogs::ChooseFolder(const QString& caption, const QString& folder) {
     return QFileDialog::getExistingDirectory(ActiveParent(), caption, folder);
+}
+
+bool TQtDialogs::ChooseColor(int& color) {
+    const QColor initial(color & 0xFF, (color >> 8) & 0xFF, (color >> 16) & 0xFF);
+    const QColor chosen = QColorDialog::getColor(initial, ActiveParent());
+    if (!chosen.isValid())
+        return false;
+    color = chosen.red() | (chosen.green() << 8) | (chosen.blue() << 16);
+    return true;
+}
+
+int TQtDialogs::Avviso(const QString& text, const QString& emphasis) {
+    TAvZavoGrForm form(text, emphasis, ActiveParent());
+    return form.exec() == QDialog::Accepted ? 1 : 2;
+}
+
+TAvZavoGrForm::TAvZavoGrForm(const QString& text, const QString& emphasis, QWidget* parent)
+    : QDialog(parent) {
+    setWindowTitle(QStringLiteral("Avviso"));
+    auto* picture = new QLabel(this);
+    picture->setPixmap(style()->standardIcon(QStyle::SP_MessageBoxWarning).pixmap(48, 48));
+    auto* label = new QLabel(text, this);
+    label->setWordWrap(true);
+    auto* red = new QLabel(emphasis, this);
+    red->setWordWrap(true);
+    red->setStyleSheet(QStringLiteral("color: red; font-weight: bold;"));
+    auto* ok = new QPushButton(QStringLiteral("OK"), this);
+    auto* cancel = new QPushButton(QStringLiteral("Cancel"), this);
+    cancel->setDefault(true);
+    connect(ok, &QPushButton::clicked, this, &QDialog::accept);
+    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
+    auto* texts = new QVBoxLayout;
+    texts->addWidget(label);
+    texts->addWidget(red);
+    auto* top = new QHBoxLayout;
+    top->addWidget(picture, 0, Qt::AlignTop);
+    top->addLayout(texts, 1);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(ok);
+    buttons->addWidget(cancel);
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(top);
+    layout->addLayout(buttons);
+    setFixedWidth(420);
 }
 
 TBraskoIn2Form::TBraskoIn2Form(QWidget* parent) : QDialog(parent) {

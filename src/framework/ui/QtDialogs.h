@@ -22,6 +22,15 @@ public:
     QString ChooseSaveFile(const QString& caption, const QString& fileName,
                            const QString& filter) override;
     QString ChooseFolder(const QString& caption, const QString& folder) override;
+    bool ChooseColor(int& color) override;
+    int Avviso(const QString& text, const QString& emphasis) override;
+};
+
+/// The warning asked before a destructive reset: a picture, the text, a bold red line, OK/Cancel.
+class TAvZavoGrForm : public QDialog {
+    Q_OBJECT
+public:
+    TAvZavoGrForm(const QString& text, const QString& emphasis, QWidget* parent = nullptr);
 };
 
 /// Fixed-size dialog centred on the screen: a prompt and two fields side by side, OK and Cancel.
