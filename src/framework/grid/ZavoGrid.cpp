@@ -387,7 +387,8 @@ void TZavoGrid::GridBeforeOpen() {
         }
     }
     sql.Close();
-    if (!OrderBy || TipoTabella != 0)
+    // A search writes its own ordering: nothing is appended while one runs.
+    if (!OrderBy || TipoTabella != 0 || fSearchDialog || fSearchQuery)
         return;
 
     // Orderings apply to columns the base query really has (or custom fields).
@@ -704,7 +705,14 @@ void TZavoGrid::EseguiRicerca(int field, const TParametriRicerca& p) {
                            (p.ordinamento == 2 ? QStringLiteral(" DESC") : QString());
     else
         fQuery->SQL << OrderingLines();
-    fQuery->Open();
+    fSearchQuery = true;
+    try {
+        fQuery->Open();
+    } catch (...) {
+        fSearchQuery = false;
+        throw;
+    }
+    fSearchQuery = false;
 }
 
 void TZavoGrid::RicercaGenerica(const QString& testo) {

@@ -152,6 +152,7 @@ private:
     QTimer* fTimer = nullptr;
     TRZavoGridForm* fSearchDialog = nullptr;
     int fCampoRicerca = -1;
+    bool fSearchQuery = false; ///< a search is re-opening the query with its own ordering
     bool fTimerRic = true;
     bool fRicF5Sempre = false;
 };

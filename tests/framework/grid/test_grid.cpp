@@ -1,8 +1,17 @@
 // The configurable grid over a real archive: layouts in STOASP1, orderings by title, settings.
 #include "framework/core/ScriptedDialogs.h"
 #include "framework/db/IBDatabase.h"
+#include "framework/grid/EditData.h"
+#include "framework/grid/PZavoGridForm.h"
+#include "framework/grid/RZavoGridForm.h"
 #include "framework/grid/ZavoGrid.h"
 #include "framework/grid/ZavoQuery.h"
+
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QTableWidget>
+#include <QTest>
+#include <QTimer>
 
 #include "support/TestSupport.h"
 
@@ -207,3 +216,192 @@ TEST_F(Grid, CheckTabZavoGridCreatesMissingTables) {
     o.Close();
     EXPECT_EQ(QueryValue(fDb, "SELECT COUNT(*) FROM STOASP1").toInt(), 4);
 }
+
+// --- searching ---------------------------------------------------------------------------------
+
+struct SearchCase {
+    int field;
+    TParametriRicerca p;
+    bool baseHasWhere;
+    const char* condition;
+};
+
+class GridSearch : public Grid, public ::testing::WithParamInterface<SearchCase> {};
+
+TEST_P(GridSearch, BuildsTheConditionLine) {
+    const SearchCase& c = GetParam();
+    TOwner o(fDb);
+    if (c.baseHasWhere)
+        o.base = QStringList{"SELECT T.A, T.B, T.C, T.D FROM T", "WHERE T.A < 100"};
+    o.query.Open();
+    o.grid.EseguiRicerca(c.field, c.p);
+    EXPECT_EQ(o.grid.SQLFiltro, QString::fromUtf8(c.condition));
+    if (*c.condition)
+        EXPECT_TRUE(o.query.SQL.contains(QString::fromUtf8(c.condition)));
+    else
+        EXPECT_EQ(o.query.SQL.filter("WHERE(").size(), 0); // an empty string: the base list
+    EXPECT_TRUE(o.query.Active());
+}
+
+TParametriRicerca P(const char* testo, int tipo, bool upper = true, const char* d1 = "",
+                    const char* d2 = "") {
+    TParametriRicerca p;
+    p.testo = QString::fromUtf8(testo);
+    p.tipo = tipo;
+    p.upper = upper;
+    p.ordinamento = 0;
+    p.data1 = d1;
+    p.data2 = d2;
+    return p;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    , GridSearch,
+    ::testing::Values(
+        SearchCase{2, P("ab", 2), false, "WHERE(UPPER(T.C) LIKE 'AB%')"},
+        SearchCase{2, P("ab", 1, false), false, "WHERE(T.C LIKE '%ab%')"},
+        SearchCase{2, P("riga 9", 0), true, "AND(UPPER(T.C) >= 'RIGA 9')"},
+        SearchCase{0, P("5", 0), false, "WHERE(T.A >= '5')"},
+        SearchCase{0, P("5", 2), false, "WHERE(T.A >= '5')"}, // "LIKE %" not for numbers
+        SearchCase{0, P("5", 1), false, "WHERE(T.A LIKE '%5%')"},
+        SearchCase{3, P("", 0, true, "05/03/2024"), false, "WHERE(T.D >= '03/05/2024')"},
+        SearchCase{3, P("", 0, true, "05/03/2024", "10/03/2024"), false,
+                   "WHERE(T.D >= '03/05/2024')AND(T.D <= '03/10/2024')"},
+        SearchCase{2, P("l'anno", 2, false), false, "WHERE(T.C LIKE 'l´anno%')"},
+        SearchCase{2, P("", 2), false, ""}),
+    CaseIndex());
+
+TEST_F(Grid, ConditionsSurviveTheOwnersRefreshButNotTheAllColumnsSearch) {
+    TOwner o(fDb);
+    o.query.Open();
+    o.grid.EseguiRicerca(2, P("riga 12", 2));
+    const int filtered = o.query.RecordCount();
+    EXPECT_EQ(filtered, 111); // riga 12, 120–129, 1200–1299
+    o.Close();
+    o.query.Open(); // the owner's re-query
+    EXPECT_TRUE(o.query.SQL.contains("WHERE(UPPER(T.C) LIKE 'RIGA 12%')"));
+    EXPECT_EQ(o.query.RecordCount(), filtered);
+
+    o.grid.RicercaGenerica("riga 2499");
+    const int w = o.query.SQL.indexOf("WHERE(");
+    ASSERT_GE(w, 0);
+    EXPECT_EQ(
+        o.query.SQL.mid(w, 6),
+        QStringList({"WHERE(", "(T.A CONTAINING 'RIGA 2499')", "OR(T.B CONTAINING 'RIGA 2499')",
+                     "OR(T.C CONTAINING 'RIGA 2499')", "OR(T.D CONTAINING 'RIGA 2499')", ")"}));
+    EXPECT_EQ(o.query.RecordCount(), 1);
+    EXPECT_TRUE(o.grid.SQLFiltro.isEmpty());
+    o.Close();
+    o.query.Open();
+    EXPECT_EQ(o.query.RecordCount(), TZavoQuery::kChunk); // unfiltered again
+
+    o.grid.EseguiRicerca(2, P("riga 12", 2));
+    o.grid.AnnullaRicerca(); // F6
+    EXPECT_TRUE(o.grid.SQLFiltro.isEmpty());
+    EXPECT_EQ(o.query.SQL.mid(0, 1), o.base);
+    EXPECT_TRUE(o.query.SQL.filter("WHERE").isEmpty());
+    EXPECT_EQ(o.query.RecordCount(), TZavoQuery::kChunk);
+}
+
+TEST_F(Grid, TheSearchDialogRunsOnEnterGivesTheBaseBackOnEscAndIsRemembered) {
+    TOwner o(fDb);
+    o.query.Open();
+    o.grid.EseguiRicerca(2, P("riga 7", 2)); // an earlier condition in force
+    o.grid.setCurrentIndex(o.query.index(0, 2));
+    bool sawDialog = false;
+    QTimer::singleShot(0, [&] {
+        TRZavoGridForm* form = o.grid.SearchDialog(); // the grid's own reference
+        ASSERT_NE(form, nullptr);
+        sawDialog = true;
+        EXPECT_EQ(form->windowTitle(), "Ricerca su C");
+        QTest::keyClicks(form->EditStringa, "l'a");
+        EXPECT_EQ(form->EditStringa->text(), QString::fromUtf8("l´a"));
+        form->EditStringa->clear();
+        QTest::keyClick(form->EditStringa, Qt::Key_Escape);
+    });
+    o.grid.AttivaRicerche();
+    ASSERT_TRUE(sawDialog);
+    EXPECT_TRUE(o.grid.SQLFiltro.isEmpty());
+    EXPECT_TRUE(o.query.SQL.filter("WHERE").isEmpty()); // the base list, its ordering kept
+    EXPECT_FALSE(o.grid.RicercaInCorso);
+    EXPECT_EQ(QueryValue(fDb, "SELECT COUNT(*) FROM STOPOS1 WHERE CODICESITUAZIONE=4").toInt(), 1);
+
+    o.grid.setCurrentIndex(o.query.index(0, 2));
+    QTimer::singleShot(0, [&] {
+        TRZavoGridForm* form = o.grid.SearchDialog();
+        form->SetTipoRicerca(TRZavoGridForm::trIniziaCon);
+        form->CheckUpper->setChecked(false);
+        QTest::keyClicks(form->EditStringa, "riga 24");
+        QTest::keyClick(form->EditStringa, Qt::Key_Return);
+    });
+    o.grid.AttivaRicerche();
+    EXPECT_EQ(o.grid.SQLFiltro, "WHERE(T.C LIKE 'riga 24%')");
+    EXPECT_EQ(o.query.RecordCount(), 111)
+        << o.query.SQL.join(" ").toStdString() << " active " << o.query.Active();
+    EXPECT_EQ(QueryValue(fDb, "SELECT INFO3 || '/' || INFO4 FROM STOPOS1").toString(), "2/0");
+}
+
+TEST_F(Grid, BasicAspectCancelledChangesNothingConfirmedDeletesTheRows) {
+    TScopedDialogs dialogs;
+    TOwner o(fDb);
+    o.query.Open();
+    o.Close();
+    o.query.Open();
+    ExecSql(fDb, "INSERT INTO STOPOS1 (CODICEPROGETTO, CODICESITUAZIONE, CODICEUTENTE, POSX) "
+                 "VALUES (537, 4, 1, 10)");
+    TPZavoGridForm form(o.grid, fDb);
+    EXPECT_EQ(form.Lista->rowCount(), 4);
+    const qint64 before = Writes();
+    dialogs->answers.push_back(false); // Cancel
+    form.AspettoBase();
+    EXPECT_EQ(Writes(), before);
+    EXPECT_EQ(form.Lista->rowCount(), 4);
+    dialogs->answers.push_back(true); // OK
+    form.AspettoBase();
+    EXPECT_EQ(QueryValue(fDb, "SELECT COUNT(*) FROM STOPOS1").toInt(), 0);
+    // The owner's layout is what is stored now.
+    EXPECT_EQ(QueryValue(fDb, "SELECT COUNT(*) FROM STOASP1").toInt(), 4);
+    EXPECT_FALSE(o.grid.RecuperoAspettoBaseInCorso);
+    // An edited title is written back.
+    form.Lista->item(0, 1)->setText("Codice A");
+    form.Chiudi();
+    EXPECT_EQ(QueryValue(fDb, "SELECT NOMECOLONNA FROM STOASP1 WHERE POSIZIONE=0").toString(),
+              "Codice A");
+}
+
+TEST_F(Grid, APerUserFlagKeepsTheWindowsChangesInANegativeCopy) {
+    ExecSql(fDb, "INSERT INTO TABX (CODICE, NOME, TESTO, UTENTE) VALUES (1, "
+                 "'DisabilitaMemPosGriglie', '1', 1)");
+    TOwner o(fDb);
+    EXPECT_TRUE(o.grid.DisabilitaMemPosGriglie);
+    o.query.Open();
+    EXPECT_EQ(o.grid.Situazione(), 4);
+    EXPECT_EQ(QueryValue(fDb, "SELECT COUNT(*) FROM STOASP1 WHERE CODICESITUAZIONE=-4").toInt(), 4);
+    EXPECT_EQ(QueryValue(fDb, "SELECT COUNT(*) FROM STOASP1 WHERE CODICESITUAZIONE=4").toInt(), 0);
+}
+
+struct DateTyping {
+    const char* typed;
+    const char* text;
+    int selectionStart; // -1: nothing selected
+};
+class EditDataRules : public ::testing::TestWithParam<DateTyping> {};
+
+TEST_P(EditDataRules, CompleteTheDateAsTyped) {
+    TEditData edit;
+    edit.setText(GetParam().typed);
+    edit.ApplyTypingRules();
+    EXPECT_EQ(edit.text(), GetParam().text);
+    EXPECT_EQ(edit.hasSelectedText() ? edit.selectionStart() : -1, GetParam().selectionStart);
+}
+
+INSTANTIATE_TEST_SUITE_P(, EditDataRules,
+                         ::testing::Values(DateTyping{"05", "05/", -1}, DateTyping{"5/", "05/", -1},
+                                           DateTyping{"51", "51", 0},
+                                           DateTyping{"05/06", "05/06/", -1},
+                                           DateTyping{"05/13", "05/13", 3},
+                                           DateTyping{"05/06/07", "05/06/2007", -1},
+                                           DateTyping{"05/06/98", "05/06/1998", -1},
+                                           DateTyping{"05/06/20", "05/06/20", -1},
+                                           DateTyping{"05/06/x1", "05/06/x1", 6}),
+                         CaseIndex());
