@@ -3,6 +3,8 @@
 // Provisions the demo host folder on first run, loads the plug-in, calls the entry point
 // (ShowZelmModelFormX by default, user 1, opening 1) and runs until the last window closes.
 // With --check it prints the captions of the windows that opened, closes them and exits.
+// With --grid it opens the configurable grid over the demo model sheets instead.
+#include "GridDemo.h"
 #include "HostDb.h"
 #include "HostLoader.h"
 
@@ -28,6 +30,7 @@ int main(int argc, char** argv) {
     QString folder = option("--folder");
     QString library = option("--library");
     const bool check = args.removeAll("--check") > 0;
+    const bool grid = args.removeAll("--grid") > 0;
     if (folder.isEmpty())
         folder = qEnvironmentVariable("ZELM_HOST_DIR");
     if (library.isEmpty())
@@ -50,6 +53,29 @@ int main(int argc, char** argv) {
                 return 1;
             }
         }
+    }
+
+    if (grid) {
+        try {
+            ShowGridDemo(args.value(1, QStringLiteral("1")).toInt());
+        } catch (const EZavoError& e) {
+            err << "Errore: " << e.Message() << "\n";
+            return 1;
+        }
+        if (check) {
+            app.processEvents();
+            for (QWidget* w : QApplication::topLevelWidgets())
+                if (w->isVisible()) {
+                    out << "Finestra aperta: " << w->windowTitle() << "\n";
+                    // ZELM_SCREENSHOT=file.png keeps a picture of what opened.
+                    if (const QString shot = qEnvironmentVariable("ZELM_SCREENSHOT");
+                        !shot.isEmpty())
+                        w->grab().save(shot);
+                }
+            QApplication::closeAllWindows();
+            return 0;
+        }
+        return app.exec();
     }
 
     THostLoader loader;

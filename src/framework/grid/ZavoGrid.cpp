@@ -1024,3 +1024,13 @@ void TZavoGrid::BuildMenu() {
         fMenu->popup(viewport()->mapToGlobal(at));
     });
 }
+
+int FindColumnByField(const TZavoGrid& grid, const QString& fieldName) {
+    const TZavoQuery* query = grid.SorgenteDati();
+    if (!query)
+        return -1;
+    for (int visual = 0; visual < query->FieldCount(); ++visual)
+        if (query->FieldName(grid.horizontalHeader()->logicalIndex(visual)) == fieldName)
+            return visual;
+    return -1;
+}

@@ -156,3 +156,6 @@ private:
     bool fTimerRic = true;
     bool fRicF5Sempre = false;
 };
+
+/// Visual index of the first grid column bound to `fieldName` (exact match), -1 when none.
+int FindColumnByField(const TZavoGrid& grid, const QString& fieldName);

@@ -123,6 +123,8 @@ TEST_F(Grid, FirstCloseWritesTheLayoutAndAnUnchangedCloseWritesNothing) {
     QHeaderView* h = o.grid.horizontalHeader();
     EXPECT_EQ(h->logicalIndex(0), 3); // D first
     EXPECT_EQ(h->logicalIndex(3), 0); // A last
+    EXPECT_EQ(FindColumnByField(o.grid, "A"), 3);
+    EXPECT_EQ(FindColumnByField(o.grid, "a"), -1); // exact names only
     EXPECT_EQ(o.grid.columnWidth(3), 101);
     EXPECT_EQ(o.query.Title(3), "Descrizione");
     EXPECT_EQ(o.query.ColumnColor(3), QColor(255, 0, 0));
