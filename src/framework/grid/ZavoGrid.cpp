@@ -343,47 +343,49 @@ void TZavoGrid::GridBeforeOpen() {
     auto tr = CreaTransazioneReadCommitted(db);
     TIBSQL sql(&db, tr.get());
     sql.ParamCheck = false;
-    const QString select = QStringLiteral("SELECT * FROM \"%1\"").arg(TabellaAspettoGriglia);
-    if (fMode == 0) {
-        sql.SetSQL(QStringList{select} + KeyLines() +
-                   QStringList{"AND (Ordinamento IS NOT NULL)", "AND (ABS(Ordinamento)>'2')"});
-        sql.ExecQuery();
-        fMode = sql.Eof() ? 1 : 2;
-        sql.Close();
-    }
     auto originOf = [&](const QString& field, const QString& stored) {
         const int custom = CampiPersonalizzati.indexOf(field);
         if (custom >= 0 && custom < CampiPersonalizzatiDecodifica.size())
             return CampiPersonalizzatiDecodifica[custom];
         return stored.isEmpty() ? field : stored;
     };
+    // One read of the stored orderings serves the mode, the single and the multi ordering.
+    sql.SetSQL(QStringList{QStringLiteral("SELECT ABS(Ordinamento) AS ORD,Ordinamento,"
+                                          "NomeCampo,Origine,Posizione FROM \"%1\"")
+                               .arg(TabellaAspettoGriglia)} +
+               KeyLines() + QStringList{"AND (Ordinamento IS NOT NULL) ORDER BY ORD"});
+    std::vector<TOrdEntry> stored;
+    std::vector<int> values;
+    for (sql.ExecQuery(); !sql.Eof(); sql.Next()) {
+        const int ord = sql.FieldByName("ORDINAMENTO").AsInteger();
+        const QString field = sql.FieldByName("NOMECAMPO").AsString();
+        stored.push_back({field, originOf(field, sql.FieldByName("ORIGINE").AsString()),
+                          sql.FieldByName("POSIZIONE").AsInteger(), ord});
+        values.push_back(ord);
+    }
+    if (fMode == 0)
+        fMode = std::any_of(values.begin(), values.end(), [](int v) { return std::abs(v) > 2; })
+                    ? 2
+                    : 1;
     if (fMode == 1) {
-        sql.SetSQL(QStringList{select} + KeyLines() + QStringList{"AND (Ordinamento IS NOT NULL)"});
-        sql.ExecQuery();
-        if (sql.Eof()) {
+        if (stored.empty()) {
             fOrdField.clear();
             fOrdOrigin.clear();
             fOrdColumn = -1;
             fOrdDirection = 1;
-        } else if (sql.FieldByName("ORDINAMENTO").AsInteger() != 0) {
-            fOrdDirection = sql.FieldByName("ORDINAMENTO").AsInteger();
-            fOrdField = sql.FieldByName("NOMECAMPO").AsString();
-            fOrdOrigin = originOf(fOrdField, sql.FieldByName("ORIGINE").AsString());
-            fOrdColumn = sql.FieldByName("POSIZIONE").AsInteger();
+        } else if (stored.front().direction != 0) {
+            fOrdDirection = stored.front().direction;
+            fOrdField = stored.front().field;
+            fOrdOrigin = stored.front().origin;
+            fOrdColumn = stored.front().column;
         }
     } else {
-        sql.SetSQL(QStringList{QStringLiteral("SELECT ABS(Ordinamento) AS ORD,Ordinamento,"
-                                              "NomeCampo,Origine,Posizione FROM \"%1\"")
-                                   .arg(TabellaAspettoGriglia)} +
-                   KeyLines() + QStringList{"AND (Ordinamento IS NOT NULL) ORDER BY ORD"});
         fMulti.clear();
-        for (sql.ExecQuery(); !sql.Eof(); sql.Next()) {
-            const int ord = sql.FieldByName("ORDINAMENTO").AsInteger();
-            if (ord == 0)
+        for (TOrdEntry e : stored) {
+            if (e.direction == 0)
                 continue;
-            const QString field = sql.FieldByName("NOMECAMPO").AsString();
-            fMulti.push_back({field, originOf(field, sql.FieldByName("ORIGINE").AsString()),
-                              sql.FieldByName("POSIZIONE").AsInteger(), ord < 1 ? 2 : 1});
+            e.direction = e.direction < 1 ? 2 : 1;
+            fMulti.push_back(e);
         }
     }
     sql.Close();
@@ -393,7 +395,8 @@ void TZavoGrid::GridBeforeOpen() {
 
     // Orderings apply to columns the base query really has (or custom fields).
     QStringList origins;
-    if (!SQLIniziale.isEmpty()) {
+    const bool ordered = (fMode == 1 && !fOrdField.isEmpty()) || (fMode == 2 && !fMulti.empty());
+    if (ordered && !SQLIniziale.isEmpty()) {
         auto scratch = CreaTransazioneReadCommitted(*fQuery->Database());
         TIBSQL base(fQuery->Database(), scratch.get());
         base.ParamCheck = false;
@@ -430,9 +433,17 @@ void TZavoGrid::GridBeforeOpen() {
         "RDB$INDEX_SEGMENTS B ON", "(A.RDB$INDEX_NAME=B.RDB$INDEX_NAME)",
         QStringLiteral("WHERE (A.RDB$RELATION_NAME='%1')").arg(Quoted(NomeTabellaQuery)),
         "AND(A.RDB$CONSTRAINT_TYPE='PRIMARY KEY')", "ORDER BY B.RDB$FIELD_POSITION"});
-    QStringList keys;
-    for (sql.ExecQuery(); !sql.Eof(); sql.Next())
-        keys << NomeTabellaQuery + '.' + sql.Fields(0).AsString().remove(' ');
+    // A table's primary key does not change while the program runs: read once per table.
+    static QHash<QString, QStringList> primaryKeys;
+    const QString cacheKey = db.DatabaseName() + '|' + NomeTabellaQuery;
+    auto cached = primaryKeys.find(cacheKey);
+    if (cached == primaryKeys.end()) {
+        QStringList found;
+        for (sql.ExecQuery(); !sql.Eof(); sql.Next())
+            found << NomeTabellaQuery + '.' + sql.Fields(0).AsString().remove(' ');
+        cached = primaryKeys.insert(cacheKey, found);
+    }
+    const QStringList keys = *cached;
     if (!keys.isEmpty())
         fQuery->SQL << QStringLiteral("ORDER BY ") + keys.join(',');
 }

@@ -1,0 +1,170 @@
+// grid: the configurable grid opened on a 1,000,000-row ZELMMODEL until its first screen is shown
+// with the stored layout applied, against fetching the first 1,000 rows of the same query with the
+// database layer. grid-memory: resident memory added by scrolling to row 50,000, against the same
+// 50,000 rows held by a plain fetch.
+#include "BenchSupport.h"
+
+#include "HostDb.h"
+
+#include "framework/db/DBConnection.h"
+#include "framework/db/IBDatabase.h"
+#include "framework/db/IBSQL.h"
+#include "framework/db/IBTransaction.h"
+#include "framework/grid/ZavoGrid.h"
+#include "framework/grid/ZavoQuery.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QFileInfo>
+
+#include <malloc.h>
+#include <unistd.h>
+
+namespace {
+const QStringList kBase{"SELECT ZELMMODEL.ID, ZELMMODEL.QRCODE, ZELMMODEL.CODICE, "
+                        "ZELMMODEL.MODELLO, ZELMMODEL.STAGIONE, ZELMMODEL.STATUSSCHEDA, "
+                        "ZELMMODEL.DATA",
+                        "FROM ZELMMODEL"};
+
+/// The big archive is built once and kept beside the benchmark.
+QString BigArchive() {
+    const QString path = QCoreApplication::applicationDirPath() + "/bench-data/grid-1m.fdb";
+    if (QFileInfo::exists(path))
+        return path;
+    QDir().mkpath(QFileInfo(path).path());
+    const QString tmp = path + ".part";
+    QFile::remove(tmp);
+    CreateDatabaseFromScripts(tmp, {"archive_schema.sql"});
+    TIBDatabase db;
+    db.SetDatabaseName(tmp);
+    db.Open();
+    TIBTransaction tr(&db);
+    tr.StartTransaction();
+    TIBSQL sql(&db, &tr);
+    sql.ParamCheck = false;
+    sql.SetSQL(QStringList{
+        "EXECUTE BLOCK AS DECLARE I INTEGER = 1; BEGIN", "WHILE (I <= 1000000) DO BEGIN",
+        "INSERT INTO ZELMMODEL (ID, IDMODEL, IDVARIANTE, CODICE, MODELLO, STAGIONE, STATUSSCHEDA, "
+        "DATA, QRCODE) VALUES (:I, :I, 0, 'MOD-' || :I, 'Modello numero ' || :I, 'PE 2027', "
+        "'InPreparazione', DATEADD(MOD(:I, 3650) DAY TO DATE '2020-01-01'), 'M' || LPAD(:I, 7, "
+        "'0') || 'V000');",
+        "I = I + 1; END END"});
+    sql.ExecQuery();
+    tr.Commit();
+    db.Close();
+    QFile::rename(tmp, path);
+    return path;
+}
+
+long ResidentKb() {
+    QFile f("/proc/self/statm");
+    f.open(QIODevice::ReadOnly);
+    const QList<QByteArray> parts = f.readAll().split(' ');
+    return parts.value(1).toLong() * (sysconf(_SC_PAGESIZE) / 1024);
+}
+
+struct TList {
+    TZavoQuery query;
+    TZavoGrid grid;
+    explicit TList(TIBDatabase& db) {
+        query.SetDatabase(&db);
+        query.BeforeOpen = [this] {
+            query.SQL = kBase;
+            grid.SQLIniziale = kBase;
+            grid.RecuperaAspettodaStorico();
+        };
+        grid.CodiceProgetto = 537;
+        grid.SetSituazione(91);
+        grid.Utente = 1;
+        grid.NomeTabellaQuery = "ZELMMODEL";
+        grid.TabellaPiccola = true;
+        grid.SetSorgenteDati(&query);
+        grid.resize(1000, 700);
+    }
+};
+} // namespace
+
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    TIBDatabase db;
+    ConnettiIBDatabase(db, BigArchive());
+    {
+        TList first(db); // a stored layout to apply
+        first.query.Open();
+        first.grid.SetColumnWidth(3, 240);
+        first.grid.SalvaAspettoSuStorico();
+        first.query.Close();
+    }
+    RunBench(
+        "grid", 7,
+        [&](int) {
+            QElapsedTimer t;
+            t.start();
+            TList list(db);
+            list.query.Open();
+            list.grid.show();
+            QApplication::processEvents(); // the first screen is painted
+            const double s = Seconds(t);
+            list.query.Close();
+            return s;
+        },
+        [&](int) {
+            QElapsedTimer t;
+            t.start();
+            auto tr = CreaTransazioneReadCommitted(db);
+            TIBSQL sql(&db, tr.get());
+            sql.SetSQL(kBase + QStringList{"ORDER BY ZELMMODEL.ID"});
+            std::vector<std::vector<QVariant>> rows;
+            int n = 0;
+            for (sql.ExecQuery(); !sql.Eof() && n < 1000; sql.Next(), ++n) {
+                std::vector<QVariant> row(sql.FieldCount());
+                for (int i = 0; i < sql.FieldCount(); ++i)
+                    row[i] = sql.Fields(i).AsVariant();
+                rows.push_back(std::move(row));
+            }
+            return Seconds(t);
+        });
+
+    // Memory: the grid holds what was fetched, not the table. Each side starts from memory given
+    // back to the system, so neither reuses what the other freed.
+    malloc_trim(0);
+    long oursKb = 0;
+    int fetched = 0;
+    {
+        TList list(db);
+        list.query.Open();
+        list.grid.show();
+        QApplication::processEvents();
+        const long before = ResidentKb();
+        while (list.query.RecordCount() < 50000 && list.query.canFetchMore())
+            list.query.fetchMore();
+        list.grid.scrollTo(list.query.index(49999, 0));
+        QApplication::processEvents();
+        oursKb = ResidentKb() - before;
+        fetched = list.query.RecordCount();
+        list.query.Close();
+    }
+    malloc_trim(0);
+    long anchorKb = 0;
+    {
+        const long before = ResidentKb();
+        auto tr = CreaTransazioneReadCommitted(db);
+        TIBSQL sql(&db, tr.get());
+        sql.SetSQL(kBase + QStringList{"ORDER BY ZELMMODEL.ID"});
+        std::vector<std::vector<QVariant>> rows;
+        for (sql.ExecQuery(); !sql.Eof() && rows.size() < 50000; sql.Next()) {
+            std::vector<QVariant> row(sql.FieldCount());
+            for (int i = 0; i < sql.FieldCount(); ++i)
+                row[i] = sql.Fields(i).AsVariant();
+            rows.push_back(std::move(row));
+        }
+        anchorKb = ResidentKb() - before;
+    }
+    std::printf("grid-memory: ratio=%.3f ours=%.1f anchor=%.1f unit=MB (rows fetched %d of "
+                "1000000)\n",
+                anchorKb > 0 ? double(oursKb) / double(anchorKb) : 0.0, oursKb / 1024.0,
+                anchorKb / 1024.0, fetched);
+    return 0;
+}
