@@ -734,10 +734,16 @@ void TZavoGrid::RicercaGenerica(const QString& testo) {
     lines << (SQLIniziale.join('\n').toUpper().contains(QLatin1String("WHERE"))
                   ? QStringLiteral("AND(")
                   : QStringLiteral("WHERE("));
+    // A number or a date never contains a character outside ASCII; asking the database would
+    // only fail to transliterate the text (the connection speaks UTF8), so such columns are left
+    // out when the text has one.
+    bool ascii = true;
+    for (QChar ch : value)
+        ascii = ascii && ch.unicode() < 128;
     bool first = true;
     for (int f = 0; f < fQuery->FieldCount(); ++f) {
         const QString origin = fQuery->FieldOrigin(f);
-        if (origin.isEmpty())
+        if (origin.isEmpty() || (!ascii && Classe(f) != clTesto && Classe(f) != clBlob))
             continue;
         lines << (first ? QString() : QStringLiteral("OR")) + '(' + origin +
                      QStringLiteral(" CONTAINING '") + value + "')";

@@ -7,8 +7,11 @@
 #include "framework/grid/ZavoGrid.h"
 #include "framework/grid/ZavoQuery.h"
 
+#include <QAction>
+#include <QButtonGroup>
 #include <QCheckBox>
 #include <QLineEdit>
+#include <QMenu>
 #include <QTableWidget>
 #include <QTest>
 #include <QTimer>
@@ -407,3 +410,55 @@ INSTANTIATE_TEST_SUITE_P(, EditDataRules,
                                            DateTyping{"05/06/20", "05/06/20", -1},
                                            DateTyping{"05/06/x1", "05/06/x1", 6}),
                          CaseIndex());
+
+TEST_F(Grid, MenuEntriesTitleDoubleClickAndNumericSearchChoices) {
+    TScopedDialogs dialogs;
+    TOwner o(fDb);
+    o.query.Open();
+    const QList<QAction*> actions = o.grid.Menu()->actions();
+    ASSERT_EQ(actions.size(), 7);
+    const QStringList captions{"Ricerca su campo Corrente",
+                               "Annulla ricerca",
+                               "Ricerca su chiave ",
+                               "Query",
+                               "Dimezza larghezza colonna",
+                               "Personalizza Griglia",
+                               "Stampa"};
+    for (int i = 0; i < 7; ++i)
+        EXPECT_EQ(actions[i]->text(), captions[i]);
+    EXPECT_EQ(actions[0]->shortcut(), QKeySequence(Qt::Key_F5));
+    EXPECT_EQ(actions[1]->shortcut(), QKeySequence(Qt::Key_F6));
+    EXPECT_EQ(actions[3]->shortcut(), QKeySequence(Qt::Key_F8));
+    EXPECT_EQ(actions[4]->shortcut(), QKeySequence(Qt::Key_F9));
+    EXPECT_FALSE(actions[2]->isVisible());
+    actions[3]->trigger(); // the query tool is not there yet: said, not crashed
+    EXPECT_EQ(dialogs->shown.size(), 1u);
+
+    // A real double-click on a title orders by that column.
+    QHeaderView* h = o.grid.horizontalHeader();
+    o.grid.show();
+    const QPoint title(h->sectionViewportPosition(2) + 5, h->height() / 2);
+    QTest::mouseDClick(h->viewport(), Qt::LeftButton, Qt::NoModifier, title);
+    EXPECT_EQ(o.grid.CampoOrdinamento(), "C");
+    EXPECT_EQ(o.query.SQL.last(), "ORDER BY T.C");
+
+    // On a numeric column "LIKE %" is not offered; a remembered "LIKE %" falls back to ">=".
+    ExecSql(fDb, "INSERT INTO STOPOS1 (CODICEPROGETTO, CODICESITUAZIONE, CODICEUTENTE, POSX, POSY, "
+                 "INFO3, INFO4, INFO1) VALUES (537, 4, 1, 5, 5, 2, 1, 0)");
+    o.grid.setCurrentIndex(o.query.index(0, 0));
+    int offered = -1, chosen = -1;
+    QTimer::singleShot(0, [&] {
+        TRZavoGridForm* form = o.grid.SearchDialog();
+        offered = form->TipoRicerca->buttons().size();
+        chosen = form->TipoRicercaScelto();
+        QTest::keyClick(form->EditStringa, Qt::Key_Escape);
+    });
+    o.grid.AttivaRicerche();
+    EXPECT_EQ(offered, 2);
+    EXPECT_EQ(chosen, TRZavoGridForm::trMaggioreUguale);
+
+    o.grid.RicercaGenerica("o'k"); // a quote never reaches the statement
+    EXPECT_TRUE(o.query.SQL.contains(QString::fromUtf8("(T.C CONTAINING 'O´K')")));
+    EXPECT_TRUE(o.query.SQL.filter("T.A CONTAINING").isEmpty()); // numbers never hold a ´
+    EXPECT_TRUE(o.query.Active());
+}
