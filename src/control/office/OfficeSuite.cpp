@@ -657,39 +657,35 @@ TSpreadsheet::TArea TSpreadsheet::MergedArea(int col, int row) const {
     });
 }
 
+namespace {
+/// The properties of one column (or row) of the sheet.
+Reference<beans::XPropertySet> LineProps(const Reference<sheet::XSpreadsheet>& sheet, bool column,
+                                         int index) {
+    Reference<table::XColumnRowRange> crr(sheet, UNO_QUERY_THROW);
+    const Any line = column ? Reference<container::XIndexAccess>(crr->getColumns(), UNO_QUERY_THROW)
+                                  ->getByIndex(index)
+                            : Reference<container::XIndexAccess>(crr->getRows(), UNO_QUERY_THROW)
+                                  ->getByIndex(index);
+    return Reference<beans::XPropertySet>(line, UNO_QUERY_THROW);
+}
+} // namespace
+
 void TSpreadsheet::SetColumnWidth(int col, int width) {
-    Guard([&] {
-        Reference<table::XColumnRowRange> crr(d->sheet, UNO_QUERY_THROW);
-        d->Props(Reference<uno::XInterface>(crr->getColumns()->getByIndex(col), UNO_QUERY_THROW))
-            ->setPropertyValue("Width", Any(static_cast<sal_Int32>(width)));
-    });
+    SetColumnsWidth(col, col, width);
 }
 
 int TSpreadsheet::ColumnWidth(int col) const {
-    return Guard([&] {
-        Reference<table::XColumnRowRange> crr(d->sheet, UNO_QUERY_THROW);
-        return FromAny(d->Props(Reference<uno::XInterface>(crr->getColumns()->getByIndex(col),
-                                                           UNO_QUERY_THROW))
-                           ->getPropertyValue("Width"))
-            .toInt();
-    });
+    return Guard(
+        [&] { return FromAny(LineProps(d->sheet, true, col)->getPropertyValue("Width")).toInt(); });
 }
 
 void TSpreadsheet::SetRowHeight(int row, int height) {
-    Guard([&] {
-        Reference<table::XColumnRowRange> crr(d->sheet, UNO_QUERY_THROW);
-        d->Props(Reference<uno::XInterface>(crr->getRows()->getByIndex(row), UNO_QUERY_THROW))
-            ->setPropertyValue("Height", Any(static_cast<sal_Int32>(height)));
-    });
+    SetRowsHeight(row, row, height);
 }
 
 int TSpreadsheet::RowHeight(int row) const {
     return Guard([&] {
-        Reference<table::XColumnRowRange> crr(d->sheet, UNO_QUERY_THROW);
-        return FromAny(d->Props(Reference<uno::XInterface>(crr->getRows()->getByIndex(row),
-                                                           UNO_QUERY_THROW))
-                           ->getPropertyValue("Height"))
-            .toInt();
+        return FromAny(LineProps(d->sheet, false, row)->getPropertyValue("Height")).toInt();
     });
 }
 
