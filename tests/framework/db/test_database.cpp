@@ -17,22 +17,8 @@ const char* kTypesTable =
     "F FLOAT, D DOUBLE PRECISION, N NUMERIC(15,2), N4 DECIMAL(9,4), C CHAR(5), "
     "V VARCHAR(10), DT DATE, TM TIME, TS TIMESTAMP, M BLOB SUB_TYPE 1)";
 
-void Exec(TIBDatabase& db, const QString& sql) {
-    TIBTransaction tr(&db);
-    tr.StartTransaction();
-    TIBSQL q(&db, &tr);
-    q.ParamCheck = false;
-    q.SetSQL(sql);
-    q.ExecQuery();
-    tr.Commit();
-}
-
 qint64 Count(TIBDatabase& db, const QString& table) {
-    auto tr = CreaTransazioneReadCommitted(db);
-    TIBSQL q(&db, tr.get());
-    q.SetSQL("SELECT COUNT(*) FROM " + table);
-    q.ExecQuery();
-    return q.Fields(0).AsInt64();
+    return QueryValue(db, "SELECT COUNT(*) FROM " + table).toLongLong();
 }
 } // namespace
 
@@ -40,7 +26,7 @@ class Database : public DbModeTest {};
 
 TEST_P(Database, TypedValuesAndNullsRoundTrip) {
     auto db = CreateDb("tipi.fdb");
-    Exec(*db, kTypesTable);
+    ExecSql(*db, kTypesTable);
     auto tr = CreateSnapshotTransaction(*db);
     tr->StartTransaction();
     TIBSQL ins(db.get(), tr.get());
@@ -102,7 +88,7 @@ TEST_P(Database, TypedValuesAndNullsRoundTrip) {
 
 TEST_P(Database, MetadataNamesTheColumnsOrigin) {
     auto db = CreateDb("meta.fdb");
-    Exec(*db, kTypesTable);
+    ExecSql(*db, kTypesTable);
     auto tr = CreaTransazioneReadCommitted(*db);
     TIBSQL sel(db.get(), tr.get());
     sel.SetSQL("SELECT T.ID, T.V AS VALORE, T.C, T.N, 1+1 AS DUE FROM TIPI T");
@@ -122,7 +108,7 @@ TEST_P(Database, MetadataNamesTheColumnsOrigin) {
 
 TEST_P(Database, BadInputGivesClearErrors) {
     auto db = CreateDb("errori.fdb");
-    Exec(*db, kTypesTable);
+    ExecSql(*db, kTypesTable);
     auto tr = CreateSnapshotTransaction(*db);
     tr->StartTransaction();
     TIBSQL q(db.get(), tr.get());
@@ -166,7 +152,7 @@ TEST_P(Database, BadInputGivesClearErrors) {
 
 TEST_P(Database, PreparedOnceExecutedManyWithRepeatedNames) {
     auto db = CreateDb("prep.fdb");
-    Exec(*db, kTypesTable);
+    ExecSql(*db, kTypesTable);
     auto tr = CreateSnapshotTransaction(*db);
     tr->StartTransaction();
     TIBSQL ins(db.get(), tr.get());
@@ -186,7 +172,7 @@ TEST_P(Database, PreparedOnceExecutedManyWithRepeatedNames) {
 
 TEST_P(Database, ExecuteBlockKeepsItsLocalVariables) {
     auto db = CreateDb("block.fdb");
-    Exec(*db, kTypesTable);
+    ExecSql(*db, kTypesTable);
     auto tr = CreateSnapshotTransaction(*db);
     tr->StartTransaction();
     TIBSQL q(db.get(), tr.get());
@@ -202,7 +188,7 @@ TEST_P(Database, ExecuteBlockKeepsItsLocalVariables) {
 
 TEST_P(Database, TransactionsCommitRollBackAndRetain) {
     auto db = CreateDb("tr.fdb");
-    Exec(*db, kTypesTable);
+    ExecSql(*db, kTypesTable);
     {
         auto tr = CreaTransazioneConcurrency(*db);
         EXPECT_EQ(tr->Params, QStringList({"isc_tpb_concurrency", "isc_tpb_nowait"}));
@@ -239,8 +225,8 @@ TEST_P(Database, TransactionsCommitRollBackAndRetain) {
 
 TEST_P(Database, LockConflictBetweenTwoConnectionsFailsAtOnce) {
     auto a = CreateDb("lock.fdb");
-    Exec(*a, kTypesTable);
-    Exec(*a, "INSERT INTO TIPI (ID, V) VALUES (1, 'uno')");
+    ExecSql(*a, kTypesTable);
+    ExecSql(*a, "INSERT INTO TIPI (ID, V) VALUES (1, 'uno')");
     auto b = OpenDb("lock.fdb");
 
     auto trA = CreaTransazioneConcurrency(*a);
