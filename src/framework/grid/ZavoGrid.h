@@ -3,7 +3,10 @@
 // and the per-user settings of SETGRID.
 #pragma once
 
+#include "ZavoQuery.h"
+
 #include <QColor>
+#include <QPointer>
 #include <QStringList>
 #include <QTableView>
 
@@ -14,7 +17,6 @@ class QMenu;
 class QTimer;
 class TIBDatabase;
 class TRZavoGridForm;
-class TZavoQuery;
 
 /// What a column search asks for.
 struct TParametriRicerca {
@@ -131,7 +133,7 @@ private:
     void ColourTitles();
     int FieldOfColumn(int visual) const;
 
-    TZavoQuery* fQuery = nullptr;
+    QPointer<TZavoQuery> fQuery; // the owner may destroy the data set before the grid
     std::function<void()> fOwnerBeforeOpen, fOwnerAfterOpen;
     int fSituazione = 0;
     int fMode = 0; // 0 not determined, 1 single, 2 multi
