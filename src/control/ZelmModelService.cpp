@@ -389,6 +389,13 @@ void TZelmModelService::Save(TZelmModelContext& context) {
     });
 }
 
+namespace {
+/// A clone of what the context already holds, else what `load` reads (none stays none).
+template <typename T, typename F> auto CloneOr(const T* held, F&& load) {
+    return held ? held->Clone() : load();
+}
+} // namespace
+
 std::unique_ptr<TZelmModelDettContext>
 TZelmModelService::BuildDettContext(const TZelmModelContext& from) {
     const TZelmModelData* sheet = from.Model();
@@ -397,12 +404,13 @@ TZelmModelService::BuildDettContext(const TZelmModelContext& from) {
     TDataAccessManager& dam = DataAccessManager();
     auto context = std::make_unique<TZelmModelDettContext>();
     context->SetModel(sheet->Clone());
-    context->SetDett(from.Dett() ? from.Dett()->Clone()
-                                 : dam.ZelmModelDettDataAccess().LoadByModel(sheet->IdModel()));
-    if (from.TaglieOperative())
-        context->SetTaglieOperative(from.TaglieOperative()->Clone());
-    else if (!sheet->TagliaOperativa().isEmpty())
-        context->SetTaglieOperative(dam.TaglieOperativeDataAccess().Load(sheet->TagliaOperativa()));
+    context->SetDett(CloneOr(
+        from.Dett(), [&] { return dam.ZelmModelDettDataAccess().LoadByModel(sheet->IdModel()); }));
+    context->SetTaglieOperative(CloneOr(from.TaglieOperative(), [&] {
+        return sheet->TagliaOperativa().isEmpty()
+                   ? nullptr
+                   : dam.TaglieOperativeDataAccess().Load(sheet->TagliaOperativa());
+    }));
     return context;
 }
 
@@ -414,13 +422,14 @@ TZelmModelService::BuildOpzContext(const TZelmModelContext& from) {
     TDataAccessManager& dam = DataAccessManager();
     auto context = std::make_unique<TZelmModelOpzContext>();
     context->SetModel(sheet->Clone());
-    context->SetOpz(from.Opz() ? from.Opz()->Clone()
-                               : dam.ZelmModelOpzDataAccess().LoadByVarianteModel(
-                                     sheet->IdModel(), sheet->IdVariante()));
-    if (from.SetOpzioniLavoraz())
-        context->SetSetList(from.SetOpzioniLavoraz()->Clone());
-    else if (sheet->SetOpzioniLavoraz() > 0)
-        context->SetSetList(dam.ZelmSetOpzioniLavorazDataAccess().Load(sheet->SetOpzioniLavoraz()));
+    context->SetOpz(CloneOr(from.Opz(), [&] {
+        return dam.ZelmModelOpzDataAccess().LoadByVarianteModel(sheet->IdModel(),
+                                                                sheet->IdVariante());
+    }));
+    context->SetSetList(CloneOr(from.SetOpzioniLavoraz(), [&] {
+        const int set = sheet->SetOpzioniLavoraz();
+        return set > 0 ? dam.ZelmSetOpzioniLavorazDataAccess().Load(set) : nullptr;
+    }));
     return context;
 }
 
@@ -432,14 +441,14 @@ TZelmModelService::BuildPrefCompContext(const TZelmModelContext& from) {
     TDataAccessManager& dam = DataAccessManager();
     auto context = std::make_unique<TZelmModelPrefCompContext>();
     context->SetModel(sheet->Clone());
-    context->SetPrefComp(from.PrefComp() ? from.PrefComp()->Clone()
-                                         : dam.ZelmModelPrefCompDataAccess().LoadByVarianteModel(
-                                               sheet->IdModel(), sheet->IdVariante()));
-    if (from.SetPreferenzeComponenti())
-        context->SetSetList(from.SetPreferenzeComponenti()->Clone());
-    else if (sheet->SetPreferenzeComponenti() > 0)
-        context->SetSetList(
-            dam.ZelmSetPreferenzeComponentiDataAccess().Load(sheet->SetPreferenzeComponenti()));
+    context->SetPrefComp(CloneOr(from.PrefComp(), [&] {
+        return dam.ZelmModelPrefCompDataAccess().LoadByVarianteModel(sheet->IdModel(),
+                                                                     sheet->IdVariante());
+    }));
+    context->SetSetList(CloneOr(from.SetPreferenzeComponenti(), [&] {
+        const int set = sheet->SetPreferenzeComponenti();
+        return set > 0 ? dam.ZelmSetPreferenzeComponentiDataAccess().Load(set) : nullptr;
+    }));
     return context;
 }
 
