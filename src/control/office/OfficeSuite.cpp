@@ -232,6 +232,11 @@ struct TOfficeSuite::Impl {
 
     void Start() {
         Kill();
+        // Writing to the bridge of an office that just died must fail as an error, not end this
+        // process: a broken pipe is ignored unless the application chose a handler of its own.
+        struct sigaction current {};
+        if (sigaction(SIGPIPE, nullptr, &current) == 0 && current.sa_handler == SIG_DFL)
+            signal(SIGPIPE, SIG_IGN);
         if (!local.is()) {
             // The bridge's own bootstrap data lives beside the office's programs.
             setenv(
