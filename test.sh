@@ -11,6 +11,8 @@ scripts/check-format.sh
 
 srv=$(mktemp -d /tmp/zelm-fbserver.XXXXXX)
 port=${ZELM_TEST_SERVER_PORT:-3055}
+# A port something else already listens on (another run's server) is skipped.
+while (exec 3<>"/dev/tcp/127.0.0.1/$port") 2>/dev/null; do port=$((port + 1)); done
 cleanup() { "$root/scripts/fbserver.sh" stop "$srv"; rm -rf "$srv"; }
 trap cleanup EXIT
 if scripts/fbserver.sh start "$srv" "$port"; then
