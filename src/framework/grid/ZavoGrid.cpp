@@ -13,7 +13,7 @@
 #include "PZavoGridForm.h"
 #include "RZavoGridForm.h"
 
-#include "framework/db/UpdateSQL.h"
+#include "framework/ui/PlacementStore.h"
 
 #include "EditData.h"
 
@@ -774,7 +774,7 @@ void TZavoGrid::AnnullaRicerca() {
     EndSearch();
 }
 
-void TZavoGrid::LeggiPosizioneRicerca(TRZavoGridForm& form, std::vector<QVariant>& stored) {
+void TZavoGrid::LeggiPosizioneRicerca(TRZavoGridForm& form) {
     TIBDatabase& db = SettingsDatabase();
     auto tr = CreaTransazioneReadCommitted(db);
     TIBSQL sql(&db, tr.get());
@@ -784,66 +784,20 @@ void TZavoGrid::LeggiPosizioneRicerca(TRZavoGridForm& form, std::vector<QVariant
     sql.ExecQuery();
     if (sql.Eof())
         return; // centred by the window system
-    stored = {sql.FieldByName("POSX").AsVariant(), sql.FieldByName("POSY").AsVariant(),
-              sql.FieldByName("INFO3").AsVariant(), sql.FieldByName("INFO4").AsVariant(),
-              sql.FieldByName("INFO1").AsVariant()};
-    form.move(stored[0].toInt(), stored[1].toInt());
-    form.SetTipoRicerca(stored[2].toInt());
-    form.CheckUpper->setChecked(stored[3].toInt() == 1);
-    form.SetTipoOrdinamento(qRound(stored[4].toDouble()));
+    form.move(sql.FieldByName("POSX").AsInteger(), sql.FieldByName("POSY").AsInteger());
+    form.SetTipoRicerca(sql.FieldByName("INFO3").AsInteger());
+    form.CheckUpper->setChecked(sql.FieldByName("INFO4").AsInteger() == 1);
+    form.SetTipoOrdinamento(sql.FieldByName("INFO1").AsInteger());
 }
 
-void TZavoGrid::ScriviPosizioneRicerca(const TRZavoGridForm& form,
-                                       const std::vector<QVariant>& stored) {
-    const QVariantList now{form.x(), form.y(), form.TipoRicercaScelto(),
-                           form.CheckUpper->isChecked() ? 1 : 0, form.TipoOrdinamentoScelto()};
-    if (!stored.empty()) {
-        bool same = true;
-        for (int i = 0; i < 5; ++i)
-            same = same && stored[i].isValid() && qRound(stored[i].toDouble()) == now[i].toInt();
-        if (same)
-            return;
-    }
-    TIBDatabase& db = SettingsDatabase();
-    const QString query =
-        (QStringList{QStringLiteral("SELECT * FROM \"%1\"").arg(TabellaPosizioneFinestre)} +
-         KeyLines())
-            .join('\n');
-    TIBUpdateSQL update;
-    GeneraSQLAggiornamento(db, query, TabellaPosizioneFinestre, QStringLiteral("UPDATE"), update);
-    GeneraSQLAggiornamento(db, query, TabellaPosizioneFinestre, QStringLiteral("INSERT"), update);
-    update.ModifySQL += KeyLines();
-    auto tr = CreaTransazioneConcurrency(db);
-    TIBSQL read(&db, tr.get());
-    read.ParamCheck = false;
-    read.SetSQL(query);
-    read.ExecQuery();
-    const bool exists = !read.Eof();
-    std::vector<std::pair<QString, QVariant>> row;
-    for (int i = 0; i < read.FieldCount(); ++i)
-        row.emplace_back(read.FieldInfo(i).name, exists ? read.Fields(i).AsVariant() : QVariant());
-    read.Close();
-    auto set = [&](const char* column, const QVariant& value) {
-        for (auto& [name, v] : row)
-            if (name.compare(QLatin1String(column), Qt::CaseInsensitive) == 0)
-                v = value;
-    };
-    if (!exists) {
-        set("CODICEPROGETTO", CodiceProgetto);
-        set("CODICESITUAZIONE", fSituazione);
-        set("CODICEUTENTE", Utente);
-    }
-    set("POSX", now[0]);
-    set("POSY", now[1]);
-    set("INFO3", now[2]);
-    set("INFO4", now[3]);
-    set("INFO1", now[4]);
-    TIBSQL post(&db, tr.get());
-    post.SetSQL(exists ? update.ModifySQL : update.InsertSQL);
-    for (const auto& [name, value] : row)
-        post.ParamByName(name).SetVariant(value);
-    post.ExecQuery();
-    tr->Commit();
+void TZavoGrid::ScriviPosizioneRicerca(const TRZavoGridForm& form) {
+    ScriviRigaPosizione(SettingsDatabase(), TabellaPosizioneFinestre, Utente, fSituazione,
+                        CodiceProgetto,
+                        {{QStringLiteral("POSX"), form.x()},
+                         {QStringLiteral("POSY"), form.y()},
+                         {QStringLiteral("INFO3"), form.TipoRicercaScelto()},
+                         {QStringLiteral("INFO4"), form.CheckUpper->isChecked() ? 1 : 0},
+                         {QStringLiteral("INFO1"), form.TipoOrdinamentoScelto()}});
 }
 
 void TZavoGrid::AttivaRicerche() {
@@ -865,8 +819,7 @@ void TZavoGrid::AttivaRicerche() {
     TRZavoGridForm form(this);
     fSearchDialog = &form;
     form.CheckGenerica->setEnabled(true);
-    std::vector<QVariant> stored;
-    LeggiPosizioneRicerca(form, stored);
+    LeggiPosizioneRicerca(form);
     const TClasse classe = Classe(field);
     if (classe == clNumero)
         form.RiduciTipiRicerca();
@@ -941,7 +894,7 @@ void TZavoGrid::AttivaRicerche() {
     fTimer->stop();
     RicercaInCorso = false;
     try {
-        ScriviPosizioneRicerca(form, stored);
+        ScriviPosizioneRicerca(form);
     } catch (const EZavoError& e) {
         Dialogs().Warning(e.Message());
     }

@@ -148,8 +148,8 @@ private:
     void StartSearch();
     void EndSearch();
     QStringList OrderingLines() const;
-    void LeggiPosizioneRicerca(TRZavoGridForm& form, std::vector<QVariant>& stored);
-    void ScriviPosizioneRicerca(const TRZavoGridForm& form, const std::vector<QVariant>& stored);
+    void LeggiPosizioneRicerca(TRZavoGridForm& form);
+    void ScriviPosizioneRicerca(const TRZavoGridForm& form);
     QMenu* fMenu = nullptr;
     QTimer* fTimer = nullptr;
     TRZavoGridForm* fSearchDialog = nullptr;

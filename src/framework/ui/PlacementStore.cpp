@@ -7,6 +7,8 @@
 
 #include <QWidget>
 
+#include <algorithm>
+
 namespace {
 QStringList Conditions(int utente, int situazione, int progetto) {
     return {QStringLiteral("WHERE (CodiceSituazione=%1)").arg(situazione),
@@ -46,46 +48,47 @@ void LeggiPosizioneForm(QWidget* form, int utente, int situazione, TIBDatabase& 
     form->resize(form->width(), p.h - frame.height());
 }
 
-void ScriviPosizioneForm(QWidget* form, int utente, int situazione, TIBDatabase& database,
-                         int progetto) {
-    const QStringList query = Query(utente, situazione, progetto);
+void ScriviRigaPosizione(TIBDatabase& database, const QString& table, int utente, int situazione,
+                         int progetto, const std::vector<std::pair<QString, QVariant>>& values) {
+    const QStringList query = QStringList{QStringLiteral("SELECT * FROM \"%1\"").arg(table)} +
+                              Conditions(utente, situazione, progetto);
     auto tr = CreaTransazioneConcurrency(database);
     TIBSQL sql(&database, tr.get());
     sql.SetSQL(query);
     sql.ExecQuery();
-    const Placement now = Of(form);
     const bool exists = !sql.Eof();
-    if (exists && sql.FieldByName("POSX").AsInteger() == now.x &&
-        sql.FieldByName("POSY").AsInteger() == now.y &&
-        sql.FieldByName("DIMX").AsInteger() == now.w &&
-        sql.FieldByName("DIMY").AsInteger() == now.h)
+    auto same = [](const QVariant& stored, const QVariant& value) {
+        if (stored.isNull() || !stored.isValid())
+            return false;
+        return value.typeId() == QMetaType::Int ? qRound(stored.toDouble()) == value.toInt()
+                                                : stored == value;
+    };
+    if (exists && std::all_of(values.begin(), values.end(), [&](const auto& v) {
+            return same(sql.FieldByName(v.first).AsVariant(), v.second);
+        }))
         return;
 
     TIBUpdateSQL update;
-    GeneraSQLAggiornamento(database, query.join('\n'), QStringLiteral("STOPOS1"),
-                           QStringLiteral("UPDATE"), update);
-    GeneraSQLAggiornamento(database, query.join('\n'), QStringLiteral("STOPOS1"),
-                           QStringLiteral("INSERT"), update);
+    GeneraSQLAggiornamento(database, query.join('\n'), table, QStringLiteral("UPDATE"), update);
+    GeneraSQLAggiornamento(database, query.join('\n'), table, QStringLiteral("INSERT"), update);
     update.ModifySQL += Conditions(utente, situazione, progetto);
 
     // The row as it will be posted: the stored values, or nulls for a new row.
     std::vector<std::pair<QString, QVariant>> row;
     for (int i = 0; i < sql.FieldCount(); ++i)
         row.emplace_back(sql.FieldInfo(i).name, exists ? sql.Fields(i).AsVariant() : QVariant());
-    auto set = [&](const char* column, int value) {
+    auto set = [&](const QString& column, const QVariant& value) {
         for (auto& [name, v] : row)
-            if (name.compare(QLatin1String(column), Qt::CaseInsensitive) == 0)
+            if (name.compare(column, Qt::CaseInsensitive) == 0)
                 v = value;
     };
     if (!exists) {
-        set("CODICEPROGETTO", progetto);
-        set("CODICESITUAZIONE", situazione);
-        set("CODICEUTENTE", utente);
+        set(QStringLiteral("CODICEPROGETTO"), progetto);
+        set(QStringLiteral("CODICESITUAZIONE"), situazione);
+        set(QStringLiteral("CODICEUTENTE"), utente);
     }
-    set("POSX", now.x);
-    set("POSY", now.y);
-    set("DIMX", now.w);
-    set("DIMY", now.h);
+    for (const auto& [column, value] : values)
+        set(column, value);
     sql.Close();
 
     TIBSQL post(&database, tr.get());
@@ -94,4 +97,14 @@ void ScriviPosizioneForm(QWidget* form, int utente, int situazione, TIBDatabase&
         post.ParamByName(name).SetVariant(value);
     post.ExecQuery();
     tr->Commit();
+}
+
+void ScriviPosizioneForm(QWidget* form, int utente, int situazione, TIBDatabase& database,
+                         int progetto) {
+    const Placement now = Of(form);
+    ScriviRigaPosizione(database, QStringLiteral("STOPOS1"), utente, situazione, progetto,
+                        {{QStringLiteral("POSX"), now.x},
+                         {QStringLiteral("POSY"), now.y},
+                         {QStringLiteral("DIMX"), now.w},
+                         {QStringLiteral("DIMY"), now.h}});
 }
