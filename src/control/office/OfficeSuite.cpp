@@ -523,16 +523,6 @@ QString TCellArea::Name() const {
         .arg(endRow + 1);
 }
 
-void TSpreadsheet::SetStyle(const QString& range, const TCellStyle& style) {
-    if (style.IsEmpty())
-        return;
-    const auto [names, values] = StyleProperties(style);
-    Guard([&] {
-        Reference<beans::XMultiPropertySet>(d->Range(range), UNO_QUERY_THROW)
-            ->setPropertyValues(names, values);
-    });
-}
-
 void TSpreadsheet::SetStyle(const QList<TCellArea>& areas, const TCellStyle& style) {
     if (style.IsEmpty() || areas.isEmpty())
         return;

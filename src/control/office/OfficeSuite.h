@@ -102,7 +102,6 @@ public:
     /// booleans and texts are understood.
     void SetProperty(const QString& range, const QString& name, const QVariant& value);
     QVariant GetProperty(int col, int row, const QString& name) const;
-    void SetStyle(const QString& range, const TCellStyle& style);
     /// The same style on many blocks at once (a handful of round trips whatever their number).
     void SetStyle(const QList<TCellArea>& areas, const TCellStyle& style);
     void SetRowsHeight(int firstRow, int lastRow, int height);

@@ -406,24 +406,8 @@ void TZavoGrid::GridBeforeOpen() {
             if (!f.relation.isEmpty())
                 origins << (f.relation + '.' + f.name).toUpper();
     }
-    auto applies = [&](const QString& field, const QString& origin) {
-        return CampiPersonalizzati.contains(field) || origins.contains(origin.toUpper());
-    };
-    if (fMode == 1 && !fOrdField.isEmpty()) {
-        if (applies(fOrdField, fOrdOrigin))
-            fQuery->SQL << QStringLiteral("ORDER BY ") + fOrdOrigin +
-                               (fOrdDirection == 2 ? QStringLiteral(" DESC") : QString());
-        return;
-    }
-    if (fMode == 2 && !fMulti.empty()) {
-        bool first = true;
-        for (const TOrdEntry& e : fMulti) {
-            if (!applies(e.field, e.origin))
-                continue;
-            fQuery->SQL << (first ? QStringLiteral("ORDER BY ") : QStringLiteral(",")) + e.origin +
-                               (e.direction == 2 ? QStringLiteral(" DESC") : QString());
-            first = false;
-        }
+    if (ordered) {
+        fQuery->SQL << OrderingLines(origins);
         return;
     }
     if (!ChiavePrimariaOrdDefault || NomeTabellaQuery.isEmpty())
@@ -649,19 +633,18 @@ void TZavoGrid::EndSearch() {
     RicercaInCorso = false;
 }
 
-QStringList TZavoGrid::OrderingLines() const {
-    // The grid's own ordering, for the columns the base query has.
-    QStringList origins;
-    for (int f = 0; f < fQuery->FieldCount(); ++f)
-        origins << fQuery->FieldOrigin(f).toUpper();
+QStringList TZavoGrid::OrderingLines(const QStringList& origins) const {
+    // An ordering column applies when it is a custom field or the base query has its origin.
+    auto applies = [&](const QString& field, const QString& origin) {
+        return CampiPersonalizzati.contains(field) || origins.contains(origin.toUpper());
+    };
     QStringList lines;
-    if (fMode == 1 && !fOrdField.isEmpty() &&
-        (CampiPersonalizzati.contains(fOrdField) || origins.contains(fOrdOrigin.toUpper())))
+    if (fMode == 1 && !fOrdField.isEmpty() && applies(fOrdField, fOrdOrigin))
         lines << QStringLiteral("ORDER BY ") + fOrdOrigin +
                      (fOrdDirection == 2 ? QStringLiteral(" DESC") : QString());
     if (fMode == 2 && OrderBy)
         for (const TOrdEntry& e : fMulti)
-            if (CampiPersonalizzati.contains(e.field) || origins.contains(e.origin.toUpper()))
+            if (applies(e.field, e.origin))
                 lines << (lines.isEmpty() ? QStringLiteral("ORDER BY ") : QStringLiteral(",")) +
                              e.origin + (e.direction == 2 ? QStringLiteral(" DESC") : QString());
     return lines;
@@ -714,8 +697,12 @@ void TZavoGrid::EseguiRicerca(int field, const TParametriRicerca& p) {
     if (p.ordinamento == 1 || p.ordinamento == 2)
         fQuery->SQL << QStringLiteral("ORDER BY ") + expression +
                            (p.ordinamento == 2 ? QStringLiteral(" DESC") : QString());
-    else
-        fQuery->SQL << OrderingLines();
+    else {
+        QStringList origins; // the query open now is the base query
+        for (int f = 0; f < fQuery->FieldCount(); ++f)
+            origins << fQuery->FieldOrigin(f).toUpper();
+        fQuery->SQL << OrderingLines(origins);
+    }
     fSearchQuery = true;
     try {
         fQuery->Open();

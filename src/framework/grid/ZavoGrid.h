@@ -147,7 +147,7 @@ private:
     void ReopenBase();
     void StartSearch();
     void EndSearch();
-    QStringList OrderingLines() const;
+    QStringList OrderingLines(const QStringList& origins) const;
     void LeggiPosizioneRicerca(TRZavoGridForm& form);
     void ScriviPosizioneRicerca(const TRZavoGridForm& form);
     QMenu* fMenu = nullptr;
