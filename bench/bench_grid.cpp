@@ -10,6 +10,7 @@
 #include "framework/db/IBDatabase.h"
 #include "framework/db/IBSQL.h"
 #include "framework/db/IBTransaction.h"
+#include "framework/grid/FrameZavoGrid.h"
 #include "framework/grid/ZavoGrid.h"
 #include "framework/grid/ZavoQuery.h"
 
@@ -64,22 +65,15 @@ long ResidentKb() {
 }
 
 struct TList {
-    TZavoQuery query;
-    TZavoGrid grid;
+    TFrameZavoGrid frame;
+    TZavoQuery& query = *frame.Query();
+    TZavoGrid& grid = *frame.ZavoGrid();
     explicit TList(TIBDatabase& db) {
-        query.SetDatabase(&db);
-        query.BeforeOpen = [this] {
-            query.SQL = kBase;
-            grid.SQLIniziale = kBase;
-            grid.RecuperaAspettodaStorico();
-        };
-        grid.CodiceProgetto = 537;
-        grid.SetSituazione(91);
-        grid.Utente = 1;
-        grid.NomeTabellaQuery = "ZELMMODEL";
-        grid.TabellaPiccola = true;
-        grid.SetSorgenteDati(&query);
-        grid.resize(1000, 700);
+        frame.SQL = kBase;
+        frame.SetDatabase(&db, 1);
+        frame.SetTableName("ZELMMODEL");
+        frame.SetSituazione(91);
+        frame.resize(1000, 700);
     }
 };
 } // namespace
@@ -104,7 +98,7 @@ int main(int argc, char** argv) {
             t.start();
             TList list(db);
             list.query.Open();
-            list.grid.show();
+            list.frame.show();
             QApplication::processEvents(); // the first screen is painted
             const double s = Seconds(t);
             list.query.Close();
@@ -113,7 +107,7 @@ int main(int argc, char** argv) {
         [&](int) {
             QElapsedTimer t;
             t.start();
-            auto tr = CreaTransazioneReadCommitted(db);
+            auto tr = CreaTransazione(db, TTipoTransazione::ReadCommitted);
             TIBSQL sql(&db, tr.get());
             sql.SetSQL(kBase + QStringList{"ORDER BY ZELMMODEL.ID"});
             std::vector<std::vector<QVariant>> rows;
@@ -135,7 +129,7 @@ int main(int argc, char** argv) {
     {
         TList list(db);
         list.query.Open();
-        list.grid.show();
+        list.frame.show();
         QApplication::processEvents();
         const long before = ResidentKb();
         while (list.query.RecordCount() < 50000 && list.query.canFetchMore())
@@ -150,7 +144,7 @@ int main(int argc, char** argv) {
     long anchorKb = 0;
     {
         const long before = ResidentKb();
-        auto tr = CreaTransazioneReadCommitted(db);
+        auto tr = CreaTransazione(db, TTipoTransazione::ReadCommitted);
         TIBSQL sql(&db, tr.get());
         sql.SetSQL(kBase + QStringList{"ORDER BY ZELMMODEL.ID"});
         std::vector<std::vector<QVariant>> rows;

@@ -52,14 +52,14 @@ double Anchor(const THostFolder& host) {
     TIBDatabase archive;
     ConnettiIBDatabase(archive, archivio);
     {
-        auto tr = CreaTransazioneConcurrency(user);
+        auto tr = CreaTransazione(user, TTipoTransazione::Snapshot);
         TIBSQL q(&user, tr.get());
         q.SetSQL("UPDATE SELBALOGFUNZ SET HANDLEFINESTRA=1 WHERE IDFINESTRA=1");
         q.ExecQuery();
         tr->Commit();
     }
     {
-        auto tr = CreaTransazioneReadCommitted(archive);
+        auto tr = CreaTransazione(archive, TTipoTransazione::ReadCommitted);
         TIBSQL q(&archive, tr.get());
         q.SetSQL("SELECT * FROM STOPOS1 WHERE CODICESITUAZIONE=1 AND CODICEUTENTE=1 AND "
                  "CODICEPROGETTO=537");

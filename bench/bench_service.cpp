@@ -71,7 +71,8 @@ double Ours(TZelmModelService& service) {
 /// The same statements, one per row, written directly on the database layer.
 class TAnchor {
 public:
-    explicit TAnchor(TIBDatabase& db) : fDb(db), fTr(CreateSnapshotTransaction(db)) {
+    explicit TAnchor(TIBDatabase& db)
+        : fDb(db), fTr(CreaTransazione(db, TTipoTransazione::Snapshot, false)) {
         auto make = [&](const QStringList& lines) {
             auto s = std::make_unique<TIBSQL>(&fDb, fTr.get());
             s->SetSQL(lines);

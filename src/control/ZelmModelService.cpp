@@ -1,5 +1,6 @@
 #include "ZelmModelService.h"
 
+#include "framework/db/DBConnection.h"
 #include "framework/db/DbHelpers.h"
 #include "framework/db/IBDatabase.h"
 #include "framework/db/IBTransaction.h"
@@ -55,7 +56,7 @@ TIBDatabase& TZelmModelService::IBDatabase() const {
 
 TIBTransaction& TZelmModelService::IBTransaction() {
     if (!fTransaction)
-        fTransaction = CreateSnapshotTransaction(IBDatabase());
+        fTransaction = CreaTransazione(IBDatabase(), TTipoTransazione::Snapshot, false);
     return *fTransaction;
 }
 

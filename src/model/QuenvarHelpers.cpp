@@ -2,6 +2,7 @@
 
 #include "MemDataSet.h"
 
+#include "framework/db/DBConnection.h"
 #include "framework/db/IBDatabase.h"
 #include "framework/db/IBSQL.h"
 #include "framework/db/IBTransaction.h"
@@ -153,7 +154,8 @@ bool IsDataSetEmpty(const TMemDataSet& dataSet) {
 }
 
 void CreateDataSetLike(TMemDataSet& dataSet, TIBDatabase& database, const QString& tableName) {
-    std::unique_ptr<TIBTransaction> tr = CreateSnapshotTransaction(database);
+    std::unique_ptr<TIBTransaction> tr =
+        CreaTransazione(database, TTipoTransazione::Snapshot, false);
     tr->StartTransaction();
     TIBSQL sql(&database, tr.get());
     sql.ParamCheck = false;

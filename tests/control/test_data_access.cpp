@@ -1,5 +1,6 @@
 // Accessors against real archives, embedded and on the test server.
 #include "control/DataAccessManager.h"
+#include "framework/db/DBConnection.h"
 #include "framework/db/DatabaseError.h"
 #include "framework/db/DbHelpers.h"
 #include "framework/db/IBDatabase.h"
@@ -17,7 +18,7 @@ struct TWorkspace {
     std::unique_ptr<TIBTransaction> tr;
     TDataAccessManager dam;
     explicit TWorkspace(std::unique_ptr<TIBDatabase> database) : db(std::move(database)) {
-        tr = CreateSnapshotTransaction(*db);
+        tr = CreaTransazione(*db, TTipoTransazione::Snapshot, false);
         tr->StartTransaction();
         dam.SetIBDatabase(db.get());
         dam.SetIBTransaction(tr.get());

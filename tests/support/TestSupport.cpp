@@ -76,7 +76,7 @@ void ExecSql(TIBDatabase& db, const QString& sql) {
 }
 
 QVariant QueryValue(TIBDatabase& db, const QString& sql) {
-    auto tr = CreaTransazioneReadCommitted(db);
+    auto tr = CreaTransazione(db, TTipoTransazione::ReadCommitted);
     TIBSQL q(&db, tr.get());
     q.ParamCheck = false;
     q.SetSQL(sql);

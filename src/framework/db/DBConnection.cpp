@@ -130,12 +130,18 @@ std::unique_ptr<TIBTransaction> CreaTransazione(TIBDatabase& database, const QSe
     return tr;
 }
 
-std::unique_ptr<TIBTransaction> CreaTransazioneConcurrency(TIBDatabase& database) {
-    return CreaTransazione(database, {2, 7});
-}
-
-std::unique_ptr<TIBTransaction> CreaTransazioneReadCommitted(TIBDatabase& database) {
-    return CreaTransazione(database, {15, 17});
+std::unique_ptr<TIBTransaction> CreaTransazione(TIBDatabase& database, TTipoTransazione kind,
+                                                bool start) {
+    auto tr = std::make_unique<TIBTransaction>(&database);
+    // The items in increasing order, as the item-set form adds them.
+    if (kind == TTipoTransazione::Snapshot)
+        tr->Params << QStringLiteral("isc_tpb_concurrency") << QStringLiteral("isc_tpb_nowait");
+    else
+        tr->Params << QStringLiteral("isc_tpb_read_committed")
+                   << QStringLiteral("isc_tpb_rec_version");
+    if (start)
+        tr->StartTransaction();
+    return tr;
 }
 
 bool ProvaConnessione(TIBDatabase& database, const QString& name, const QString& server,

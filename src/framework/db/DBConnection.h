@@ -38,10 +38,15 @@ void ConnettiIBDatabaseIni(TIBDatabase& database, const QString& iniFileName);
 
 /// A started transaction with the given parameter items (1..20, added in increasing order).
 std::unique_ptr<TIBTransaction> CreaTransazione(TIBDatabase& database, const QSet<int>& items);
-/// concurrency, nowait
-std::unique_ptr<TIBTransaction> CreaTransazioneConcurrency(TIBDatabase& database);
-/// read_committed, rec_version
-std::unique_ptr<TIBTransaction> CreaTransazioneReadCommitted(TIBDatabase& database);
+
+/// The two kinds of transaction the product runs.
+enum class TTipoTransazione {
+    Snapshot,     ///< concurrency, nowait: every writer, and a stable view for the services
+    ReadCommitted ///< read_committed, rec_version: short reads and the lists
+};
+/// A transaction of `kind` on `database`; started unless `start` is false.
+std::unique_ptr<TIBTransaction> CreaTransazione(TIBDatabase& database, TTipoTransazione kind,
+                                                bool start = true);
 
 /// Older scheme: open the database `fileName` of `folder` (ending with a backslash), asking the
 /// user for the server when needed, and create it when it does not exist. Messages go through

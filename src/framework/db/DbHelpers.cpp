@@ -1,17 +1,13 @@
 #include "DbHelpers.h"
 
+#include "DBConnection.h"
+
 #include "IBDatabase.h"
 #include "IBSQL.h"
 #include "IBTransaction.h"
 
-std::unique_ptr<TIBTransaction> CreateSnapshotTransaction(TIBDatabase& database) {
-    auto tr = std::make_unique<TIBTransaction>(&database);
-    tr->Params << QStringLiteral("isc_tpb_concurrency") << QStringLiteral("isc_tpb_nowait");
-    return tr;
-}
-
 int GeneratorNextValue(TIBDatabase& database, const QString& generator, int step) {
-    std::unique_ptr<TIBTransaction> tr = CreateSnapshotTransaction(database);
+    auto tr = CreaTransazione(database, TTipoTransazione::Snapshot, false);
     TIBSQL sql(&database, tr.get());
     sql.ParamCheck = false;
     sql.SetSQL(QStringLiteral("SELECT GEN_ID(") + generator + ',' + QString::number(step) +
@@ -23,4 +19,22 @@ int GeneratorNextValue(TIBDatabase& database, const QString& generator, int step
     sql.Close();
     tr->Rollback();
     return value;
+}
+
+bool CreaTabellaSeManca(TIBSQL& sql, const QString& table, const QStringList& createLines) {
+    sql.ParamCheck = false;
+    sql.SetSQL(QStringList{"select RDB$RELATION_NAME from RDB$RELATIONS",
+                           QStringLiteral("WHERE RDB$RELATION_NAME ='%1'")
+                               .arg(QString(table).replace('\'', QStringLiteral("''")))});
+    sql.ExecQuery();
+    const bool exists = !sql.Eof();
+    sql.Close();
+    if (exists)
+        return false;
+    QStringList lines = createLines;
+    if (!lines.isEmpty() && lines.last().endsWith(';'))
+        lines.last().chop(1); // one statement at a time: no terminator
+    sql.SetSQL(lines);
+    sql.ExecQuery();
+    return true;
 }

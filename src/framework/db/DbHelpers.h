@@ -1,16 +1,20 @@
-// Identifier generators and the snapshot transaction every writer uses.
+// Identifier generators.
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 #include <memory>
 
 class TIBDatabase;
 class TIBTransaction;
 
-/// A new, not yet started transaction on `database` with "concurrency" and "nowait".
-std::unique_ptr<TIBTransaction> CreateSnapshotTransaction(TIBDatabase& database);
-
 /// Next value of `generator` drawn in a short transaction of its own that is always rolled back:
 /// generators are outside transactions, so two callers never get the same value.
 int GeneratorNextValue(TIBDatabase& database, const QString& generator, int step = 1);
+
+class TIBSQL;
+
+/// Creates `table` with `createLines` (a trailing ";" is dropped) when RDB$RELATIONS does not
+/// list it; `sql` runs in the caller's transaction. Returns true when it was created.
+bool CreaTabellaSeManca(TIBSQL& sql, const QString& table, const QStringList& createLines);

@@ -11,7 +11,7 @@ void GeneraSQLAggiornamento(TIBDatabase& database, const QString& querySql,
         return;
     QStringList columns;
     {
-        auto tr = CreaTransazioneReadCommitted(database);
+        auto tr = CreaTransazione(database, TTipoTransazione::ReadCommitted);
         TIBSQL sql(&database, tr.get());
         sql.ParamCheck = false;
         sql.SetSQL(querySql);

@@ -3,11 +3,11 @@
 #include "ZavoGrid.h"
 
 #include "framework/core/Dialogs.h"
+#include "framework/core/SlotGuard.h"
 #include "framework/core/ZavoError.h"
 #include "framework/db/DBConnection.h"
 #include "framework/db/IBSQL.h"
 #include "framework/db/IBTransaction.h"
-#include "framework/db/UpdateSQL.h"
 
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -17,16 +17,6 @@
 
 namespace {
 enum { cNomeCampo, cNomeColonna, cColore, cVisibile, cPosizione };
-
-QString ListQuery(const TZavoGrid& g) {
-    return QStringList{QStringLiteral("SELECT NomeCampo, NomeColonna, ColoreColonna, Visibile, "
-                                      "Posizione FROM \"%1\"")
-                           .arg(g.TabellaAspettoGriglia),
-                       QStringLiteral("WHERE (CodiceSituazione=%1)").arg(g.Situazione()),
-                       QStringLiteral("AND (CodiceUtente=%1)").arg(g.Utente),
-                       QStringLiteral("AND (CodiceProgetto=%1)").arg(g.CodiceProgetto)}
-        .join('\n');
-}
 } // namespace
 
 TPZavoGridForm::TPZavoGridForm(TZavoGrid& grid, TIBDatabase& database, QWidget* parent)
@@ -46,13 +36,17 @@ TPZavoGridForm::TPZavoGridForm(TZavoGrid& grid, TIBDatabase& database, QWidget* 
     auto* predefinito = new QPushButton(QStringLiteral("Colore Default"), this);
     auto* base = new QPushButton(QStringLiteral("Aspetto Base"), this);
     auto* chiudi = new QPushButton(QStringLiteral("Ch&iudi"), this);
-    connect(cambia, &QPushButton::clicked, this, &TPZavoGridForm::CambiaColore);
-    connect(predefinito, &QPushButton::clicked, this, &TPZavoGridForm::ColoreDefault);
-    connect(base, &QPushButton::clicked, this, &TPZavoGridForm::AspettoBase);
-    connect(chiudi, &QPushButton::clicked, this, &TPZavoGridForm::Chiudi);
+    connect(cambia, &QPushButton::clicked, this, Guarded([this] { CambiaColore(); }));
+    connect(predefinito, &QPushButton::clicked, this, Guarded([this] { ColoreDefault(); }));
+    connect(base, &QPushButton::clicked, this, Guarded([this] { AspettoBase(); }));
+    connect(chiudi, &QPushButton::clicked, this, Guarded([this] { Chiudi(); }));
     connect(Lista, &QTableWidget::itemChanged, this, [this](QTableWidgetItem* item) {
-        if (!fLoading)
-            Scrivi(item->row());
+        if (fLoading)
+            return;
+        // A value the table refuses (a title too long) is shown, and the list shows again what
+        // is stored.
+        if (!RunGuarded([&] { Scrivi(item->row()); }))
+            RunGuarded([this] { Carica(); });
     });
     auto* buttons = new QHBoxLayout;
     for (QPushButton* b : {cambia, predefinito, base})
@@ -71,12 +65,12 @@ TPZavoGridForm::~TPZavoGridForm() = default;
 void TPZavoGridForm::Carica() {
     fLoading = true;
     if (!fTransaction)
-        fTransaction = CreaTransazioneConcurrency(fDatabase);
+        fTransaction = CreaTransazione(fDatabase, TTipoTransazione::Snapshot);
     else if (!fTransaction->InTransaction())
         fTransaction->StartTransaction();
     TIBSQL sql(&fDatabase, fTransaction.get());
     sql.ParamCheck = false;
-    sql.SetSQL(ListQuery(fGrid));
+    sql.SetSQL(fGrid.LayoutStore().ListQuery());
     Lista->setRowCount(0);
     for (sql.ExecQuery(); !sql.Eof(); sql.Next()) {
         const int row = Lista->rowCount();
@@ -98,15 +92,8 @@ void TPZavoGridForm::Carica() {
 }
 
 void TPZavoGridForm::Scrivi(int row) {
-    TIBUpdateSQL update;
-    GeneraSQLAggiornamento(fDatabase, ListQuery(fGrid), fGrid.TabellaAspettoGriglia,
-                           QStringLiteral("UPDATE"), update);
-    update.ModifySQL << QStringLiteral("WHERE (CodiceSituazione=%1)").arg(fGrid.Situazione())
-                     << QStringLiteral("AND(CodiceUtente=%1)").arg(fGrid.Utente)
-                     << QStringLiteral("AND(Posizione=:Posizione)")
-                     << QStringLiteral("AND(CodiceProgetto=%1)").arg(fGrid.CodiceProgetto);
     TIBSQL sql(&fDatabase, fTransaction.get());
-    sql.SetSQL(update.ModifySQL);
+    sql.SetSQL(fGrid.LayoutStore().ModifyLines());
     sql.ParamByName("NOMECAMPO").SetString(Lista->item(row, cNomeCampo)->text());
     sql.ParamByName("NOMECOLONNA").SetString(Lista->item(row, cNomeColonna)->text());
     const QString colour = Lista->item(row, cColore)->text();

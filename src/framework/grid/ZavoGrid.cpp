@@ -1,38 +1,57 @@
 #include "ZavoGrid.h"
 
+#include "PZavoGridForm.h"
 #include "ZavoQuery.h"
 
 #include "framework/core/Dialogs.h"
+#include "framework/core/ScopeExit.h"
+#include "framework/core/SlotGuard.h"
 #include "framework/core/ZavoError.h"
 #include "framework/db/DBConnection.h"
 #include "framework/db/DbHelpers.h"
 #include "framework/db/IBDatabase.h"
 #include "framework/db/IBSQL.h"
 #include "framework/db/IBTransaction.h"
-
-#include "PZavoGridForm.h"
-#include "RZavoGridForm.h"
-
+#include "framework/session/ZavoTabX.h"
 #include "framework/ui/PlacementStore.h"
-
-#include "EditData.h"
 
 #include <QAction>
 #include <QApplication>
-#include <QCheckBox>
-#include <QGroupBox>
+#include <QHash>
 #include <QHeaderView>
-#include <QLineEdit>
 #include <QMenu>
-#include <QPushButton>
-#include <QTimer>
+#include <QRegularExpression>
 
 namespace {
 const QColor kSecondOrd = TZavoGrid::FromStored(0x00B4B4F3);
 const QColor kLaterOrd = TZavoGrid::FromStored(0x0077A4FF);
+const QString kNonIndicizzato = QStringLiteral(
+    "Attenzione: Non è possibile eseguire la ricerca su un campo non indicizzato di una tabella "
+    "di grandi dimensioni");
 
-QString Quoted(const QString& name) {
-    return QString(name).replace('\'', QStringLiteral("''"));
+enum { eRicerca, eAnnulla, eChiave, eQuery, eDimezza, ePersonalizza, eStampa };
+
+/// The primary key's columns of `table`; a table's key does not change while the program runs,
+/// so it is read once per database and table.
+QStringList PrimaryKeyColumns(TIBDatabase& db, const QString& table) {
+    static QHash<QString, QStringList> cache;
+    const QString key = db.DatabaseName() + '|' + table;
+    if (auto it = cache.find(key); it != cache.end())
+        return *it;
+    auto tr = CreaTransazione(db, TTipoTransazione::ReadCommitted);
+    TIBSQL sql(&db, tr.get());
+    sql.ParamCheck = false;
+    sql.SetSQL(QStringList{"SELECT B.RDB$FIELD_NAME", "FROM RDB$RELATION_CONSTRAINTS A LEFT JOIN",
+                           "RDB$INDEX_SEGMENTS B ON", "(A.RDB$INDEX_NAME=B.RDB$INDEX_NAME)",
+                           QStringLiteral("WHERE (A.RDB$RELATION_NAME='%1')")
+                               .arg(QString(table).replace('\'', QStringLiteral("''"))),
+                           "AND(A.RDB$CONSTRAINT_TYPE='PRIMARY KEY')",
+                           "ORDER BY B.RDB$FIELD_POSITION"});
+    QStringList found;
+    for (sql.ExecQuery(); !sql.Eof(); sql.Next())
+        found << sql.Fields(0).AsString();
+    cache.insert(key, found);
+    return found;
 }
 } // namespace
 
@@ -42,12 +61,13 @@ TZavoGrid::TZavoGrid(QWidget* parent) : QTableView(parent) {
     verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
     verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     horizontalHeader()->setSectionsMovable(true);
-    connect(horizontalHeader(), &QHeaderView::sectionDoubleClicked, this, [this](int logical) {
-        if (!AbilitaOrdinamento)
-            return;
-        OrdinaPerTitolo(horizontalHeader()->visualIndex(logical),
-                        QApplication::keyboardModifiers() & Qt::ControlModifier);
-    });
+    connect(horizontalHeader(), &QHeaderView::sectionDoubleClicked, this,
+            Guarded([this](int logical) {
+                if (!AbilitaOrdinamento)
+                    return;
+                OrdinaPerTitolo(horizontalHeader()->visualIndex(logical),
+                                QApplication::keyboardModifiers() & Qt::ControlModifier);
+            }));
     fColoreRecordSelezionato = palette().color(QPalette::Highlight);
     fColoreCampiIndic = FromStored(0x0000FFFF);
     fColoreCampoOrd = FromStored(0x000000FF);
@@ -81,10 +101,9 @@ TIBDatabase& TZavoGrid::SettingsDatabase() const {
     throw EZavoError(QStringLiteral("Database delle impostazioni della griglia non impostato"));
 }
 
-QStringList TZavoGrid::KeyLines() const {
-    return {QStringLiteral("WHERE (CodiceSituazione=%1)").arg(fSituazione),
-            QStringLiteral("AND (CodiceUtente=%1)").arg(Utente),
-            QStringLiteral("AND (CodiceProgetto=%1)").arg(CodiceProgetto)};
+TZavoLayoutStore TZavoGrid::LayoutStore() const {
+    return TZavoLayoutStore(SettingsDatabase(), TabellaAspettoGriglia, CodiceProgetto, fSituazione,
+                            Utente);
 }
 
 QString TZavoGrid::Origin(int field) const {
@@ -94,6 +113,10 @@ QString TZavoGrid::Origin(int field) const {
         return CampiPersonalizzatiDecodifica[custom];
     const QString origin = fQuery->FieldOrigin(field);
     return origin.isEmpty() ? name : origin;
+}
+
+TZavoGrid::TClasse TZavoGrid::Classe(int field) const {
+    return ClasseDaTipoSql(fQuery->FieldType(field));
 }
 
 int TZavoGrid::ColumnWidth(int field) const {
@@ -130,11 +153,15 @@ void TZavoGrid::SetSorgenteDati(TZavoQuery* query) {
     if (fQuery) {
         fQuery->BeforeOpen = fOwnerBeforeOpen;
         fQuery->AfterOpen = fOwnerAfterOpen;
+        disconnect(fOpened);
+        disconnect(fClosed);
     }
     fQuery = query;
     setModel(query);
-    if (!query)
+    if (!query) {
+        AggiornaMenu();
         return;
+    }
     TipoTabella = 0;
     fOwnerBeforeOpen = query->BeforeOpen;
     fOwnerAfterOpen = query->AfterOpen;
@@ -148,145 +175,61 @@ void TZavoGrid::SetSorgenteDati(TZavoQuery* query) {
             fOwnerAfterOpen();
         GridAfterOpen();
     };
+    fOpened = connect(query, &TZavoQuery::Opened, this, &TZavoGrid::AggiornaMenu);
+    fClosed = connect(query, &TZavoQuery::Closed, this, &TZavoGrid::AggiornaMenu);
     if (TabellaAspettoGriglia.isEmpty())
         TabellaAspettoGriglia = QStringLiteral("STOASP1");
     if (TabellaPosizioneFinestre.isEmpty())
         TabellaPosizioneFinestre = QStringLiteral("STOPOS1");
     if (TabellaAspettoGriglie.isEmpty())
         TabellaAspettoGriglie = QStringLiteral("SETGRID");
+    AggiornaMenu();
     if (DatabaseImpostazioni || query->Database())
         ReadSettings();
 }
 
 void TZavoGrid::ReadSettings() {
     TIBDatabase& db = SettingsDatabase();
-    auto tr = CreaTransazioneReadCommitted(db);
-    TIBSQL sql(&db, tr.get());
-    sql.ParamCheck = false;
-    sql.SetSQL(QStringList{QStringLiteral("SELECT * FROM \"%1\"").arg(TabellaAspettoGriglie),
-                           QStringLiteral("WHERE (CodiceUtente=%1)").arg(Utente),
-                           QStringLiteral("AND (CodiceProgetto=%1)").arg(CodiceProgetto)});
-    sql.ExecQuery();
-    fTimerRic = true;
-    fRicF5Sempre = false;
-    if (!sql.Eof()) {
-        auto colour = [&](const char* column, int fallback) {
-            const int v = sql.FieldByName(column).AsInteger();
-            return FromStored(v == 0 ? fallback : v);
-        };
-        fColoreRecordSelezionato = colour("COLORERECORDSELEZ", static_cast<int>(0xFF000001u));
-        fColoreCampiIndic = colour("COLORECAMPIINDIC", 0x0000FFFF);
-        fColoreCampoOrd = colour("COLORECAMPOORD", 0x000000FF);
-        fTimerRic = sql.FieldByName("ABILITATIMERRIC").AsInteger() == 1;
-        fRicF5Sempre = sql.FieldByName("ABILITARICF5SEMPRE").AsInteger() == 1;
+    const TZavoGridSettings s =
+        TZavoLayoutStore::ReadSettings(db, TabellaAspettoGriglie, CodiceProgetto, Utente);
+    fColoreRecordSelezionato = FromStored(s.coloreRecordSelezionato);
+    fColoreCampiIndic = FromStored(s.coloreCampiIndicizzati);
+    fColoreCampoOrd = FromStored(s.coloreCampoOrdinamento);
+    fTimerRic = s.timerRicerca;
+    fRicF5Sempre = s.ricercaF5Sempre;
+    if (const auto flag = TZavoLayoutStore::ReadDisabilitaMemPos(db, Utente))
+        DisabilitaMemPosGriglie = *flag;
+}
+
+std::vector<TZavoLayoutRow> TZavoGrid::CurrentLayout() const {
+    std::vector<TZavoLayoutRow> rows;
+    const int columns = fQuery->FieldCount();
+    for (int i = 0; i < columns; ++i) {
+        const int field = FieldOfColumn(i);
+        TZavoLayoutRow r;
+        r.field = fQuery->FieldName(field).toUpper();
+        r.origin = Origin(field);
+        r.title = fQuery->Title(field);
+        r.position = i;
+        r.width = ColumnWidth(field);
+        r.colour = ToStored(fQuery->ColumnColor(field));
+        r.visible = !isColumnHidden(field);
+        if (fMode == 1 && r.field == fOrd.field)
+            r.ordinamento = fOrd.direction;
+        if (fMode == 2)
+            for (size_t k = 0; k < fMulti.size(); ++k)
+                if (fMulti[k].field == r.field)
+                    r.ordinamento =
+                        static_cast<int>(10 * (k + 1)) * (fMulti[k].direction == 2 ? -1 : 1);
+        rows.push_back(r);
     }
-    sql.Close();
-    try {
-        sql.SetSQL(QStringList{"SELECT", "  TESTO", "FROM", "  TABX", "WHERE",
-                               "  NOME='DisabilitaMemPosGriglie'", "  AND",
-                               QStringLiteral("  UTENTE=%1").arg(Utente)});
-        sql.ExecQuery();
-        if (!sql.Eof())
-            DisabilitaMemPosGriglie = sql.Fields(0).AsString().trimmed().toInt() == 1;
-    } catch (const EZavoError&) {
-        // A missing TABX or parameter leaves the flag as it is.
-    }
+    return rows;
 }
 
 void TZavoGrid::SalvaAspettoSuStorico() {
     if (!fQuery || !fQuery->Active())
         return;
-    TIBDatabase& db = SettingsDatabase();
-    auto tr = CreaTransazioneConcurrency(db);
-    TIBSQL read(&db, tr.get());
-    read.ParamCheck = false;
-    read.SetSQL(QStringList{QStringLiteral("SELECT * FROM \"%1\"").arg(TabellaAspettoGriglia)} +
-                KeyLines() + QStringList{QStringLiteral("ORDER BY Posizione")});
-    read.ExecQuery();
-    const int columns = fQuery->FieldCount();
-    int sizeNome = 31, sizeColonna = 31, sizeOrigine = 64;
-    if (read.FieldIndex("NOMECAMPO") >= 0) {
-        sizeNome = read.FieldByName("NOMECAMPO").Info().Size();
-        sizeColonna = read.FieldByName("NOMECOLONNA").Info().Size();
-        sizeOrigine = read.FieldByName("ORIGINE").Info().Size();
-    }
-    bool changed = false;
-    int rows = 0;
-    for (; !read.Eof(); read.Next(), ++rows) {
-        if (rows >= columns) {
-            changed = true;
-            continue;
-        }
-        const int field = FieldOfColumn(rows);
-        const QString name = fQuery->FieldName(field).toUpper();
-        if (read.FieldByName("NOMECAMPO").AsString() != name ||
-            read.FieldByName("POSIZIONE").AsInteger() != rows ||
-            qRound(read.FieldByName("LARGHEZZA").AsDouble()) != ColumnWidth(field))
-            changed = true;
-        if (fMode == 1 && name == fOrdField &&
-            read.FieldByName("ORDINAMENTO").AsInteger() != fOrdDirection)
-            changed = true;
-    }
-    read.Close();
-    if (rows != columns || (fMode == 2 && !fMulti.empty()))
-        changed = true;
-    if (!changed)
-        return;
-
-    TIBSQL del(&db, tr.get());
-    del.ParamCheck = false;
-    del.SetSQL(QStringList{QStringLiteral("DELETE FROM \"%1\"").arg(TabellaAspettoGriglia)} +
-               KeyLines());
-    del.ExecQuery();
-    TIBSQL ins(&db, tr.get());
-    ins.SetSQL(QStringList{QStringLiteral("INSERT INTO %1(").arg(TabellaAspettoGriglia),
-                           "CODICEPROGETTO,",
-                           "CODICESITUAZIONE,",
-                           "CODICEUTENTE,",
-                           "NOMECAMPO,",
-                           "LARGHEZZA,",
-                           "POSIZIONE,",
-                           "NOMECOLONNA,",
-                           "ORDINAMENTO,",
-                           "VISIBILE,",
-                           "COLORECOLONNA,",
-                           "ORIGINE",
-                           ")",
-                           "VALUES(",
-                           QString::number(CodiceProgetto) + ',',
-                           QString::number(fSituazione) + ',',
-                           QString::number(Utente) + ',',
-                           ":NOMECAMPO,",
-                           ":LARGHEZZA,",
-                           ":POSIZIONE,",
-                           ":NOMECOLONNA,",
-                           ":ORDINAMENTO,",
-                           ":VISIBILE,",
-                           ":COLORECOLONNA,",
-                           ":ORIGINE",
-                           ")"});
-    for (int i = 0; i < columns; ++i) {
-        const int field = FieldOfColumn(i);
-        const QString name = fQuery->FieldName(field).toUpper();
-        ins.ParamByName("NOMECAMPO").SetString(name.left(sizeNome));
-        ins.ParamByName("ORIGINE").SetString(Origin(field).toUpper().left(sizeOrigine));
-        ins.ParamByName("NOMECOLONNA").SetString(fQuery->Title(field).left(sizeColonna));
-        ins.ParamByName("POSIZIONE").SetInteger(i);
-        ins.ParamByName("LARGHEZZA").SetInteger(ColumnWidth(field));
-        ins.ParamByName("COLORECOLONNA").SetInteger(ToStored(fQuery->ColumnColor(field)));
-        ins.ParamByName("VISIBILE").SetInteger(isColumnHidden(field) ? 0 : 1);
-        ins.ParamByName("ORDINAMENTO").SetNull();
-        if (fMode == 1 && name == fOrdField)
-            ins.ParamByName("ORDINAMENTO").SetInteger(fOrdDirection);
-        if (fMode == 2)
-            for (size_t k = 0; k < fMulti.size(); ++k)
-                if (fMulti[k].field == name)
-                    ins.ParamByName("ORDINAMENTO")
-                        .SetInteger(static_cast<int>(10 * (k + 1)) *
-                                    (fMulti[k].direction == 2 ? -1 : 1));
-        ins.ExecQuery();
-    }
-    tr->Commit();
+    LayoutStore().Save(CurrentLayout(), fMode == 1, fMode == 2 && !fMulti.empty());
 }
 
 void TZavoGrid::RecuperaAspettodaStorico() {
@@ -297,88 +240,42 @@ void TZavoGrid::RecuperaAspettodaStorico() {
             fQuery->SQL << SQLFiltro;
         return;
     }
-    TIBDatabase& db = SettingsDatabase();
-    auto tr = CreaTransazioneReadCommitted(db);
-    TIBSQL sql(&db, tr.get());
-    sql.ParamCheck = false;
-    sql.SetSQL(QStringList{QStringLiteral("SELECT * FROM \"%1\"").arg(TabellaAspettoGriglia)} +
-               KeyLines());
-    struct TRow {
-        QString field, title;
-        int position, width, colour, visible;
-    };
-    std::vector<TRow> rows;
-    for (sql.ExecQuery(); !sql.Eof(); sql.Next())
-        rows.push_back(
-            {sql.FieldByName("NOMECAMPO").AsString(), sql.FieldByName("NOMECOLONNA").AsString(),
-             sql.FieldByName("POSIZIONE").AsInteger(),
-             qRound(sql.FieldByName("LARGHEZZA").AsDouble()),
-             sql.FieldByName("COLORECOLONNA").AsInteger(),
-             sql.FieldByName("VISIBILE").IsNull() ? 1 : sql.FieldByName("VISIBILE").AsInteger()});
+    const std::vector<TZavoLayoutRow> rows = LayoutStore().ReadRows();
     const int columns = fQuery->FieldCount();
     QHeaderView* header = horizontalHeader();
-    for (const TRow& r : rows) { // first pass: order
+    for (const TZavoLayoutRow& r : rows) { // first pass: order
         const int field = fQuery->FieldIndex(r.field);
         if (field < 0 || r.position < 0 || r.position >= columns)
             continue; // a field that is gone, or a place beyond the columns
         header->moveSection(header->visualIndex(field), r.position);
     }
-    for (const TRow& r : rows) { // second pass: looks
+    for (const TZavoLayoutRow& r : rows) { // second pass: looks, as stored
         if (r.position < 0 || r.position >= columns || fQuery->FieldIndex(r.field) < 0)
             continue;
         const int field = FieldOfColumn(r.position);
-        SetColumnVisible(field, r.visible != 0);
-        if (r.width > 0)
-            SetColumnWidth(field, r.width);
-        if (!r.title.isEmpty())
-            fQuery->SetTitle(field, r.title);
+        SetColumnVisible(field, r.visible);
+        SetColumnWidth(field, r.width);
+        fQuery->SetTitle(field, r.title);
         fQuery->SetColumnColor(field, FromStored(r.colour));
     }
-    if (fMode == 1 && fOrdColumn >= 0 && fOrdColumn < columns)
-        fQuery->SetTitleColor(FieldOfColumn(fOrdColumn), fColoreCampoOrd);
+    if (fMode == 1 && fOrd.column >= 0 && fOrd.column < columns)
+        fQuery->SetTitleColor(FieldOfColumn(fOrd.column), fColoreCampoOrd);
 }
 
 void TZavoGrid::GridBeforeOpen() {
     TIBDatabase& db = SettingsDatabase();
-    auto tr = CreaTransazioneReadCommitted(db);
-    TIBSQL sql(&db, tr.get());
-    sql.ParamCheck = false;
-    auto originOf = [&](const QString& field, const QString& stored) {
-        const int custom = CampiPersonalizzati.indexOf(field);
-        if (custom >= 0 && custom < CampiPersonalizzatiDecodifica.size())
-            return CampiPersonalizzatiDecodifica[custom];
-        return stored.isEmpty() ? field : stored;
-    };
-    // One read of the stored orderings serves the mode, the single and the multi ordering.
-    sql.SetSQL(QStringList{QStringLiteral("SELECT ABS(Ordinamento) AS ORD,Ordinamento,"
-                                          "NomeCampo,Origine,Posizione FROM \"%1\"")
-                               .arg(TabellaAspettoGriglia)} +
-               KeyLines() + QStringList{"AND (Ordinamento IS NOT NULL) ORDER BY ORD"});
-    std::vector<TOrdEntry> stored;
-    std::vector<int> values;
-    for (sql.ExecQuery(); !sql.Eof(); sql.Next()) {
-        const int ord = sql.FieldByName("ORDINAMENTO").AsInteger();
-        const QString field = sql.FieldByName("NOMECAMPO").AsString();
-        stored.push_back({field, originOf(field, sql.FieldByName("ORIGINE").AsString()),
-                          sql.FieldByName("POSIZIONE").AsInteger(), ord});
-        values.push_back(ord);
-    }
+    const std::vector<TOrdEntry> stored =
+        LayoutStore().ReadOrderings(CampiPersonalizzati, CampiPersonalizzatiDecodifica);
     if (fMode == 0)
-        fMode = std::any_of(values.begin(), values.end(), [](int v) { return std::abs(v) > 2; })
+        fMode = std::any_of(stored.begin(), stored.end(),
+                            [](const TOrdEntry& e) { return std::abs(e.direction) > 2; })
                     ? 2
                     : 1;
     if (fMode == 1) {
-        if (stored.empty()) {
-            fOrdField.clear();
-            fOrdOrigin.clear();
-            fOrdColumn = -1;
-            fOrdDirection = 1;
-        } else if (stored.front().direction != 0) {
-            fOrdDirection = stored.front().direction;
-            fOrdField = stored.front().field;
-            fOrdOrigin = stored.front().origin;
-            fOrdColumn = stored.front().column;
-        }
+        if (stored.empty())
+            fOrd = TOrdEntry{};
+        else if (stored.front().direction != 0)
+            fOrd = stored.front();
     } else {
         fMulti.clear();
         for (TOrdEntry e : stored) {
@@ -388,52 +285,39 @@ void TZavoGrid::GridBeforeOpen() {
             fMulti.push_back(e);
         }
     }
-    sql.Close();
     // A search writes its own ordering: nothing is appended while one runs.
     if (!OrderBy || TipoTabella != 0 || fSearchDialog || fSearchQuery)
         return;
 
     // Orderings apply to columns the base query really has (or custom fields).
-    QStringList origins;
-    const bool ordered = (fMode == 1 && !fOrdField.isEmpty()) || (fMode == 2 && !fMulti.empty());
-    if (ordered && !SQLIniziale.isEmpty()) {
-        auto scratch = CreaTransazioneReadCommitted(*fQuery->Database());
-        TIBSQL base(fQuery->Database(), scratch.get());
-        base.ParamCheck = false;
-        base.SetSQL(SQLIniziale);
-        base.Prepare();
-        for (const TFieldInfo& f : base.FieldInfos())
-            if (!f.relation.isEmpty())
-                origins << (f.relation + '.' + f.name).toUpper();
-    }
+    const bool ordered = (fMode == 1 && !fOrd.field.isEmpty()) || (fMode == 2 && !fMulti.empty());
     if (ordered) {
-        fQuery->SQL << OrderingLines(origins);
+        QStringList origins;
+        if (!SQLIniziale.isEmpty()) {
+            auto scratch = CreaTransazione(*fQuery->Database(), TTipoTransazione::ReadCommitted);
+            TIBSQL base(fQuery->Database(), scratch.get());
+            base.ParamCheck = false;
+            base.SetSQL(SQLIniziale);
+            base.Prepare();
+            for (const TFieldInfo& f : base.FieldInfos())
+                if (!f.relation.isEmpty())
+                    origins << (f.relation + '.' + f.name).toUpper();
+        }
+        fQuery->SQL << OrderingLines(fMode, fOrd, fMulti, CampiPersonalizzati, origins, OrderBy);
         return;
     }
     if (!ChiavePrimariaOrdDefault || NomeTabellaQuery.isEmpty())
         return;
-    sql.SetSQL(QStringList{
-        "SELECT B.RDB$FIELD_NAME", "FROM RDB$RELATION_CONSTRAINTS A LEFT JOIN",
-        "RDB$INDEX_SEGMENTS B ON", "(A.RDB$INDEX_NAME=B.RDB$INDEX_NAME)",
-        QStringLiteral("WHERE (A.RDB$RELATION_NAME='%1')").arg(Quoted(NomeTabellaQuery)),
-        "AND(A.RDB$CONSTRAINT_TYPE='PRIMARY KEY')", "ORDER BY B.RDB$FIELD_POSITION"});
-    // A table's primary key does not change while the program runs: read once per table.
-    static QHash<QString, QStringList> primaryKeys;
-    const QString cacheKey = db.DatabaseName() + '|' + NomeTabellaQuery;
-    auto cached = primaryKeys.find(cacheKey);
-    if (cached == primaryKeys.end()) {
-        QStringList found;
-        for (sql.ExecQuery(); !sql.Eof(); sql.Next())
-            found << NomeTabellaQuery + '.' + sql.Fields(0).AsString().remove(' ');
-        cached = primaryKeys.insert(cacheKey, found);
-    }
-    const QStringList keys = *cached;
-    if (!keys.isEmpty())
-        fQuery->SQL << QStringLiteral("ORDER BY ") + keys.join(',');
+    const QString line =
+        OrdinamentoChiavePrimaria(NomeTabellaQuery, PrimaryKeyColumns(db, NomeTabellaQuery));
+    if (!line.isEmpty())
+        fQuery->SQL << line;
 }
 
 void TZavoGrid::GridAfterOpen() {
     RecuperaAspettodaStorico();
+    if (fSearchDialog && fCampoRicerca >= 0)
+        selectColumn(fCampoRicerca);
     ColourTitles();
     if (DisabilitaMemPosGriglie && fSituazione > 0) {
         // The stored layout under the positive code is where every new window starts; this
@@ -457,15 +341,19 @@ void TZavoGrid::ColourTitles() {
     if (!fQuery)
         return;
     const int columns = fQuery->FieldCount();
+    QStringList indexed;
+    for (const QString& f : CampiIndicizzati.split(';', Qt::SkipEmptyParts))
+        indexed << f.trimmed().toUpper();
+    // The searchable fields are marked whatever the size of the list.
     for (int f = 0; f < columns; ++f)
         fQuery->SetTitleColor(
-            f, Searchable(f) && !TabellaPiccola && !fRicF5Sempre ? fColoreCampiIndic : QColor());
+            f, indexed.contains(fQuery->FieldName(f).toUpper()) ? fColoreCampiIndic : QColor());
     auto colourAt = [&](int column, const QColor& c) {
         if (column >= 0 && column < columns)
             fQuery->SetTitleColor(FieldOfColumn(column), c);
     };
     if (fMode == 1) {
-        colourAt(fOrdColumn, fColoreCampoOrd);
+        colourAt(fOrd.column, fColoreCampoOrd);
     } else if (fMode == 2) {
         for (size_t k = 0; k < fMulti.size(); ++k)
             colourAt(fMulti[k].column,
@@ -480,25 +368,21 @@ void TZavoGrid::OrdinaPerTitolo(int column, bool ctrl) {
     const QString name = fQuery->FieldName(field).toUpper();
     if (ctrl && fMode != 2) {
         fMulti.clear();
-        if (!fOrdField.isEmpty())
-            fMulti.push_back({fOrdField, fOrdOrigin, fOrdColumn, fOrdDirection});
+        if (!fOrd.field.isEmpty())
+            fMulti.push_back(fOrd);
         fMode = 2;
     } else if (!ctrl && fMode == 2) {
-        if (!fMulti.empty()) {
-            fOrdField = fMulti[0].field;
-            fOrdOrigin = fMulti[0].origin;
-            fOrdColumn = fMulti[0].column;
-            fOrdDirection = fMulti[0].direction;
-        }
+        if (!fMulti.empty())
+            fOrd = fMulti[0];
         fMulti.clear();
         fMode = 1;
     }
     if (fMode != 2) {
         fMode = 1;
-        fOrdDirection = (name == fOrdField && fOrdDirection == 1) ? 2 : 1;
-        fOrdField = name;
-        fOrdOrigin = Origin(field);
-        fOrdColumn = column;
+        fOrd.direction = (name == fOrd.field && fOrd.direction == 1) ? 2 : 1;
+        fOrd.field = name;
+        fOrd.origin = Origin(field);
+        fOrd.column = column;
     } else {
         auto it = std::find_if(fMulti.begin(), fMulti.end(),
                                [&](const TOrdEntry& e) { return e.field == name; });
@@ -511,9 +395,7 @@ void TZavoGrid::OrdinaPerTitolo(int column, bool ctrl) {
         }
     }
     if (!Searchable(field)) {
-        Dialogs().Warning(QStringLiteral("Attenzione: Non è possibile eseguire la ricerca su un "
-                                         "campo non indicizzato di una tabella di grandi "
-                                         "dimensioni"));
+        Dialogs().Warning(kNonIndicizzato);
         return;
     }
     SalvaAspettoSuStorico();
@@ -527,7 +409,7 @@ void TZavoGrid::OrdinaPerTitolo(int column, bool ctrl) {
 
 void TZavoGrid::SettaGridPerForzaturaOrdinamento() {
     fMode = 0;
-    fOrdField.clear();
+    fOrd.field.clear();
 }
 
 void TZavoGrid::DimezzaLarghezzaColonna() {
@@ -538,357 +420,16 @@ void TZavoGrid::DimezzaLarghezzaColonna() {
 
 void TZavoGrid::CheckTabZavoGrid() {
     TIBDatabase& db = SettingsDatabase();
-    auto tr = CreaTransazioneConcurrency(db);
+    auto tr = CreaTransazione(db, TTipoTransazione::Snapshot);
     TIBSQL sql(&db, tr.get());
-    sql.ParamCheck = false;
-    const std::pair<QString, QStringList> tables[] = {
-        {TabellaAspettoGriglia,
-         {"CREATE TABLE " + TabellaAspettoGriglia + "(", "CODICEPROGETTO Smallint NOT NULL,",
-          "CODICESITUAZIONE Smallint NOT NULL,", "CODICEUTENTE Smallint NOT NULL,",
-          "NOMECAMPO Varchar(31) NOT NULL,", "LARGHEZZA Float,", "POSIZIONE Smallint,",
-          "NOMECOLONNA Varchar(31),", "ORDINAMENTO Smallint,", "VISIBILE Smallint,",
-          "COLORECOLONNA Integer,", "ORIGINE Varchar(64),",
-          "CONSTRAINT STOASP1_CHIAVEPRIMARIA PRIMARY KEY "
-          "(CODICEPROGETTO,CODICESITUAZIONE,CODICEUTENTE,NOMECAMPO));"}},
-        {TabellaPosizioneFinestre,
-         {"CREATE TABLE " + TabellaPosizioneFinestre + "(", "CODICEPROGETTO Smallint NOT NULL,",
-          "CODICESITUAZIONE Smallint NOT NULL,", "CODICEUTENTE Smallint NOT NULL,",
-          "POSX Smallint,", "POSY Smallint,", "DIMX Smallint,", "DIMY Smallint,", "INFO1 Float,",
-          "INFO2 Float,", "INFO3 Smallint,", "INFO4 Smallint,", "INFO5 Varchar(10),",
-          "INFO6 Varchar(10),",
-          "CONSTRAINT STOPOS1_CHIAVEPRIMARIA PRIMARY KEY "
-          "(CODICEPROGETTO,CODICESITUAZIONE,CODICEUTENTE));"}},
-        {TabellaAspettoGriglie,
-         {"CREATE TABLE " + TabellaAspettoGriglie + "(", "CODICEPROGETTO Smallint NOT NULL,",
-          "CODICEUTENTE Smallint NOT NULL,", "COLORERECORDSELEZ Integer,",
-          "COLORECAMPIINDIC Integer,", "ABILITATIMERRIC Smallint,", "ABILITARICF5SEMPRE Smallint,",
-          "COLORECAMPOORD Integer,",
-          "CONSTRAINT SETGRID_CHIAVEPRIMARIA PRIMARY KEY (CODICEPROGETTO,CODICEUTENTE));"}},
-        {QStringLiteral("TABX"),
-         {"CREATE TABLE TABX(", "  CODICE Integer NOT NULL,", "  CODPROGETTO Smallint,",
-          "  CODSITUAZIONE Smallint,", "  TIPO Varchar(10),", "  NOME Varchar(64),",
-          "  NUMERO Integer,", "  TESTO Varchar(128),", "  DATA Date,", "  MEMO Blob sub_type 1,",
-          "  LIVELLO1 Smallint,", "  LIVELLO2 Smallint,", "  UTENTE Smallint,",
-          "CONSTRAINT TABX_CHIAVEPRIMARIA PRIMARY KEY (CODICE))"}}};
-    for (const auto& [table, create] : tables) {
-        sql.SetSQL(QStringList{"select RDB$RELATION_NAME from RDB$RELATIONS",
-                               QStringLiteral("WHERE RDB$RELATION_NAME ='%1'").arg(Quoted(table))});
-        sql.ExecQuery();
-        const bool exists = !sql.Eof();
-        sql.Close();
-        if (exists)
-            continue;
-        QStringList lines = create;
-        if (lines.last().endsWith(';'))
-            lines.last().chop(1); // one statement at a time: no terminator
-        sql.SetSQL(lines);
-        sql.ExecQuery();
-    }
+    CreaTabellaSeManca(sql, TabellaAspettoGriglia,
+                       TZavoLayoutStore::CreateLayoutTableLines(TabellaAspettoGriglia));
+    CreaTabellaSeManca(sql, TabellaPosizioneFinestre,
+                       CreatePlacementTableLines(TabellaPosizioneFinestre));
+    CreaTabellaSeManca(sql, TabellaAspettoGriglie,
+                       TZavoLayoutStore::CreateSettingsTableLines(TabellaAspettoGriglie));
+    CreaTabellaSeManca(sql, QStringLiteral("TABX"), TZavoTabX::CreateTableLines());
     tr->Commit();
-}
-
-// --- searching --------------------------------------------------------------------------------
-
-TZavoGrid::TClasse TZavoGrid::Classe(int field) const {
-    switch (fQuery->FieldType(field)) {
-    case SqlType::Short:
-    case SqlType::Long:
-    case SqlType::Int64:
-    case SqlType::Float:
-    case SqlType::Double:
-    case SqlType::DFloat:
-        return clNumero;
-    case SqlType::Date:
-        return clData;
-    case SqlType::Timestamp:
-        return clDataOra;
-    case SqlType::Blob:
-        return clBlob;
-    default:
-        return clTesto;
-    }
-}
-
-namespace {
-/// A typed value as it may stand between quotes in a condition: a quote becomes "´", so the text
-/// can never end the literal and change the statement.
-QString Literal(QString text) {
-    return text.replace('\'', QChar(0x00B4));
-}
-
-QDate ParseDate(const QString& text) {
-    return QDate::fromString(text.trimmed(), QStringLiteral("dd/MM/yyyy"));
-}
-} // namespace
-
-void TZavoGrid::StartSearch() {
-    if (OnInizioRicerca)
-        OnInizioRicerca();
-    RicercaInCorso = true;
-}
-
-void TZavoGrid::EndSearch() {
-    if (OnFineRicerca)
-        OnFineRicerca();
-    RicercaInCorso = false;
-}
-
-QStringList TZavoGrid::OrderingLines(const QStringList& origins) const {
-    // An ordering column applies when it is a custom field or the base query has its origin.
-    auto applies = [&](const QString& field, const QString& origin) {
-        return CampiPersonalizzati.contains(field) || origins.contains(origin.toUpper());
-    };
-    QStringList lines;
-    if (fMode == 1 && !fOrdField.isEmpty() && applies(fOrdField, fOrdOrigin))
-        lines << QStringLiteral("ORDER BY ") + fOrdOrigin +
-                     (fOrdDirection == 2 ? QStringLiteral(" DESC") : QString());
-    if (fMode == 2 && OrderBy)
-        for (const TOrdEntry& e : fMulti)
-            if (applies(e.field, e.origin))
-                lines << (lines.isEmpty() ? QStringLiteral("ORDER BY ") : QStringLiteral(",")) +
-                             e.origin + (e.direction == 2 ? QStringLiteral(" DESC") : QString());
-    return lines;
-}
-
-void TZavoGrid::EseguiRicerca(int field, const TParametriRicerca& p) {
-    if (fTimer)
-        fTimer->stop();
-    const TClasse classe = Classe(field);
-    if (classe == clDataOra && (p.data1.size() != 10 || !ParseDate(p.data1).isValid()))
-        return; // an incomplete date-time does nothing
-    bool where = false;
-    for (const QString& line : SQLIniziale)
-        where = where || line.toUpper().contains(QLatin1String("WHERE"));
-    const QString keyword = where ? QStringLiteral("AND") : QStringLiteral("WHERE");
-    const QString origin = Origin(field);
-    const bool isDate = classe == clData || classe == clDataOra;
-    const bool upper = p.upper && classe == clTesto;
-    const QString expression = upper ? QStringLiteral("UPPER(") + origin + ')' : origin;
-
-    fQuery->Close();
-    fQuery->SQL = SQLIniziale;
-    SQLFiltro.clear();
-    if (isDate && !p.data1.trimmed().isEmpty()) {
-        auto monthFirst = [](const QString& text) {
-            const QDate d = ParseDate(text);
-            if (!d.isValid())
-                throw EZavoError(QStringLiteral("'%1' non è una data valida").arg(text));
-            return d.toString(QStringLiteral("MM/dd/yyyy"));
-        };
-        SQLFiltro = keyword + '(' + origin + QStringLiteral(" >= '") + monthFirst(p.data1) + "')";
-        if (!p.data2.trimmed().isEmpty())
-            SQLFiltro += QStringLiteral("AND(") + origin + QStringLiteral(" <= '") +
-                         monthFirst(p.data2) + "')";
-    } else if (!isDate && !p.testo.isEmpty()) {
-        const QString value = Literal(upper ? p.testo.toUpper() : p.testo);
-        switch (classe == clNumero && p.tipo == 2 ? 0 : p.tipo) {
-        case 1:
-            SQLFiltro = keyword + '(' + expression + QStringLiteral(" LIKE '%") + value + "%')";
-            break;
-        case 2:
-            SQLFiltro = keyword + '(' + expression + QStringLiteral(" LIKE '") + value + "%')";
-            break;
-        default:
-            SQLFiltro = keyword + '(' + expression + QStringLiteral(" >= '") + value + "')";
-        }
-    }
-    if (!SQLFiltro.isEmpty())
-        fQuery->SQL << SQLFiltro;
-    if (p.ordinamento == 1 || p.ordinamento == 2)
-        fQuery->SQL << QStringLiteral("ORDER BY ") + expression +
-                           (p.ordinamento == 2 ? QStringLiteral(" DESC") : QString());
-    else {
-        QStringList origins; // the query open now is the base query
-        for (int f = 0; f < fQuery->FieldCount(); ++f)
-            origins << fQuery->FieldOrigin(f).toUpper();
-        fQuery->SQL << OrderingLines(origins);
-    }
-    fSearchQuery = true;
-    try {
-        fQuery->Open();
-    } catch (...) {
-        fSearchQuery = false;
-        throw;
-    }
-    fSearchQuery = false;
-}
-
-void TZavoGrid::RicercaGenerica(const QString& testo) {
-    StartSearch();
-    SalvaAspettoSuStorico();
-    const QString value = Literal(testo.toUpper());
-    QStringList lines = SQLIniziale;
-    lines << (SQLIniziale.join('\n').toUpper().contains(QLatin1String("WHERE"))
-                  ? QStringLiteral("AND(")
-                  : QStringLiteral("WHERE("));
-    // A number or a date never contains a character outside ASCII; asking the database would
-    // only fail to transliterate the text (the connection speaks UTF8), so such columns are left
-    // out when the text has one.
-    bool ascii = true;
-    for (QChar ch : value)
-        ascii = ascii && ch.unicode() < 128;
-    bool first = true;
-    for (int f = 0; f < fQuery->FieldCount(); ++f) {
-        const QString origin = fQuery->FieldOrigin(f);
-        if (origin.isEmpty() || (!ascii && Classe(f) != clTesto && Classe(f) != clBlob))
-            continue;
-        lines << (first ? QString() : QStringLiteral("OR")) + '(' + origin +
-                     QStringLiteral(" CONTAINING '") + value + "')";
-        first = false;
-    }
-    lines << QStringLiteral(")");
-    fQuery->Close();
-    fQuery->SQL = lines;
-    fQuery->Open();
-    SQLFiltro.clear(); // a later re-query by the owner shows the list unfiltered
-    if (!fSearchDialog)
-        EndSearch();
-}
-
-void TZavoGrid::ReopenBase() {
-    fQuery->Close();
-    fQuery->SQL = SQLIniziale;
-    SQLFiltro.clear();
-    fQuery->Open();
-}
-
-void TZavoGrid::AnnullaRicerca() {
-    if (!fQuery)
-        return;
-    StartSearch();
-    SalvaAspettoSuStorico();
-    ReopenBase();
-    EndSearch();
-}
-
-void TZavoGrid::LeggiPosizioneRicerca(TRZavoGridForm& form) {
-    TIBDatabase& db = SettingsDatabase();
-    auto tr = CreaTransazioneReadCommitted(db);
-    TIBSQL sql(&db, tr.get());
-    sql.ParamCheck = false;
-    sql.SetSQL(QStringList{QStringLiteral("SELECT * FROM \"%1\"").arg(TabellaPosizioneFinestre)} +
-               KeyLines());
-    sql.ExecQuery();
-    if (sql.Eof())
-        return; // centred by the window system
-    form.move(sql.FieldByName("POSX").AsInteger(), sql.FieldByName("POSY").AsInteger());
-    form.SetTipoRicerca(sql.FieldByName("INFO3").AsInteger());
-    form.CheckUpper->setChecked(sql.FieldByName("INFO4").AsInteger() == 1);
-    form.SetTipoOrdinamento(sql.FieldByName("INFO1").AsInteger());
-}
-
-void TZavoGrid::ScriviPosizioneRicerca(const TRZavoGridForm& form) {
-    ScriviRigaPosizione(SettingsDatabase(), TabellaPosizioneFinestre, Utente, fSituazione,
-                        CodiceProgetto,
-                        {{QStringLiteral("POSX"), form.x()},
-                         {QStringLiteral("POSY"), form.y()},
-                         {QStringLiteral("INFO3"), form.TipoRicercaScelto()},
-                         {QStringLiteral("INFO4"), form.CheckUpper->isChecked() ? 1 : 0},
-                         {QStringLiteral("INFO1"), form.TipoOrdinamentoScelto()}});
-}
-
-void TZavoGrid::AttivaRicerche() {
-    if (!fQuery || !fQuery->Active() || fSearchDialog)
-        return;
-    const int field = currentIndex().isValid() ? currentIndex().column() : FieldOfColumn(0);
-    if (field < 0)
-        return;
-    StartSearch();
-    if (!Searchable(field)) {
-        Dialogs().Warning(QStringLiteral("Attenzione: Non è possibile eseguire la ricerca su un "
-                                         "campo non indicizzato di una tabella di grandi "
-                                         "dimensioni"));
-        RicercaInCorso = false;
-        return;
-    }
-    SalvaAspettoSuStorico();
-    fCampoRicerca = field;
-    TRZavoGridForm form(this);
-    fSearchDialog = &form;
-    form.CheckGenerica->setEnabled(true);
-    LeggiPosizioneRicerca(form);
-    const TClasse classe = Classe(field);
-    if (classe == clNumero)
-        form.RiduciTipiRicerca();
-    else if (classe == clData || classe == clDataOra)
-        form.ModoData();
-    else if (classe == clBlob)
-        form.CheckUpper->setChecked(false);
-    form.setFont(font());
-    form.setWindowTitle(QStringLiteral("Ricerca su ") + fQuery->Title(field));
-
-    auto params = [&] {
-        TParametriRicerca p;
-        p.testo = form.EditStringa->text();
-        p.tipo = form.TipoRicercaScelto();
-        p.upper = form.CheckUpper->isChecked();
-        p.ordinamento = form.TipoOrdinamentoScelto();
-        p.data1 = form.EditData1->text();
-        p.data2 = form.EditData2->text();
-        return p;
-    };
-    auto run = [&] {
-        try {
-            EseguiRicerca(field, params());
-        } catch (const EZavoError& e) {
-            Dialogs().Error(e.Message()); // the dialog stays open
-        }
-    };
-    if (!fTimer) {
-        fTimer = new QTimer(this);
-        fTimer->setInterval(1000);
-        fTimer->setSingleShot(true);
-    }
-    QMetaObject::Connection timerRun = connect(fTimer, &QTimer::timeout, &form, run);
-    connect(&form, &TRZavoGridForm::Conferma, &form, [&] {
-        run();
-        form.accept();
-    });
-    connect(&form, &TRZavoGridForm::Annulla, &form, [&] {
-        fTimer->stop();
-        form.reject();
-        ReopenBase();
-    });
-    connect(&form, &TRZavoGridForm::Modificata, &form, [&] {
-        if (fTimerRic)
-            fTimer->start();
-        else
-            run();
-    });
-    connect(&form, &TRZavoGridForm::GenericaCambiata, &form, [&](bool on) {
-        for (QWidget* w : std::initializer_list<QWidget*>{form.BoxTipoRicerca, form.CheckUpper,
-                                                          form.ButtonPiu, form.BoxTipoOrdinamento})
-            w->setEnabled(!on);
-        form.ButtonEsegui->setEnabled(on);
-        if (on) {
-            form.EditData1->hide();
-            form.EditStringa->show();
-            form.FTitoloFinestraRicerca = form.windowTitle();
-            form.setWindowTitle(QStringLiteral("Ricerca su TUTTI i campi"));
-        } else {
-            form.setWindowTitle(form.FTitoloFinestraRicerca);
-        }
-    });
-    connect(&form, &TRZavoGridForm::Esegui, &form, [&] {
-        try {
-            RicercaGenerica(form.EditStringa->text());
-        } catch (const EZavoError& e) {
-            Dialogs().Error(e.Message());
-        }
-    });
-    form.exec();
-    disconnect(timerRun);
-    fTimer->stop();
-    RicercaInCorso = false;
-    try {
-        ScriviPosizioneRicerca(form);
-    } catch (const EZavoError& e) {
-        Dialogs().Warning(e.Message());
-    }
-    fSearchDialog = nullptr;
-    EndSearch();
-    fCampoRicerca = -1;
-    RecuperaAspettodaStorico();
 }
 
 // --- customisation -------------------------------------------------------------------------------
@@ -904,21 +445,8 @@ void TZavoGrid::Personalizza() {
 
 bool TZavoGrid::AspettoBase() {
     RecuperoAspettoBaseInCorso = true;
-    TIBDatabase& db = SettingsDatabase();
-    {
-        auto tr = CreaTransazioneConcurrency(db);
-        TIBSQL sql(&db, tr.get());
-        sql.ParamCheck = false;
-        sql.SetSQL(QStringList{QStringLiteral("DELETE FROM \"%1\"").arg(TabellaAspettoGriglia)} +
-                   KeyLines());
-        sql.ExecQuery();
-        sql.SetSQL(QStringList{"DELETE FROM " + TabellaPosizioneFinestre, "WHERE",
-                               QStringLiteral("  CODICESITUAZIONE=%1").arg(fSituazione), "  AND",
-                               QStringLiteral("  CODICEUTENTE=%1").arg(Utente), "  AND",
-                               QStringLiteral("  CODICEPROGETTO=%1").arg(CodiceProgetto)});
-        sql.ExecQuery();
-        tr->Commit();
-    }
+    TScopeExit done([this] { RecuperoAspettoBaseInCorso = false; });
+    LayoutStore().Reset(TabellaPosizioneFinestre);
     // The columns as the owner built them: order, widths, titles, colours, all shown.
     QHeaderView* header = horizontalHeader();
     for (int f = 0; f < (fQuery ? fQuery->FieldCount() : 0); ++f) {
@@ -931,14 +459,48 @@ bool TZavoGrid::AspettoBase() {
         ReopenBase();
         SalvaAspettoSuStorico();
     }
-    RecuperoAspettoBaseInCorso = false;
     return true;
 }
 
 // --- context menu -------------------------------------------------------------------------------
 
+QString TZavoGrid::TableOfBaseQuery() const {
+    // The text between the first two double quotes after the first FROM.
+    const QString text = SQLIniziale.join('\n');
+    const int from = text.indexOf(QLatin1String("FROM"), 0, Qt::CaseInsensitive);
+    if (from < 0)
+        return QString();
+    const int open = text.indexOf('"', from);
+    const int close = open < 0 ? -1 : text.indexOf('"', open + 1);
+    return close < 0 ? QString() : text.mid(open + 1, close - open - 1);
+}
+
+bool TZavoGrid::EntryEnabled(int entry) const {
+    const bool open = fQuery && fQuery->Active();
+    switch (entry) {
+    case eRicerca:
+        return AbilitaRicercheF5;
+    case eAnnulla:
+        return true;
+    case eChiave:
+        return false;
+    case eQuery:
+        return open && (!NomeTabellaQuery.isEmpty() || !TableOfBaseQuery().isEmpty());
+    case eStampa:
+        return open && !NomeTabellaQuery.isEmpty();
+    default:
+        return open;
+    }
+}
+
+void TZavoGrid::AggiornaMenu() {
+    for (int i = 0; i < fEntries.size(); ++i)
+        fEntries[i]->setEnabled(EntryEnabled(i));
+}
+
 void TZavoGrid::BuildMenu() {
-    fMenu = new QMenu(this);
+    fOwnMenu = new QMenu(this);
+    fMenu = fOwnMenu;
     struct {
         const char* caption;
         QKeySequence key;
@@ -958,28 +520,39 @@ void TZavoGrid::BuildMenu() {
              Dialogs().Warning(QStringLiteral("Esecuzione non riuscita: modulo di stampa "
                                               "\"PrentixLaunch.exe\" non disponibile"));
          }}};
-    for (auto& e : entries) {
+    for (int i = 0; i < 7; ++i) {
+        auto& e = entries[i];
         QAction* a = fMenu->addAction(QString::fromUtf8(e.caption));
         a->setShortcut(e.key);
         a->setShortcutContext(Qt::WidgetWithChildrenShortcut);
-        connect(a, &QAction::triggered, this, e.action);
+        // The rule is checked again at the key: a field the owner changed since the last update
+        // must not let a disabled entry run.
+        connect(a, &QAction::triggered, this, Guarded([this, i, action = e.action] {
+                    if (EntryEnabled(i))
+                        action();
+                }));
         addAction(a); // the keys work without opening the menu
+        fEntries << a;
     }
-    fMenu->actions()[2]->setVisible(false);
-    fMenu->actions()[2]->setEnabled(false);
+    fEntries[eChiave]->setVisible(false);
+    AggiornaMenu();
     setContextMenuPolicy(Qt::CustomContextMenu);
-    connect(this, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
-        const bool open = fQuery && fQuery->Active();
-        const QList<QAction*> actions = fMenu->actions();
-        actions[0]->setEnabled(AbilitaRicercheF5);
-        for (int i = 3; i < actions.size(); ++i)
-            actions[i]->setEnabled(open);
-        if (NomeTabellaQuery.isEmpty()) {
-            actions[3]->setEnabled(false);
-            actions[6]->setEnabled(false);
-        }
-        fMenu->popup(viewport()->mapToGlobal(at));
-    });
+    connect(this, &QWidget::customContextMenuRequested, this, Guarded([this](const QPoint& at) {
+                if (fOwnerPopup)
+                    fOwnerPopup();
+                AggiornaMenu();
+                fMenu->popup(viewport()->mapToGlobal(at));
+            }));
+}
+
+void TZavoGrid::SetMenuProprietario(QMenu* menu, std::function<void()> onPopup) {
+    for (QAction* a : fEntries)
+        fMenu->removeAction(a);
+    fMenu = menu ? menu : fOwnMenu;
+    if (menu)
+        menu->addSeparator();
+    fMenu->addActions(fEntries);
+    fOwnerPopup = std::move(onPopup);
 }
 
 int FindColumnByField(const TZavoGrid& grid, const QString& fieldName) {

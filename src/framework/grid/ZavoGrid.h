@@ -1,8 +1,10 @@
-// The configurable grid every list is shown in: a per-user column layout kept in STOASP1,
-// ordering by double-clicking titles (one column, or several with Ctrl) turned into ORDER BY,
-// and the per-user settings of SETGRID.
+// The configurable grid every list is shown in: the widget with its title ordering (one column,
+// or several with Ctrl) and its context menu. The layout store (ZavoLayoutStore), the texts it
+// writes into the query (ZavoGridSql) and the search flow (ZavoGridSearch.cpp) live beside it.
 #pragma once
 
+#include "ZavoGridSql.h"
+#include "ZavoLayoutStore.h"
 #include "ZavoQuery.h"
 
 #include <QColor>
@@ -13,19 +15,11 @@
 #include <functional>
 #include <map>
 
+class QAction;
 class QMenu;
 class QTimer;
 class TIBDatabase;
 class TRZavoGridForm;
-
-/// What a column search asks for.
-struct TParametriRicerca {
-    QString testo;
-    int tipo = 0; ///< 0 ">=", 1 "LIKE %%", 2 "LIKE %"
-    bool upper = true;
-    int ordinamento = 1;  ///< 0 no, 1 ascending, 2 descending
-    QString data1, data2; ///< dd/mm/yyyy, for date fields
-};
 
 class TZavoGrid : public QTableView {
     Q_OBJECT
@@ -38,6 +32,8 @@ public:
     int CodiceProgetto = 0;
     int Situazione() const { return std::abs(fSituazione); }
     void SetSituazione(int situazione) { fSituazione = situazione; }
+    /// The situation code the layout is stored under (negative: this window's own copy).
+    int SituazioneMemorizzata() const { return fSituazione; }
     int Utente = 0;
     int TipoTabella = 0;
     QString NomeTabellaQuery;
@@ -68,6 +64,8 @@ public:
     /// reads the user's grid settings.
     void SetSorgenteDati(TZavoQuery* query);
 
+    /// The store of this grid's layout, under the situation code in use.
+    TZavoLayoutStore LayoutStore() const;
     void SalvaAspettoSuStorico();
     void RecuperaAspettodaStorico();
     /// Creates STOASP1, STOPOS1, SETGRID and TABX where they are missing.
@@ -78,7 +76,7 @@ public:
     /// The customisation dialog over the stored layout ("Personalizza Griglia").
     void Personalizza();
     /// The basic-aspect reset: the stored layout and search position go, the owner's columns
-    /// come back. Asks first; false when the user cancelled.
+    /// come back.
     bool AspettoBase();
     /// Ordering by a title, as a double-click does (Ctrl held or not).
     void OrdinaPerTitolo(int column, bool ctrl);
@@ -89,22 +87,33 @@ public:
     void AttivaRicerche();
     /// The open search dialog, none when no search runs.
     TRZavoGridForm* SearchDialog() const { return fSearchDialog; }
-    /// Re-queries with the condition (and ordering) of a search on `field`.
+    /// Re-queries with the condition (and ordering) of a search on `field`. A refused search
+    /// leaves the list, its condition and its query as they were, and raises the error.
     void EseguiRicerca(int field, const TParametriRicerca& p);
-    /// The text searched on every column that has an origin.
+    /// The text searched on every column that has an origin; refused, it leaves the list as it
+    /// was.
     void RicercaGenerica(const QString& testo);
     /// Gives the base list back and drops the condition in force (F6).
     void AnnullaRicerca();
-    /// The grid's context menu (seven entries).
+
+    // --- context menu
+    /// The menu the seven entries are in: the grid's own, or the owner's.
     QMenu* Menu() const { return fMenu; }
-    /// Field classes of the search conditions.
-    enum TClasse { clTesto, clNumero, clData, clDataOra, clBlob };
+    /// The seven entries, in order.
+    const QList<QAction*>& MenuEntries() const { return fEntries; }
+    /// Appends the seven entries (after a separator) to the owner's pop-up menu; `onPopup` runs
+    /// first each time the menu pops up.
+    void SetMenuProprietario(QMenu* menu, std::function<void()> onPopup = {});
+    /// Enables the entries as the rules say now (their keys follow the same state).
+    void AggiornaMenu();
+
+    using TClasse = TClasseCampo;
     TClasse Classe(int field) const;
 
     // --- ordering state
     int ModoOrdinamento() const { return fMode; }
-    QString CampoOrdinamento() const { return fOrdField; }
-    int DirezioneOrdinamento() const { return fOrdDirection; }
+    QString CampoOrdinamento() const { return fOrd.field; }
+    int DirezioneOrdinamento() const { return fOrd.direction; }
     QColor ColoreCampiIndicizzati() const { return fColoreCampiIndic; }
     QColor ColoreCampoOrdinamento() const { return fColoreCampoOrd; }
 
@@ -118,39 +127,39 @@ public:
     static QColor FromStored(int value);
 
 private:
-    struct TOrdEntry {
-        QString field, origin;
-        int column = -1;
-        int direction = 1;
-    };
     TIBDatabase& SettingsDatabase() const;
-    QStringList KeyLines() const;
     QString Origin(int field) const;
     bool Searchable(int field) const;
+    bool EntryEnabled(int entry) const;
+    QString TableOfBaseQuery() const;
     void ReadSettings();
     void GridBeforeOpen();
     void GridAfterOpen();
     void ColourTitles();
     int FieldOfColumn(int visual) const;
-
-    QPointer<TZavoQuery> fQuery; // the owner may destroy the data set before the grid
-    std::function<void()> fOwnerBeforeOpen, fOwnerAfterOpen;
-    int fSituazione = 0;
-    int fMode = 0; // 0 not determined, 1 single, 2 multi
-    QString fOrdField, fOrdOrigin;
-    int fOrdColumn = -1;
-    int fOrdDirection = 1;
-    std::vector<TOrdEntry> fMulti;
-    QColor fColoreRecordSelezionato, fColoreCampiIndic, fColoreCampoOrd;
-    std::map<int, int> fHiddenWidths;
+    std::vector<TZavoLayoutRow> CurrentLayout() const;
     void BuildMenu();
     void ReopenBase();
     void StartSearch();
     void EndSearch();
-    QStringList OrderingLines(const QStringList& origins) const;
+    /// Puts back a query that a refused re-query closed.
+    void RestoreQuery(const QStringList& sql, bool wasActive);
     void LeggiPosizioneRicerca(TRZavoGridForm& form);
     void ScriviPosizioneRicerca(const TRZavoGridForm& form);
+
+    QPointer<TZavoQuery> fQuery; // the owner may destroy the data set before the grid
+    std::function<void()> fOwnerBeforeOpen, fOwnerAfterOpen;
+    QMetaObject::Connection fOpened, fClosed;
+    int fSituazione = 0;
+    int fMode = 0; // 0 not determined, 1 single, 2 multi
+    TOrdEntry fOrd;
+    std::vector<TOrdEntry> fMulti;
+    QColor fColoreRecordSelezionato, fColoreCampiIndic, fColoreCampoOrd;
+    std::map<int, int> fHiddenWidths;
+    QMenu* fOwnMenu = nullptr;
     QMenu* fMenu = nullptr;
+    QList<QAction*> fEntries;
+    std::function<void()> fOwnerPopup;
     QTimer* fTimer = nullptr;
     TRZavoGridForm* fSearchDialog = nullptr;
     int fCampoRicerca = -1;

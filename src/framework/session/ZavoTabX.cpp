@@ -1,5 +1,6 @@
 #include "ZavoTabX.h"
 
+#include "framework/db/DBConnection.h"
 #include "framework/db/DbHelpers.h"
 #include "framework/db/IBSQL.h"
 #include "framework/db/IBTransaction.h"
@@ -20,7 +21,7 @@ TZavoTabX::~TZavoTabX() {
 
 TIBTransaction& TZavoTabX::Transaction() {
     if (!fTransaction)
-        fTransaction = CreateSnapshotTransaction(*fDatabase);
+        fTransaction = CreaTransazione(*fDatabase, TTipoTransazione::Snapshot, false);
     return *fTransaction;
 }
 
@@ -139,4 +140,21 @@ void TZavoTabX::BeginUpdate() {
 void TZavoTabX::EndUpdate() {
     fOnUpdating = false;
     Transaction().Commit();
+}
+
+QStringList TZavoTabX::CreateTableLines() {
+    return {"CREATE TABLE TABX(",
+            "  CODICE Integer NOT NULL,",
+            "  CODPROGETTO Smallint,",
+            "  CODSITUAZIONE Smallint,",
+            "  TIPO Varchar(10),",
+            "  NOME Varchar(64),",
+            "  NUMERO Integer,",
+            "  TESTO Varchar(128),",
+            "  DATA Date,",
+            "  MEMO Blob sub_type 1,",
+            "  LIVELLO1 Smallint,",
+            "  LIVELLO2 Smallint,",
+            "  UTENTE Smallint,",
+            "CONSTRAINT TABX_CHIAVEPRIMARIA PRIMARY KEY (CODICE))"};
 }

@@ -28,6 +28,9 @@ public:
     void BeginUpdate();
     void EndUpdate();
 
+    /// The statement creating TABX.
+    static QStringList CreateTableLines();
+
 private:
     TIBTransaction& Transaction();
     TIBSQL& Statement(std::unique_ptr<TIBSQL>& slot, const QStringList& lines);

@@ -48,7 +48,7 @@ void TZavoUser::CheckPassword(const QString& valore) const {
 }
 
 void TZavoUser::CheckUtenteDitta(int utente, const QString& ditta) const {
-    auto tr = CreateSnapshotTransaction(*fDBUser);
+    auto tr = CreaTransazione(*fDBUser, TTipoTransazione::Snapshot, false);
     tr->StartTransaction();
     TIBSQL sql(fDBUser.get(), tr.get());
     sql.SetSQL(QStringLiteral(
@@ -68,7 +68,7 @@ void TZavoUser::CheckUtenteDitta(int utente, const QString& ditta) const {
 }
 
 void TZavoUser::ScritturaHandleDiApertura(int idFinestra, quint32 handle) const {
-    auto tr = CreateSnapshotTransaction(*fDBUser);
+    auto tr = CreaTransazione(*fDBUser, TTipoTransazione::Snapshot, false);
     tr->StartTransaction();
     TIBSQL sql(fDBUser.get(), tr.get());
     sql.ParamCheck = false;
@@ -98,7 +98,7 @@ QString TZavoUser::GetParamTrebon(const QString& nome) const {
 }
 
 void TZavoUser::SetParamTrebon(const QString& nome, const QString& valore) {
-    auto tr = CreateSnapshotTransaction(*fDBUser);
+    auto tr = CreaTransazione(*fDBUser, TTipoTransazione::Snapshot, false);
     tr->StartTransaction();
     TIBSQL sql(fDBUser.get(), tr.get());
     sql.SetSQL(QStringList{"MERGE INTO TABTREBON A",
@@ -152,7 +152,7 @@ void TZavoUser::EndUpdate() {
 }
 
 void TZavoUser::AggiornaTestoTrebon() const {
-    auto tr = CreateSnapshotTransaction(*fDBUser);
+    auto tr = CreaTransazione(*fDBUser, TTipoTransazione::Snapshot, false);
     tr->StartTransaction();
     TIBSQL sql(fDBUser.get(), tr.get());
     sql.ParamCheck = false; // :VAR inside the block are its own variables

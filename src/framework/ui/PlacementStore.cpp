@@ -33,7 +33,7 @@ Placement Of(const QWidget* form) {
 
 void LeggiPosizioneForm(QWidget* form, int utente, int situazione, TIBDatabase& database,
                         int progetto) {
-    auto tr = CreaTransazioneReadCommitted(database);
+    auto tr = CreaTransazione(database, TTipoTransazione::ReadCommitted);
     TIBSQL sql(&database, tr.get());
     sql.SetSQL(Query(utente, situazione, progetto));
     sql.ExecQuery();
@@ -52,7 +52,7 @@ void ScriviRigaPosizione(TIBDatabase& database, const QString& table, int utente
                          int progetto, const std::vector<std::pair<QString, QVariant>>& values) {
     const QStringList query = QStringList{QStringLiteral("SELECT * FROM \"%1\"").arg(table)} +
                               Conditions(utente, situazione, progetto);
-    auto tr = CreaTransazioneConcurrency(database);
+    auto tr = CreaTransazione(database, TTipoTransazione::Snapshot);
     TIBSQL sql(&database, tr.get());
     sql.SetSQL(query);
     sql.ExecQuery();
@@ -107,4 +107,23 @@ void ScriviPosizioneForm(QWidget* form, int utente, int situazione, TIBDatabase&
                          {QStringLiteral("POSY"), now.y},
                          {QStringLiteral("DIMX"), now.w},
                          {QStringLiteral("DIMY"), now.h}});
+}
+
+QStringList CreatePlacementTableLines(const QString& table) {
+    return {"CREATE TABLE " + table + "(",
+            "CODICEPROGETTO Smallint NOT NULL,",
+            "CODICESITUAZIONE Smallint NOT NULL,",
+            "CODICEUTENTE Smallint NOT NULL,",
+            "POSX Smallint,",
+            "POSY Smallint,",
+            "DIMX Smallint,",
+            "DIMY Smallint,",
+            "INFO1 Float,",
+            "INFO2 Float,",
+            "INFO3 Smallint,",
+            "INFO4 Smallint,",
+            "INFO5 Varchar(10),",
+            "INFO6 Varchar(10),",
+            "CONSTRAINT STOPOS1_CHIAVEPRIMARIA PRIMARY KEY "
+            "(CODICEPROGETTO,CODICESITUAZIONE,CODICEUTENTE));"};
 }

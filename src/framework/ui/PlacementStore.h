@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <QVariant>
 
 #include <utility>
@@ -24,3 +25,6 @@ void ScriviPosizioneForm(QWidget* form, int utente, int situazione, TIBDatabase&
 /// holds every value. Committed.
 void ScriviRigaPosizione(TIBDatabase& database, const QString& table, int utente, int situazione,
                          int progetto, const std::vector<std::pair<QString, QVariant>>& values);
+
+/// The statement creating a placement table (STOPOS1).
+QStringList CreatePlacementTableLines(const QString& table);

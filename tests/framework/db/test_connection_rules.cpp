@@ -111,7 +111,7 @@ TEST(ConnectionRules, TransactionItemsAreAddedInIncreasingOrder) {
     EXPECT_TRUE(tr->InTransaction());
     EXPECT_EQ(tr->Params,
               QStringList({"isc_tpb_write", "isc_tpb_read_committed", "isc_tpb_rec_version"}));
-    EXPECT_EQ(CreaTransazioneReadCommitted(db)->Params,
+    EXPECT_EQ(CreaTransazione(db, TTipoTransazione::ReadCommitted)->Params,
               QStringList({"isc_tpb_read_committed", "isc_tpb_rec_version"}));
     EXPECT_EQ(TIBTransaction::ItemName(1), "consistency");
     EXPECT_EQ(TIBTransaction::ItemName(20), "no_auto_undo");

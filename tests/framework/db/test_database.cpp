@@ -27,7 +27,7 @@ class Database : public DbModeTest {};
 TEST_P(Database, TypedValuesAndNullsRoundTrip) {
     auto db = CreateDb("tipi.fdb");
     ExecSql(*db, kTypesTable);
-    auto tr = CreateSnapshotTransaction(*db);
+    auto tr = CreaTransazione(*db, TTipoTransazione::Snapshot, false);
     tr->StartTransaction();
     TIBSQL ins(db.get(), tr.get());
     ins.SetSQL("INSERT INTO TIPI (ID, S, I, B, F, D, N, N4, C, V, DT, TM, TS, M) VALUES "
@@ -89,7 +89,7 @@ TEST_P(Database, TypedValuesAndNullsRoundTrip) {
 TEST_P(Database, MetadataNamesTheColumnsOrigin) {
     auto db = CreateDb("meta.fdb");
     ExecSql(*db, kTypesTable);
-    auto tr = CreaTransazioneReadCommitted(*db);
+    auto tr = CreaTransazione(*db, TTipoTransazione::ReadCommitted);
     TIBSQL sel(db.get(), tr.get());
     sel.SetSQL("SELECT T.ID, T.V AS VALORE, T.C, T.N, 1+1 AS DUE FROM TIPI T");
     sel.Prepare();
@@ -109,7 +109,7 @@ TEST_P(Database, MetadataNamesTheColumnsOrigin) {
 TEST_P(Database, BadInputGivesClearErrors) {
     auto db = CreateDb("errori.fdb");
     ExecSql(*db, kTypesTable);
-    auto tr = CreateSnapshotTransaction(*db);
+    auto tr = CreaTransazione(*db, TTipoTransazione::Snapshot, false);
     tr->StartTransaction();
     TIBSQL q(db.get(), tr.get());
     q.SetSQL("SELECT ID FROM TIPI WHERE ID=:ID");
@@ -153,7 +153,7 @@ TEST_P(Database, BadInputGivesClearErrors) {
 TEST_P(Database, PreparedOnceExecutedManyWithRepeatedNames) {
     auto db = CreateDb("prep.fdb");
     ExecSql(*db, kTypesTable);
-    auto tr = CreateSnapshotTransaction(*db);
+    auto tr = CreaTransazione(*db, TTipoTransazione::Snapshot, false);
     tr->StartTransaction();
     TIBSQL ins(db.get(), tr.get());
     ins.SetSQL("INSERT INTO TIPI (ID, I, B) VALUES (:ID, :ID * 2, :ID)");
@@ -173,7 +173,7 @@ TEST_P(Database, PreparedOnceExecutedManyWithRepeatedNames) {
 TEST_P(Database, ExecuteBlockKeepsItsLocalVariables) {
     auto db = CreateDb("block.fdb");
     ExecSql(*db, kTypesTable);
-    auto tr = CreateSnapshotTransaction(*db);
+    auto tr = CreaTransazione(*db, TTipoTransazione::Snapshot, false);
     tr->StartTransaction();
     TIBSQL q(db.get(), tr.get());
     q.ParamCheck = false;
@@ -190,7 +190,7 @@ TEST_P(Database, TransactionsCommitRollBackAndRetain) {
     auto db = CreateDb("tr.fdb");
     ExecSql(*db, kTypesTable);
     {
-        auto tr = CreaTransazioneConcurrency(*db);
+        auto tr = CreaTransazione(*db, TTipoTransazione::Snapshot);
         EXPECT_EQ(tr->Params, QStringList({"isc_tpb_concurrency", "isc_tpb_nowait"}));
         TIBSQL q(db.get(), tr.get());
         q.SetSQL("INSERT INTO TIPI (ID) VALUES (:ID)");
@@ -229,13 +229,13 @@ TEST_P(Database, LockConflictBetweenTwoConnectionsFailsAtOnce) {
     ExecSql(*a, "INSERT INTO TIPI (ID, V) VALUES (1, 'uno')");
     auto b = OpenDb("lock.fdb");
 
-    auto trA = CreaTransazioneConcurrency(*a);
+    auto trA = CreaTransazione(*a, TTipoTransazione::Snapshot);
     TIBSQL updA(a.get(), trA.get());
     updA.SetSQL("UPDATE TIPI SET V=:V WHERE ID=1");
     updA.ParamByName("V").SetString("A");
     updA.ExecQuery();
 
-    auto trB = CreaTransazioneConcurrency(*b);
+    auto trB = CreaTransazione(*b, TTipoTransazione::Snapshot);
     TIBSQL updB(b.get(), trB.get());
     updB.SetSQL("UPDATE TIPI SET V=:V WHERE ID=1");
     updB.ParamByName("V").SetString("B");
@@ -274,7 +274,7 @@ TEST_P(Database, DemoHostFolderIsProvisioned) {
     TIBDatabase user;
     ConnettiIBDatabase(user, host.Connection(host.userDb));
     EXPECT_EQ(Count(user, "UTENTI"), 3);
-    auto tr = CreaTransazioneReadCommitted(user);
+    auto tr = CreaTransazione(user, TTipoTransazione::ReadCommitted);
     TIBSQL q(&user, tr.get());
     q.SetSQL("SELECT VALORE FROM TABTREBON WHERE UTENTE=:U AND PARAMETRO=:P");
     q.ParamByName("U").SetInteger(1);
@@ -286,7 +286,7 @@ TEST_P(Database, DemoHostFolderIsProvisioned) {
     ConnettiIBDatabase(archive, archivio);
     EXPECT_EQ(Count(archive, "ZELMMODEL"), 6);
     EXPECT_EQ(Count(archive, "TAGLIEOPERATIVE WHERE CODICE='U36-44'"), 17);
-    auto tra = CreaTransazioneReadCommitted(archive);
+    auto tra = CreaTransazione(archive, TTipoTransazione::ReadCommitted);
     TIBSQL s(&archive, tra.get());
     s.SetSQL("SELECT DISTINCT STATUSSCHEDA FROM ZELMMODEL ORDER BY 1");
     s.ExecQuery();

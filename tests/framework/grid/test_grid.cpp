@@ -2,6 +2,7 @@
 #include "framework/core/ScriptedDialogs.h"
 #include "framework/db/IBDatabase.h"
 #include "framework/grid/EditData.h"
+#include "framework/grid/FrameZavoGrid.h"
 #include "framework/grid/PZavoGridForm.h"
 #include "framework/grid/RZavoGridForm.h"
 #include "framework/grid/ZavoGrid.h"
@@ -21,35 +22,23 @@
 #include <QHeaderView>
 
 namespace {
-/// A list owner that keeps the grid's contract: fresh SQL before each open, layout saved before
-/// each close.
+/// A list in the frame every list of the product uses.
 struct TOwner {
-    TZavoQuery query;
-    TZavoGrid grid;
-    QStringList base{"SELECT T.A, T.B, T.C, T.D FROM T"};
+    TFrameZavoGrid frame;
+    TZavoQuery& query;
+    TZavoGrid& grid;
+    QStringList& base;
 
-    TOwner(TIBDatabase& db, bool small = true) {
-        query.SetDatabase(&db);
-        query.BeforeOpen = [this] {
-            if (grid.RicercaInCorso)
-                return;
-            query.SQL = base;
-            grid.SQLIniziale = base;
-            grid.RecuperaAspettodaStorico();
-        };
-        grid.CodiceProgetto = 537;
-        grid.SetSituazione(4);
-        grid.Utente = 1;
-        grid.NomeTabellaQuery = "T";
+    TOwner(TIBDatabase& db, bool small = true)
+        : query(*frame.Query()), grid(*frame.ZavoGrid()), base(frame.SQL) {
+        base = QStringList{"SELECT T.A, T.B, T.C, T.D FROM T"};
+        frame.SetDatabase(&db, 1);
+        frame.SetTableName("T");
+        frame.SetSituazione(4);
         grid.TabellaPiccola = small;
-        grid.SetSorgenteDati(&query);
-        grid.resize(600, 300);
+        frame.resize(600, 300);
     }
-    void Close() {
-        if (!grid.RicercaInCorso && !grid.RecuperoAspettoBaseInCorso)
-            grid.SalvaAspettoSuStorico();
-        query.Close();
-    }
+    void Close() { frame.Close(); }
     QString OrderBy() const {
         return query.SQL.filter("ORDER BY").join(' ') +
                query.SQL.filter(QRegularExpression("^,")).join(' ');
@@ -436,7 +425,7 @@ TEST_F(Grid, MenuEntriesTitleDoubleClickAndNumericSearchChoices) {
 
     // A real double-click on a title orders by that column.
     QHeaderView* h = o.grid.horizontalHeader();
-    o.grid.show();
+    o.frame.show();
     const QPoint title(h->sectionViewportPosition(2) + 5, h->height() / 2);
     QTest::mouseDClick(h->viewport(), Qt::LeftButton, Qt::NoModifier, title);
     EXPECT_EQ(o.grid.CampoOrdinamento(), "C");

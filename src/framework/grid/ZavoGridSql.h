@@ -1,0 +1,69 @@
+// What the grid writes into its query: search conditions, the all-columns search, the ORDER BY
+// lines of the title orderings and of the primary key. Plain functions over texts: they need
+// neither an application object nor a database.
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include <vector>
+
+/// What a column search asks for.
+struct TParametriRicerca {
+    QString testo;
+    int tipo = 0; ///< 0 ">=", 1 "LIKE %%", 2 "LIKE %"
+    bool upper = true;
+    int ordinamento = 1;  ///< 0 no, 1 ascending, 2 descending
+    QString data1, data2; ///< dd/mm/yyyy, for date fields
+};
+
+/// Field classes of the search conditions.
+enum TClasseCampo { clTesto, clNumero, clData, clDataOra, clBlob };
+
+/// The class of a field from its Firebird SQL type.
+TClasseCampo ClasseDaTipoSql(int sqlType);
+
+/// A typed value as it may stand between quotes in a condition: a quote becomes "´", so the text
+/// can never end the literal and change the statement.
+QString LiteraleRicerca(QString text);
+
+/// True when a line of the base query holds "WHERE": a condition then starts with "AND".
+bool HaWhere(const QStringList& base);
+
+/// A date-time search needs a complete first date; anything else does nothing.
+bool RicercaApplicabile(TClasseCampo classe, const TParametriRicerca& p);
+
+/// The condition line of a column search on `origin` ("WHERE(…)" or "AND(…)"), empty when the
+/// search has no value. A date that is not dd/mm/yyyy raises "'<text>' non è una data valida".
+QString CondizioneRicerca(TClasseCampo classe, const QString& origin, const TParametriRicerca& p,
+                          bool baseHasWhere);
+
+/// The ORDER BY line a column search asks for, empty when it asks for none.
+QString OrdinamentoRicerca(TClasseCampo classe, const QString& origin, const TParametriRicerca& p);
+
+/// One column as the all-columns search sees it.
+struct TCampoRicerca {
+    QString origin; ///< empty: an expression, never searched
+    TClasseCampo classe = clTesto;
+};
+
+/// The base query followed by one CONTAINING test per column, joined by OR.
+QStringList RicercaGenericaLines(const QStringList& base, const std::vector<TCampoRicerca>& fields,
+                                 const QString& testo);
+
+/// One ordering column: field name (upper case), its origin, its column index and direction
+/// (1 ascending, 2 descending).
+struct TOrdEntry {
+    QString field, origin;
+    int column = -1;
+    int direction = 1;
+};
+
+/// The ORDER BY lines of the title orderings. `mode` 1 orders on `single`, 2 on `multi`; a column
+/// applies when it is a custom field or the base query has its origin (`origins`, upper case).
+QStringList OrderingLines(int mode, const TOrdEntry& single, const std::vector<TOrdEntry>& multi,
+                          const QStringList& customFields, const QStringList& origins,
+                          bool orderBy);
+
+/// "ORDER BY T.A,T.B" from the primary key's columns (blanks removed), empty without columns.
+QString OrdinamentoChiavePrimaria(const QString& table, const QStringList& keyColumns);
