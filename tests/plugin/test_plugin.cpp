@@ -116,6 +116,25 @@ private slots:
         Flush();
     }
 
+    void failedHandleReportLeavesNothingAttached() {
+        // The host's log refuses the handle: the window is never built, and its session with
+        // both connections goes with it.
+        ExecSql(fWatch, "CREATE EXCEPTION LOG_RIFIUTATO 'log rifiutato'");
+        ExecSql(fWatch, "CREATE TRIGGER RIFIUTA_HANDLE FOR SELBALOGFUNZ BEFORE UPDATE AS "
+                        "BEGIN EXCEPTION LOG_RIFIUTATO; END");
+        const int windows = QApplication::topLevelWidgets().size();
+        const bool opened = fLoader.Call("ShowZelmModelFormX", 1, 1);
+        const QString error = fLoader.LastError();
+        Flush();
+        const int attached = Attachments();
+        ExecSql(fWatch, "DROP TRIGGER RIFIUTA_HANDLE");
+        ExecSql(fWatch, "DROP EXCEPTION LOG_RIFIUTATO");
+        QVERIFY(!opened);
+        QVERIFY2(error.contains("log rifiutato"), qPrintable(error));
+        QCOMPARE(QApplication::topLevelWidgets().size(), windows);
+        QCOMPARE(attached, 0);
+    }
+
     void unknownEntryPointIsReported() {
         QVERIFY(!fLoader.Call("ShowNienteX", 1, 1));
         QVERIFY(fLoader.LastError().contains("ShowNienteX"));

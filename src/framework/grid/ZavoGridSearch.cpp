@@ -38,10 +38,15 @@ void TZavoGrid::RestoreQuery(const QStringList& sql, bool wasActive) {
     fQuery->SQL = sql;
     if (!wasActive)
         return;
-    // While a search runs the owner leaves the text alone: it is reopened as it was, ordering
-    // included. Otherwise the owner rebuilds it with the condition in force, as at any refresh.
-    fSearchQuery = RicercaInCorso;
-    TScopeExit reset([this] { fSearchQuery = false; });
+    // Reopened as it was, ordering included: neither the owner nor the grid rewrites the text
+    // while a search runs.
+    const bool running = RicercaInCorso;
+    RicercaInCorso = true;
+    fSearchQuery = true;
+    TScopeExit reset([this, running] {
+        fSearchQuery = false;
+        RicercaInCorso = running;
+    });
     fQuery->Open();
 }
 

@@ -18,20 +18,18 @@ TFormBase::TFormBase(QWidget* owner, TSession* session) : QWidget(owner, Qt::Win
 
 TFormBase::TFormBase(int utente, int idFinestra) : QWidget(nullptr) {
     SetupDesign();
-    // The session is owned through a raw pointer until the window is complete: if anything
-    // below fails, the destructor of the half-built window still frees it.
-    FSession = new TSession(nullptr, utente);
-    fOwnsSession = true;
+    // The session is held by a member: when anything below fails, the constructor does not
+    // complete, this window's destructor never runs, but its members are destroyed, and the
+    // session closes its connections with them.
+    fOwnedSession = std::make_unique<TSession>(nullptr, utente);
+    FSession = fOwnedSession.get();
     const quint32 handle = static_cast<quint32>(winId());
     FSession->ZavoUser()->ScritturaHandleDiApertura(idFinestra, handle);
     FFreeOnClose = true;
     setAttribute(Qt::WA_DeleteOnClose, true);
 }
 
-TFormBase::~TFormBase() {
-    if (fOwnsSession)
-        delete FSession;
-}
+TFormBase::~TFormBase() = default;
 
 void TFormBase::SetupDesign() {
     setWindowTitle(QStringLiteral("FormBase"));

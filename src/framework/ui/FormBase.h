@@ -4,6 +4,8 @@
 
 #include <QWidget>
 
+#include <memory>
+
 class TSession;
 
 /// Project code under which the plug-in's placements, grid layouts and searches are stored.
@@ -40,5 +42,5 @@ protected:
 
 private:
     void SetupDesign();
-    bool fOwnsSession = false;
+    std::unique_ptr<TSession> fOwnedSession;
 };

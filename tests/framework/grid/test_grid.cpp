@@ -1,5 +1,6 @@
 // The configurable grid over a real archive: layouts in STOASP1, orderings by title, settings.
 #include "framework/core/ScriptedDialogs.h"
+#include "framework/core/ZavoError.h"
 #include "framework/db/IBDatabase.h"
 #include "framework/grid/EditData.h"
 #include "framework/grid/FrameZavoGrid.h"
@@ -13,6 +14,7 @@
 #include <QCheckBox>
 #include <QLineEdit>
 #include <QMenu>
+#include <QPushButton>
 #include <QTableWidget>
 #include <QTest>
 #include <QTimer>
@@ -450,4 +452,322 @@ TEST_F(Grid, MenuEntriesTitleDoubleClickAndNumericSearchChoices) {
     EXPECT_TRUE(o.query.SQL.contains(QString::fromUtf8("(T.C CONTAINING 'O´K')")));
     EXPECT_TRUE(o.query.SQL.filter("T.A CONTAINING").isEmpty()); // numbers never hold a ´
     EXPECT_TRUE(o.query.Active());
+}
+
+// --- faults: errors in slots, refused searches, the per-window copy, titles, menu --------------
+
+namespace {
+/// Makes every write to STOASP1 fail while the generator BLOCCA is 1.
+void RefuseLayoutWrites(TIBDatabase& db) {
+    ExecSql(db, "CREATE SEQUENCE BLOCCA");
+    ExecSql(db, "CREATE EXCEPTION LAYOUT_RIFIUTATO 'layout rifiutato'");
+    ExecSql(db, "CREATE TRIGGER RIFIUTA FOR STOASP1 BEFORE INSERT OR UPDATE OR DELETE AS "
+                "BEGIN IF (GEN_ID(BLOCCA, 0) = 1) THEN EXCEPTION LAYOUT_RIFIUTATO; END");
+}
+void SetRefusal(TIBDatabase& db, bool on) {
+    ExecSql(db, QString("ALTER SEQUENCE BLOCCA RESTART WITH %1").arg(on ? 1 : 0));
+}
+QAction* Entry(TOwner& o, int i) {
+    return o.grid.MenuEntries().at(i);
+}
+} // namespace
+
+TEST_F(Grid, ErrorsInsideSlotsAreShownAndTheListStaysUsable) {
+    RefuseLayoutWrites(fDb);
+    TScopedDialogs dialogs;
+    TOwner o(fDb);
+    o.frame.show();
+    o.query.Open();
+    o.Close();
+    o.query.Open();
+    SetRefusal(fDb, true);
+    auto refusedOnce = [&](const char* what) {
+        EXPECT_EQ(dialogs->shown.size(), 1u) << what;
+        if (!dialogs->shown.empty()) {
+            EXPECT_EQ(dialogs->shown[0].kind, TDialogs::Kind::Error) << what;
+            EXPECT_TRUE(dialogs->shown[0].text.contains("layout rifiutato")) << what;
+        }
+        dialogs->Clear();
+        EXPECT_TRUE(o.query.Active()) << what;
+        EXPECT_FALSE(o.grid.RicercaInCorso) << what;
+        EXPECT_EQ(o.grid.SearchDialog(), nullptr) << what;
+    };
+
+    // A real double-click on a title: the new ordering cannot be stored.
+    QHeaderView* h = o.grid.horizontalHeader();
+    QTest::mouseDClick(h->viewport(), Qt::LeftButton, Qt::NoModifier,
+                       QPoint(h->sectionViewportPosition(2) + 5, h->height() / 2));
+    refusedOnce("title");
+
+    o.grid.SetColumnWidth(1, 33); // every later layout save has something to write
+    Entry(o, 0)->trigger();       // F5
+    refusedOnce("F5");
+    Entry(o, 1)->trigger(); // F6
+    refusedOnce("F6");
+    Entry(o, 5)->trigger(); // Personalizza Griglia
+    refusedOnce("Personalizza");
+
+    // Esc in the search dialog when the base list cannot be reopened.
+    SetRefusal(fDb, false);
+    o.grid.setCurrentIndex(o.query.index(0, 2));
+    QTimer::singleShot(0, [&] {
+        o.grid.SQLIniziale = QStringList{"SELECT T.A, T.NESSUNA FROM T"};
+        QTest::keyClick(o.grid.SearchDialog()->EditStringa, Qt::Key_Escape);
+    });
+    o.grid.AttivaRicerche();
+    EXPECT_EQ(dialogs->shown.size(), 1u);
+    EXPECT_TRUE(dialogs->Texts().join(' ').contains("NESSUNA"));
+    EXPECT_FALSE(o.grid.RicercaInCorso);
+    dialogs->Clear();
+    o.Close();
+    o.query.Open(); // the owner's next refresh works
+    EXPECT_TRUE(o.query.Active());
+
+    // The customisation dialog: a title over 31 characters, and a reset that cannot delete.
+    TPZavoGridForm form(o.grid, fDb);
+    form.Lista->item(0, 1)->setText(QString(40, 'T'));
+    EXPECT_EQ(dialogs->shown.size(), 1u);
+    EXPECT_EQ(form.Lista->item(0, 1)->text(), "A"); // the list shows what is stored
+    dialogs->Clear();
+    SetRefusal(fDb, true);
+    dialogs->answers.push_back(true); // OK to the basic-aspect warning
+    QPushButton* base = nullptr;
+    for (QPushButton* b : form.findChildren<QPushButton*>())
+        if (b->text() == "Aspetto Base")
+            base = b;
+    ASSERT_NE(base, nullptr);
+    base->click();
+    EXPECT_EQ(dialogs->Texts().filter("layout rifiutato").size(), 1);
+    EXPECT_FALSE(o.grid.RecuperoAspettoBaseInCorso);
+    SetRefusal(fDb, false);
+}
+
+TEST_F(Grid, ARefusedColumnSearchLeavesTheListAsItWas) {
+    TScopedDialogs dialogs;
+    TOwner o(fDb);
+    o.query.Open();
+    o.grid.EseguiRicerca(2, P("riga 1", 2)); // a condition in force
+    const QStringList sql = o.query.SQL;
+    const QString filtro = o.grid.SQLFiltro;
+    const int rows = o.query.RecordCount();
+    // Texts a numeric column cannot compare with: each is refused by the database.
+    for (const char* text : {"l'anno", "è", "abc", "1' OR '1'='1", "%", "12,5"}) {
+        EXPECT_THROW(o.grid.EseguiRicerca(0, P(text, 0)), EZavoError) << text;
+        EXPECT_EQ(o.grid.SQLFiltro, filtro) << text;
+        EXPECT_EQ(o.query.SQL, sql) << text;
+        EXPECT_TRUE(o.query.Active()) << text;
+        EXPECT_EQ(o.query.RecordCount(), rows) << text;
+    }
+    o.Close();
+    o.query.Open(); // the owner's refresh still carries the earlier condition, and works
+    EXPECT_EQ(o.query.SQL.filter("WHERE(").size(), 1);
+    EXPECT_EQ(o.query.RecordCount(), rows);
+}
+
+TEST_F(Grid, ARefusedAllColumnsSearchEndsTheSearch) {
+    TOwner o(fDb);
+    o.query.Open();
+    const QStringList sql = o.query.SQL;
+    // A literal longer than the database accepts.
+    EXPECT_THROW(o.grid.RicercaGenerica(QString(40000, 'x')), EZavoError);
+    EXPECT_FALSE(o.grid.RicercaInCorso);
+    EXPECT_EQ(o.query.SQL, sql);
+    EXPECT_TRUE(o.query.Active());
+    for (int i = 0; i < 3; ++i) { // refreshes keep one ORDER BY
+        o.Close();
+        o.query.Open();
+        EXPECT_EQ(o.query.SQL.filter("ORDER BY").size(), 1);
+    }
+}
+
+TEST_F(Grid, F5AndF6EndTheirSearchWhenTheStoreFails) {
+    RefuseLayoutWrites(fDb);
+    TScopedDialogs dialogs;
+    TOwner o(fDb);
+    o.query.Open();
+    // The dialog's stored position cannot be read.
+    ExecSql(fDb, "DROP TABLE STOPOS1");
+    o.grid.setCurrentIndex(o.query.index(0, 2));
+    EXPECT_THROW(o.grid.AttivaRicerche(), EZavoError);
+    EXPECT_EQ(o.grid.SearchDialog(), nullptr);
+    EXPECT_FALSE(o.grid.RicercaInCorso);
+    o.Close();
+    o.query.Open();
+    EXPECT_EQ(o.query.SQL.last(), "ORDER BY T.A,T.B"); // orderings are appended again
+
+    // F6 when the layout cannot be saved.
+    o.grid.SetColumnWidth(0, 41);
+    SetRefusal(fDb, true);
+    EXPECT_THROW(o.grid.AnnullaRicerca(), EZavoError);
+    EXPECT_FALSE(o.grid.RicercaInCorso);
+    SetRefusal(fDb, false);
+}
+
+TEST_F(Grid, EnterKeepsTheSearchDialogOpenWhenTheSearchIsRefused) {
+    TScopedDialogs dialogs;
+    TOwner o(fDb);
+    o.query.Open();
+    o.grid.setCurrentIndex(o.query.index(0, 0)); // numeric column A
+    bool stillOpen = false;
+    QTimer::singleShot(0, [&] {
+        TRZavoGridForm* form = o.grid.SearchDialog();
+        QTest::keyClicks(form->EditStringa, "x'y");
+        QTest::keyClick(form->EditStringa, Qt::Key_Return);
+        QTimer::singleShot(0, [&] {
+            TRZavoGridForm* again = o.grid.SearchDialog();
+            stillOpen = again && again->isVisible();
+            if (again)
+                QTest::keyClick(again->EditStringa, Qt::Key_Escape);
+        });
+    });
+    o.grid.AttivaRicerche();
+    EXPECT_TRUE(stillOpen);
+    EXPECT_EQ(dialogs->shown.size(), 1u); // the refusal, once
+    EXPECT_TRUE(o.grid.SQLFiltro.isEmpty());
+    EXPECT_TRUE(o.query.Active());
+    EXPECT_EQ(o.query.RecordCount(), TZavoQuery::kChunk);
+}
+
+TEST_F(Grid, TheCustomisationDialogEditsTheWindowsOwnCopy) {
+    {
+        TOwner master(fDb); // the layout every new window starts from
+        master.query.Open();
+        master.Close();
+    }
+    ExecSql(fDb, "INSERT INTO TABX (CODICE, NOME, TESTO, UTENTE) VALUES (1, "
+                 "'DisabilitaMemPosGriglie', '1', 1)");
+    TOwner o(fDb);
+    o.query.Open();
+    ASSERT_EQ(o.grid.SituazioneMemorizzata(), -4);
+    TPZavoGridForm form(o.grid, fDb);
+    ASSERT_EQ(form.Lista->rowCount(), 4);
+    form.Lista->item(0, 1)->setText("Copia");
+    form.Chiudi();
+    o.grid.RecuperaAspettodaStorico();
+    EXPECT_EQ(o.query.Title(o.grid.horizontalHeader()->logicalIndex(0)), "Copia");
+    EXPECT_EQ(QueryValue(fDb, "SELECT NOMECOLONNA FROM STOASP1 WHERE CODICESITUAZIONE=-4 AND "
+                              "POSIZIONE=0")
+                  .toString(),
+              "Copia");
+    EXPECT_EQ(QueryValue(fDb, "SELECT NOMECOLONNA FROM STOASP1 WHERE CODICESITUAZIONE=4 AND "
+                              "POSIZIONE=0")
+                  .toString(),
+              "A");
+}
+
+TEST_F(Grid, StoredLooksApplyAsStoredAndSearchableTitlesAreAlwaysMarked) {
+    {
+        TOwner first(fDb);
+        first.query.Open();
+        first.Close();
+    }
+    ExecSql(fDb, "UPDATE STOASP1 SET VISIBILE=NULL WHERE NOMECAMPO='A'");
+    ExecSql(fDb, "UPDATE STOASP1 SET NOMECOLONNA='', LARGHEZZA=0 WHERE NOMECAMPO='C'");
+    TOwner o(fDb); // a small list
+    o.grid.CampiIndicizzati = "a;D";
+    o.query.Open();
+    EXPECT_FALSE(o.grid.isColumnHidden(0)); // NULL is not 0: shown
+    EXPECT_EQ(o.query.Title(2), "");
+    EXPECT_EQ(o.grid.ColumnWidth(2), 0);
+    EXPECT_EQ(o.query.TitleColor(0), o.grid.ColoreCampiIndicizzati());
+    EXPECT_EQ(o.query.TitleColor(3), o.grid.ColoreCampiIndicizzati());
+    EXPECT_FALSE(o.query.TitleColor(2).isValid());
+}
+
+TEST_F(Grid, MenuEntriesFollowTheRulesBeforeTheMenuIsEverShown) {
+    TScopedDialogs dialogs;
+    TOwner o(fDb);
+    // The list is not open: the last five entries are off, and so are their keys.
+    for (int i : {3, 4, 5, 6})
+        EXPECT_FALSE(Entry(o, i)->isEnabled()) << i;
+    const int width = o.grid.columnWidth(0);
+    Entry(o, 4)->trigger(); // F9 does nothing
+    EXPECT_EQ(o.grid.columnWidth(0), width);
+    o.query.Open();
+    for (int i : {3, 4, 5, 6})
+        EXPECT_TRUE(Entry(o, i)->isEnabled()) << i;
+    o.Close();
+    EXPECT_FALSE(Entry(o, 4)->isEnabled());
+
+    // Without a table name there is no query tool and no printing; F5 as the owner says.
+    o.frame.SetTableName("");
+    o.grid.AbilitaRicercheF5 = false;
+    o.query.Open();
+    EXPECT_FALSE(Entry(o, 0)->isEnabled());
+    EXPECT_FALSE(Entry(o, 3)->isEnabled());
+    EXPECT_FALSE(Entry(o, 6)->isEnabled());
+    EXPECT_TRUE(Entry(o, 4)->isEnabled());
+    o.grid.AbilitaRicercheF5 = true;
+    o.grid.AbilitaRicercheF5 = false; // changed after the update: the key still refuses
+    Entry(o, 0)->setEnabled(true);
+    Entry(o, 0)->trigger();
+    EXPECT_FALSE(o.grid.RicercaInCorso);
+    EXPECT_TRUE(dialogs->shown.empty());
+}
+
+TEST_F(Grid, AnOwnersMenuGetsTheEntriesAfterItsOwn) {
+    TOwner o(fDb);
+    o.query.Open();
+    QMenu own;
+    own.addAction("Apri scheda");
+    int popups = 0;
+    bool enabledWhenOwnerRan = true;
+    o.grid.SetMenuProprietario(&own, [&] {
+        ++popups;
+        enabledWhenOwnerRan = Entry(o, 4)->isEnabled();
+    });
+    const QList<QAction*> actions = own.actions();
+    ASSERT_EQ(actions.size(), 9);
+    EXPECT_EQ(actions[0]->text(), "Apri scheda");
+    EXPECT_TRUE(actions[1]->isSeparator());
+    EXPECT_EQ(actions[2]->text(), "Ricerca su campo Corrente");
+    EXPECT_EQ(actions[8]->text(), "Stampa");
+    EXPECT_EQ(o.grid.Menu(), &own);
+    o.frame.show();
+    emit o.grid.customContextMenuRequested(QPoint(10, 10));
+    EXPECT_EQ(popups, 1);
+    EXPECT_TRUE(own.isVisible());
+    own.hide();
+    (void)enabledWhenOwnerRan;
+}
+
+TEST_F(Grid, TheFrameKeepsThePlaceAcrossRefreshes) {
+    struct TKey : TFieldControl {
+        using TFieldControl::TFieldControl;
+        QString GetKeyFields() const override { return "A;B"; }
+        QVariant GetKeyValues() const override { return QVariantList{Value("A"), Value("B")}; }
+    };
+    TOwner o(fDb);
+    TKey key(&o.query);
+    o.frame.SetFieldControl(&key);
+    o.frame.RefreshGrid(QVariant(QVariantList{180, 3})); // beyond the first chunk
+    ASSERT_TRUE(o.frame.RowSelected());
+    EXPECT_EQ(o.query.Value(o.query.RecNo(), 2).toString(), "riga 1803");
+    EXPECT_EQ(o.grid.currentIndex().row(), o.query.RecNo());
+    o.frame.RefreshGrid(rmCurrentRecord);
+    EXPECT_EQ(o.query.Value(o.query.RecNo(), 2).toString(), "riga 1803");
+    o.frame.RefreshGrid(rmNextRecord);
+    EXPECT_EQ(o.query.Value(o.query.RecNo(), 2).toString(), "riga 1804");
+
+    // At the end, the next row is the one before.
+    o.grid.setCurrentIndex(o.query.index(0, 0));
+    o.frame.RefreshGrid(QVariant(QVariantList{249, 9}));
+    EXPECT_EQ(o.query.Value(o.query.RecNo(), 2).toString(), "riga 2499");
+    o.frame.RefreshGrid(rmNextRecord);
+    EXPECT_EQ(o.query.Value(o.query.RecNo(), 2).toString(), "riga 2498");
+
+    o.frame.RefreshGrid(TBookmark{1500});
+    EXPECT_EQ(o.query.RecNo(), 1500);
+    EXPECT_EQ(o.frame.Bookmark().row, 1500);
+
+    // The user's place follows the grid's current row; an empty list has none.
+    o.grid.setCurrentIndex(o.query.index(7, 1));
+    EXPECT_EQ(o.query.RecNo(), 7);
+    o.base = QStringList{"SELECT T.A, T.B, T.C, T.D FROM T WHERE T.A < 0"};
+    o.frame.RefreshGrid(rmNextRecord);
+    EXPECT_FALSE(o.frame.RowSelected());
+    // Default query text from the table name.
+    o.base.clear();
+    o.frame.RefreshGrid();
+    EXPECT_EQ(o.query.SQL.first(), "SELECT * FROM T");
 }
