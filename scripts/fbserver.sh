@@ -2,7 +2,7 @@
 # A private Firebird 3 server on loopback for the server-mode tests:
 #   fbserver.sh start DIR PORT   creates DIR (config, security database with SYSDBA/plumbcore),
 #                                starts the server and waits until it accepts connections
-#   fbserver.sh stop DIR         stops it
+#   fbserver.sh stop DIR         stops it and waits until it has ended
 # It never touches the system's Firebird service or its security database.
 set -euo pipefail
 cmd=${1:?start|stop}; dir=${2:?folder}
@@ -40,8 +40,18 @@ CONF
   exit 1
   ;;
 stop)
+  # Returns only once the server has ended, so that its folder can be removed safely.
   if [[ -f "$dir/server.pid" ]]; then
-    kill "$(cat "$dir/server.pid")" 2>/dev/null || true
+    pid=$(cat "$dir/server.pid")
+    kill "$pid" 2>/dev/null || true
+    for _ in $(seq 1 100); do
+      kill -0 "$pid" 2>/dev/null || break
+      sleep 0.1
+    done
+    if kill -0 "$pid" 2>/dev/null; then
+      kill -9 "$pid" 2>/dev/null || true
+      while kill -0 "$pid" 2>/dev/null; do sleep 0.1; done
+    fi
     rm -f "$dir/server.pid"
   fi
   ;;
