@@ -12,7 +12,7 @@
 namespace {
 std::unique_ptr<TZelmModelContext> FullSheet() {
     auto ctx = std::make_unique<TZelmModelContext>();
-    auto m = std::make_unique<TZelmModelData>(true);
+    auto m = std::make_unique<TZelmModelData>();
     m->SetIdModel(42);
     m->SetSiglaCliente("MILANO MODA");
     m->SetLavorazione("Cucito a mano");

@@ -6,19 +6,11 @@ bool TAnaMagDataAccess::Load(int id, TAnaMagData& to) {
     return LoadRecord(sql, to);
 }
 
-std::unique_ptr<TAnaMagData> TAnaMagDataAccess::Load(int id) {
-    return NewRecordOrNone<TAnaMagData>([&](auto& r) { return Load(id, r); });
-}
-
 bool TAnaMagDataAccess::Load(const QString& codice, TAnaMagDataList& to) {
     TIBSQL& sql = Sql(fByCode, {"SELECT", "  *", "FROM", "  ANAMAG", "WHERE", "  CODICE=:CODICE",
                                 "ORDER BY", "  ESTENSIONE"});
     sql.ParamByName("CODICE").SetString(codice.left(20));
     return LoadList(sql, to);
-}
-
-std::unique_ptr<TAnaMagDataList> TAnaMagDataAccess::Load(const QString& codice) {
-    return NewListOrNone<TAnaMagDataList>([&](auto& l) { return Load(codice, l); });
 }
 
 int TAnaMagDataAccess::GenId() {

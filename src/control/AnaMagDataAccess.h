@@ -10,10 +10,10 @@ class TAnaMagDataAccess : public TDataAccessObject {
 public:
     using TDataAccessObject::TDataAccessObject;
     bool Load(int id, TAnaMagData& to);
-    std::unique_ptr<TAnaMagData> Load(int id);
+    ZELM_OR_NONE(TAnaMagData, Load, (int id), id)
     /// Every extension of a code (cut to 20 characters), ordered by extension.
     bool Load(const QString& codice, TAnaMagDataList& to);
-    std::unique_ptr<TAnaMagDataList> Load(const QString& codice);
+    ZELM_OR_NONE(TAnaMagDataList, Load, (const QString& codice), codice)
     int GenId();
     /// Plain insert: an ID that exists already fails with the key violation.
     void Save(TAnaMagData& data);

@@ -56,7 +56,7 @@ protected:
         using Item = typename L::Item;
         bool any = false;
         for (sql.ExecQuery(); !sql.Eof(); sql.Next()) {
-            to.Add(std::make_unique<Item>(TStatementRow(sql)));
+            to.Add(Item::FromRow(TStatementRow(sql)));
             any = true;
         }
         sql.Close();
@@ -73,19 +73,19 @@ private:
     std::vector<std::unique_ptr<TIBSQL>> fStatements;
 };
 
-/// The record- and list-returning forms of the loads: the object, or none when nothing was read.
-template <typename T, typename F> std::unique_ptr<T> NewRecordOrNone(F&& fill) {
-    auto record = std::make_unique<T>(true);
-    if (!fill(*record))
+/// The record- or list-returning form of a load: the object, or none when nothing was read.
+template <typename T, typename F> std::unique_ptr<T> OrNone(F&& fill) {
+    auto object = std::make_unique<T>();
+    if (!fill(*object))
         return nullptr;
-    return record;
+    return object;
 }
-template <typename L, typename F> std::unique_ptr<L> NewListOrNone(F&& fill) {
-    auto list = std::make_unique<L>();
-    if (!fill(*list))
-        return nullptr;
-    return list;
-}
+
+/// Declares beside `bool Name(params..., T& to)` its form returning `std::unique_ptr<T>`.
+#define ZELM_OR_NONE(T, Name, Params, ...)                                                         \
+    std::unique_ptr<T> Name Params {                                                               \
+        return OrNone<T>([&](T& to) { return Name(__VA_ARGS__, to); });                            \
+    }
 
 /// "UPDATE OR INSERT INTO table(" + one line per column + ")", "VALUES(" + ":column" lines.
 QStringList UpsertLines(const QString& table, const QStringList& columns);

@@ -7,10 +7,6 @@ bool TTaglieOperativeDataAccess::Load(const QString& codice, TTaglieOperativeDat
     return LoadList(sql, to);
 }
 
-std::unique_ptr<TTaglieOperativeDataList> TTaglieOperativeDataAccess::Load(const QString& codice) {
-    return NewListOrNone<TTaglieOperativeDataList>([&](auto& l) { return Load(codice, l); });
-}
-
 void TTaglieOperativeDataAccess::LoadDistinctCodice(QStringList& to) {
     LoadTexts(Sql(fCodes, {"SELECT", "  DISTINCT(CODICE) AS CODICE", "FROM", "  TAGLIEOPERATIVE",
                            "ORDER BY", "  CODICE"}),
@@ -34,22 +30,8 @@ void TZelmSetDataAccess::LoadDistinctNSet(QStringList& to) {
               to);
 }
 
-std::unique_ptr<TZelmSetOpzioniLavorazDataList> TZelmSetOpzioniLavorazDataAccess::Load(int nSet) {
-    return NewListOrNone<TZelmSetOpzioniLavorazDataList>([&](auto& l) { return Load(nSet, l); });
-}
-
-std::unique_ptr<TZelmSetPreferenzeComponentiDataList>
-TZelmSetPreferenzeComponentiDataAccess::Load(int nSet) {
-    return NewListOrNone<TZelmSetPreferenzeComponentiDataList>(
-        [&](auto& l) { return Load(nSet, l); });
-}
-
 bool TClientiDataAccess::Load(const QString& codice, TClientiData& to) {
     TIBSQL& sql = Sql(fSelect, {"SELECT * FROM CLIENTI WHERE CODICE=:CODICE"});
     sql.ParamByName("CODICE").SetString(codice.left(10));
     return LoadRecord(sql, to);
-}
-
-std::unique_ptr<TClientiData> TClientiDataAccess::Load(const QString& codice) {
-    return NewRecordOrNone<TClientiData>([&](auto& r) { return Load(codice, r); });
 }

@@ -12,7 +12,7 @@ public:
     using TDataAccessObject::TDataAccessObject;
     /// Sizes of a range in NRIGA order; the code is cut to 10 characters first.
     bool Load(const QString& codice, TTaglieOperativeDataList& to);
-    std::unique_ptr<TTaglieOperativeDataList> Load(const QString& codice);
+    ZELM_OR_NONE(TTaglieOperativeDataList, Load, (const QString& codice), codice)
     void LoadDistinctCodice(QStringList& to);
 
 private:
@@ -43,7 +43,7 @@ public:
     explicit TZelmSetOpzioniLavorazDataAccess(QObject* owner = nullptr)
         : TZelmSetDataAccess("ZELMSETOPZIONILAVORAZ", owner) {}
     bool Load(int nSet, TZelmSetOpzioniLavorazDataList& to) { return LoadList(Labels(nSet), to); }
-    std::unique_ptr<TZelmSetOpzioniLavorazDataList> Load(int nSet);
+    ZELM_OR_NONE(TZelmSetOpzioniLavorazDataList, Load, (int nSet), nSet)
 };
 
 class TZelmSetPreferenzeComponentiDataAccess : public TZelmSetDataAccess {
@@ -54,7 +54,7 @@ public:
     bool Load(int nSet, TZelmSetPreferenzeComponentiDataList& to) {
         return LoadList(Labels(nSet), to);
     }
-    std::unique_ptr<TZelmSetPreferenzeComponentiDataList> Load(int nSet);
+    ZELM_OR_NONE(TZelmSetPreferenzeComponentiDataList, Load, (int nSet), nSet)
 };
 
 class TClientiDataAccess : public TDataAccessObject {
@@ -63,7 +63,7 @@ public:
     using TDataAccessObject::TDataAccessObject;
     /// The code is cut to 10 characters before it is bound.
     bool Load(const QString& codice, TClientiData& to);
-    std::unique_ptr<TClientiData> Load(const QString& codice);
+    ZELM_OR_NONE(TClientiData, Load, (const QString& codice), codice)
 
 private:
     TIBSQL* fSelect = nullptr;
@@ -80,14 +80,14 @@ public:
         return LoadRecord(sql, to);
     }
     std::unique_ptr<T> Load(int codice) {
-        return NewRecordOrNone<T>([&](T& r) { return Load(codice, r); });
+        return OrNone<T>([&](T& r) { return Load(codice, r); });
     }
     bool LoadAll(L& to) {
         return LoadList(Sql(fAll, {QStringLiteral("SELECT * FROM %1 ORDER BY CODICE").arg(fTable)}),
                         to);
     }
     std::unique_ptr<L> LoadAll() {
-        return NewListOrNone<L>([&](L& l) { return LoadAll(l); });
+        return OrNone<L>([&](L& l) { return LoadAll(l); });
     }
 
 private:

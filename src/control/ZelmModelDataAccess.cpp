@@ -6,10 +6,6 @@ bool TZelmModelDataAccess::Load(int id, TZelmModelData& to) {
     return LoadRecord(sql, to);
 }
 
-std::unique_ptr<TZelmModelData> TZelmModelDataAccess::Load(int id) {
-    return NewRecordOrNone<TZelmModelData>([&](TZelmModelData& r) { return Load(id, r); });
-}
-
 void TZelmModelDataAccess::Delete(int id) {
     TIBSQL& sql = Sql(fDelete, {"DELETE FROM ZELMMODEL WHERE ID=:ID"});
     sql.ParamByName("ID").SetInteger(id);

@@ -11,7 +11,7 @@ public:
     using TDataAccessObject::TDataAccessObject;
 
     bool Load(int id, TZelmModelData& to);
-    std::unique_ptr<TZelmModelData> Load(int id);
+    ZELM_OR_NONE(TZelmModelData, Load, (int id), id)
     /// Sub-records are not touched here.
     void Delete(int id);
     /// Fills identifier, model number, status and QR text where missing, then writes the row.

@@ -85,7 +85,7 @@ void TZelmModelService::EndTransaction(bool commit) {
 
 std::unique_ptr<TZelmModelContext> TZelmModelService::CreateNew() {
     auto context = std::make_unique<TZelmModelContext>();
-    auto sheet = std::make_unique<TZelmModelData>(true);
+    auto sheet = std::make_unique<TZelmModelData>();
     TZelmModelDataAccess& acc = DataAccessManager().ZelmModelDataAccess();
     sheet->SetId(acc.GenId());
     sheet->SetIdModel(acc.GenIdModel());

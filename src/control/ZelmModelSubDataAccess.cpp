@@ -79,16 +79,10 @@ const TSubRowsAccess::TTexts& TZelmModelDettDataAccess::Texts() const {
 bool TZelmModelDettDataAccess::Load(int id, TZelmModelDettData& to) {
     return LoadRecord(ById(id), to);
 }
-std::unique_ptr<TZelmModelDettData> TZelmModelDettDataAccess::Load(int id) {
-    return NewRecordOrNone<TZelmModelDettData>([&](auto& r) { return Load(id, r); });
-}
 bool TZelmModelDettDataAccess::LoadByModel(int idModel, TZelmModelDettDataList& to) {
     TIBSQL& sql = ByKey();
     sql.ParamByName("IDMODEL").SetInteger(idModel);
     return LoadList(sql, to);
-}
-std::unique_ptr<TZelmModelDettDataList> TZelmModelDettDataAccess::LoadByModel(int idModel) {
-    return NewListOrNone<TZelmModelDettDataList>([&](auto& l) { return LoadByModel(idModel, l); });
 }
 void TZelmModelDettDataAccess::DeleteByModel(int idModel) {
     TIBSQL& sql = DeleteByKeyStatement();
@@ -109,19 +103,10 @@ const TSubRowsAccess::TTexts& TZelmModelOpzDataAccess::Texts() const {
 bool TZelmModelOpzDataAccess::Load(int id, TZelmModelOpzData& to) {
     return LoadRecord(ById(id), to);
 }
-std::unique_ptr<TZelmModelOpzData> TZelmModelOpzDataAccess::Load(int id) {
-    return NewRecordOrNone<TZelmModelOpzData>([&](auto& r) { return Load(id, r); });
-}
 bool TZelmModelOpzDataAccess::LoadByVarianteModel(int idModel, int idVarianteModel,
                                                   TZelmModelOpzDataList& to) {
     return LoadList(ByVariante(idModel, idVarianteModel), to);
 }
-std::unique_ptr<TZelmModelOpzDataList>
-TZelmModelOpzDataAccess::LoadByVarianteModel(int idModel, int idVarianteModel) {
-    return NewListOrNone<TZelmModelOpzDataList>(
-        [&](auto& l) { return LoadByVarianteModel(idModel, idVarianteModel, l); });
-}
-
 // --- preferences ----------------------------------------------------------------------------
 const TSubRowsAccess::TTexts& TZelmModelPrefCompDataAccess::Texts() const {
     static const TTexts texts{"ZELMMODELPREFCOMP", "ID_ZELMMODELPREFCOMP_COUNTER",
@@ -135,19 +120,10 @@ const TSubRowsAccess::TTexts& TZelmModelPrefCompDataAccess::Texts() const {
 bool TZelmModelPrefCompDataAccess::Load(int id, TZelmModelPrefCompData& to) {
     return LoadRecord(ById(id), to);
 }
-std::unique_ptr<TZelmModelPrefCompData> TZelmModelPrefCompDataAccess::Load(int id) {
-    return NewRecordOrNone<TZelmModelPrefCompData>([&](auto& r) { return Load(id, r); });
-}
 bool TZelmModelPrefCompDataAccess::LoadByVarianteModel(int idModel, int idVarianteModel,
                                                        TZelmModelPrefCompDataList& to) {
     return LoadList(ByVariante(idModel, idVarianteModel), to);
 }
-std::unique_ptr<TZelmModelPrefCompDataList>
-TZelmModelPrefCompDataAccess::LoadByVarianteModel(int idModel, int idVarianteModel) {
-    return NewListOrNone<TZelmModelPrefCompDataList>(
-        [&](auto& l) { return LoadByVarianteModel(idModel, idVarianteModel, l); });
-}
-
 // --- annotations ----------------------------------------------------------------------------
 const TSubRowsAccess::TTexts& TZelmModelStoDataAccess::Texts() const {
     static const TTexts texts{"ZELMMODELSTO",
@@ -163,16 +139,10 @@ const TSubRowsAccess::TTexts& TZelmModelStoDataAccess::Texts() const {
 bool TZelmModelStoDataAccess::Load(int id, TZelmModelStoData& to) {
     return LoadRecord(ById(id), to);
 }
-std::unique_ptr<TZelmModelStoData> TZelmModelStoDataAccess::Load(int id) {
-    return NewRecordOrNone<TZelmModelStoData>([&](auto& r) { return Load(id, r); });
-}
 bool TZelmModelStoDataAccess::LoadByModel(int idModel, TZelmModelStoDataList& to) {
     TIBSQL& sql = ByKey();
     sql.ParamByName("IDMODEL").SetInteger(idModel);
     return LoadList(sql, to);
-}
-std::unique_ptr<TZelmModelStoDataList> TZelmModelStoDataAccess::LoadByModel(int idModel) {
-    return NewListOrNone<TZelmModelStoDataList>([&](auto& l) { return LoadByModel(idModel, l); });
 }
 void TZelmModelStoDataAccess::DeleteByModel(int idModel) {
     TIBSQL& sql = DeleteByKeyStatement();

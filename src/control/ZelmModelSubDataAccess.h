@@ -53,9 +53,9 @@ class TZelmModelDettDataAccess : public TSubRowsAccess {
 public:
     using TSubRowsAccess::TSubRowsAccess;
     bool Load(int id, TZelmModelDettData& to);
-    std::unique_ptr<TZelmModelDettData> Load(int id);
+    ZELM_OR_NONE(TZelmModelDettData, Load, (int id), id)
     bool LoadByModel(int idModel, TZelmModelDettDataList& to);
-    std::unique_ptr<TZelmModelDettDataList> LoadByModel(int idModel);
+    ZELM_OR_NONE(TZelmModelDettDataList, LoadByModel, (int idModel), idModel)
     void Delete(int id) { DeleteOne(id); }
     void DeleteByModel(int idModel);
     void Save(TZelmModelDettDataList& list) { SaveList(list); }
@@ -80,9 +80,10 @@ class TZelmModelOpzDataAccess : public TVarianteRowsAccess {
 public:
     using TVarianteRowsAccess::TVarianteRowsAccess;
     bool Load(int id, TZelmModelOpzData& to);
-    std::unique_ptr<TZelmModelOpzData> Load(int id);
+    ZELM_OR_NONE(TZelmModelOpzData, Load, (int id), id)
     bool LoadByVarianteModel(int idModel, int idVarianteModel, TZelmModelOpzDataList& to);
-    std::unique_ptr<TZelmModelOpzDataList> LoadByVarianteModel(int idModel, int idVarianteModel);
+    ZELM_OR_NONE(TZelmModelOpzDataList, LoadByVarianteModel, (int idModel, int idVarianteModel),
+                 idModel, idVarianteModel)
     void Delete(int id) { DeleteOne(id); }
     void Save(TZelmModelOpzDataList& list) { SaveList(list); }
 
@@ -95,10 +96,10 @@ class TZelmModelPrefCompDataAccess : public TVarianteRowsAccess {
 public:
     using TVarianteRowsAccess::TVarianteRowsAccess;
     bool Load(int id, TZelmModelPrefCompData& to);
-    std::unique_ptr<TZelmModelPrefCompData> Load(int id);
+    ZELM_OR_NONE(TZelmModelPrefCompData, Load, (int id), id)
     bool LoadByVarianteModel(int idModel, int idVarianteModel, TZelmModelPrefCompDataList& to);
-    std::unique_ptr<TZelmModelPrefCompDataList> LoadByVarianteModel(int idModel,
-                                                                    int idVarianteModel);
+    ZELM_OR_NONE(TZelmModelPrefCompDataList, LoadByVarianteModel,
+                 (int idModel, int idVarianteModel), idModel, idVarianteModel)
     void Delete(int id) { DeleteOne(id); }
     void Save(TZelmModelPrefCompDataList& list) { SaveList(list); }
 
@@ -111,10 +112,10 @@ class TZelmModelStoDataAccess : public TSubRowsAccess {
 public:
     using TSubRowsAccess::TSubRowsAccess;
     bool Load(int id, TZelmModelStoData& to);
-    std::unique_ptr<TZelmModelStoData> Load(int id);
+    ZELM_OR_NONE(TZelmModelStoData, Load, (int id), id)
     /// By date, then by identifier.
     bool LoadByModel(int idModel, TZelmModelStoDataList& to);
-    std::unique_ptr<TZelmModelStoDataList> LoadByModel(int idModel);
+    ZELM_OR_NONE(TZelmModelStoDataList, LoadByModel, (int idModel), idModel)
     void Delete(int id) { DeleteOne(id); }
     void DeleteByModel(int idModel);
     void Save(TZelmModelStoData& sto) { SaveRow(sto); }

@@ -2,11 +2,6 @@
 
 #include "QuenvarHelpers.h"
 
-TAnaMagData::TAnaMagData(bool cleared) {
-    if (cleared)
-        Clear();
-}
-
 const QStringList& TAnaMagData::Columns() {
     static const QStringList columns = {"ID",
                                         "CODICE",
@@ -61,7 +56,7 @@ const QStringList& TAnaMagData::Columns() {
     return columns;
 }
 
-void TAnaMagData::Assign(const TStatementRow& r) {
+void TAnaMagData::Read(const TRow& r) {
     FId = r.AsInteger("ID");
     FCodice = r.AsString("CODICE");
     FEstensione = r.AsString("ESTENSIONE");
@@ -114,7 +109,7 @@ void TAnaMagData::Assign(const TStatementRow& r) {
     FOpMassiva = static_cast<qint16>(r.AsInteger("OPMASSIVA"));
 }
 
-void TAnaMagData::AssignTo(TStatementRow& r) const {
+void TAnaMagData::Write(TRow& r) const {
     SetIntegerOrNull(r, "ID", FId, true);
     SetStringOrNull(r, "CODICE", FCodice);
     SetStringOrNull(r, "ESTENSIONE", FEstensione);

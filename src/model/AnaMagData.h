@@ -14,7 +14,7 @@ enum TTipoArticoloAnaMag {
     taaCartone
 };
 
-class TAnaMagData : public TDataObject {
+class TAnaMagData : public TRecord<TAnaMagData> {
     ZELM_VALUE(int, Id)
     ZELM_TEXT(Codice, 20)
     ZELM_TEXT(Estensione, 3)
@@ -67,17 +67,6 @@ class TAnaMagData : public TDataObject {
     ZELM_VALUE(qint16, OpMassiva)
 
 public:
-    explicit TAnaMagData(bool cleared = false);
-    explicit TAnaMagData(const TStatementRow& from) { Assign(from); }
-    void Clear() override { *this = TAnaMagData(); }
-    /// Articles travel only through statements: the in-memory views do nothing.
-    void Assign(const TDataSetRow&) override {}
-    void Assign(const TStatementRow& from) override;
-    void AssignTo(TDataSetRow&) const override {}
-    void AssignTo(TStatementRow& to) const override;
-    void Assign(const TAnaMagData& from) { *this = from; }
-    std::unique_ptr<TAnaMagData> Clone() const { return std::make_unique<TAnaMagData>(*this); }
-
     TTipoArticoloAnaMag GetTipoArticolo() const { return CastTipoArticolo(FTipoArticolo); }
     void SetTipoArticolo(TTipoArticoloAnaMag value) { FTipoArticolo = CastTipoArticolo(value); }
     static QString CastTipoArticolo(TTipoArticoloAnaMag value);
@@ -85,6 +74,10 @@ public:
 
     /// The 50 columns in insert order.
     static const QStringList& Columns();
+
+protected:
+    void Read(const TRow& from) override;
+    void Write(TRow& to) const override;
 };
 
 class TAnaMagDataList : public TDataList<TAnaMagData> {};

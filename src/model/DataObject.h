@@ -16,40 +16,60 @@
 class TIBSQL;
 class TMemDataSet;
 
-/// A statement's current result row (reading) and its input parameters (writing), by name.
-class TStatementRow {
+/// A row records are read from and written to, by column name: a statement's result row and
+/// parameters, or the current row of an in-memory table.
+class TRow {
+public:
+    virtual ~TRow() = default;
+    virtual bool IsNull(const char* name) const = 0;
+    virtual int AsInteger(const char* name) const = 0;
+    virtual QString AsString(const char* name) const = 0;
+    virtual double AsFloat(const char* name) const = 0;
+    virtual QDateTime AsDateTime(const char* name) const = 0;
+    virtual void SetNull(const char* name) = 0;
+    virtual void SetInteger(const char* name, int value) = 0;
+    virtual void SetString(const char* name, const QString& value) = 0;
+    virtual void SetFloat(const char* name, double value) = 0;
+    virtual void SetDate(const char* name, const QDate& value) = 0;
+    virtual void SetDateTime(const char* name, const QDateTime& value) = 0;
+};
+
+/// A statement's current result row (reading) and its input parameters (writing).
+class TStatementRow : public TRow {
 public:
     explicit TStatementRow(TIBSQL& sql) : fSql(sql) {}
-    bool IsNull(const char* name) const;
-    int AsInteger(const char* name) const;
-    QString AsString(const char* name) const;
-    double AsFloat(const char* name) const;
-    QDateTime AsDateTime(const char* name) const;
-    void SetNull(const char* name);
-    void SetInteger(const char* name, int value);
-    void SetString(const char* name, const QString& value);
-    void SetFloat(const char* name, double value);
-    void SetDate(const char* name, const QDate& value);
-    void SetDateTime(const char* name, const QDateTime& value);
+    bool IsNull(const char* name) const override;
+    int AsInteger(const char* name) const override;
+    QString AsString(const char* name) const override;
+    double AsFloat(const char* name) const override;
+    QDateTime AsDateTime(const char* name) const override;
+    void SetNull(const char* name) override;
+    void SetInteger(const char* name, int value) override;
+    void SetString(const char* name, const QString& value) override;
+    void SetFloat(const char* name, double value) override;
+    void SetDate(const char* name, const QDate& value) override;
+    void SetDateTime(const char* name, const QDateTime& value) override;
 
 private:
     TIBSQL& fSql;
 };
 
-/// The current row of an in-memory table (its edit buffer while editing), by field name.
-class TDataSetRow {
+/// The current row of an in-memory table (its edit buffer while editing); dates are kept as
+/// date-times at midnight.
+class TDataSetRow : public TRow {
 public:
     explicit TDataSetRow(TMemDataSet& dataSet) : fDataSet(dataSet) {}
-    bool IsNull(const char* name) const;
-    int AsInteger(const char* name) const;
-    QString AsString(const char* name) const;
-    double AsFloat(const char* name) const;
-    QDateTime AsDateTime(const char* name) const;
-    void SetNull(const char* name);
-    void SetInteger(const char* name, int value);
-    void SetString(const char* name, const QString& value);
-    void SetFloat(const char* name, double value);
-    void SetDateTime(const char* name, const QDateTime& value);
+    bool IsNull(const char* name) const override;
+    int AsInteger(const char* name) const override;
+    QString AsString(const char* name) const override;
+    double AsFloat(const char* name) const override;
+    QDateTime AsDateTime(const char* name) const override;
+    void SetNull(const char* name) override;
+    void SetInteger(const char* name, int value) override;
+    void SetString(const char* name, const QString& value) override;
+    void SetFloat(const char* name, double value) override;
+    void SetDate(const char* name, const QDate& value) override;
+    void SetDateTime(const char* name, const QDateTime& value) override;
 
 private:
     TMemDataSet& fDataSet;
@@ -59,10 +79,29 @@ class TDataObject {
 public:
     virtual ~TDataObject() = default;
     virtual void Clear() = 0;
-    virtual void Assign(const TDataSetRow& from) = 0;
-    virtual void Assign(const TStatementRow& from) = 0;
-    virtual void AssignTo(TDataSetRow& to) const = 0;
-    virtual void AssignTo(TStatementRow& to) const = 0;
+    void Assign(const TRow& from) { Read(from); }
+    void AssignTo(TRow& to) const { Write(to); }
+
+protected:
+    /// The record's columns from a row, and into one; a record the product only reads writes
+    /// nothing.
+    virtual void Read(const TRow& from) = 0;
+    virtual void Write(TRow& to) const = 0;
+};
+
+/// What every record repeats, written once: cleared, copied, cloned and built from a row.
+/// `Base` is the record's parent when several records share their columns.
+template <typename D, typename Base = TDataObject> class TRecord : public Base {
+public:
+    using Base::Assign;
+    void Assign(const D& from) { static_cast<D&>(*this) = from; }
+    void Clear() override { static_cast<D&>(*this) = D(); }
+    std::unique_ptr<D> Clone() const { return std::make_unique<D>(static_cast<const D&>(*this)); }
+    static std::unique_ptr<D> FromRow(const TRow& row) {
+        auto record = std::make_unique<D>();
+        record->Assign(row);
+        return record;
+    }
 };
 
 // Properties of a record: a getter and a setter; text setters keep the first `Cut` characters

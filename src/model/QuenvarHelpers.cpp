@@ -74,75 +74,50 @@ void TDataSetRow::SetString(const char* name, const QString& value) {
 void TDataSetRow::SetFloat(const char* name, double value) {
     fDataSet.SetValue(name, value);
 }
+void TDataSetRow::SetDate(const char* name, const QDate& value) {
+    fDataSet.SetValue(name, QDateTime(value, QTime(0, 0)));
+}
 void TDataSetRow::SetDateTime(const char* name, const QDateTime& value) {
     fDataSet.SetValue(name, value);
 }
 
 // --- NULL mapping ---------------------------------------------------------------------------
-template <typename Row> static void StringOrNull(Row& row, const char* name, const QString& v) {
-    if (v.isEmpty())
+void SetStringOrNull(TRow& row, const char* name, const QString& value) {
+    if (value.isEmpty())
         row.SetNull(name);
     else
-        row.SetString(name, v);
-}
-void SetStringOrNull(TStatementRow& row, const char* name, const QString& value) {
-    StringOrNull(row, name, value);
-}
-void SetStringOrNull(TDataSetRow& row, const char* name, const QString& value) {
-    StringOrNull(row, name, value);
+        row.SetString(name, value);
 }
 
-template <typename Row> static void IntegerOrNull(Row& row, const char* name, int v, bool flag) {
-    if (v == 0 && flag)
+void SetIntegerOrNull(TRow& row, const char* name, int value, bool nullIfZero) {
+    if (value == 0 && nullIfZero)
         row.SetNull(name);
     else
-        row.SetInteger(name, v);
-}
-void SetIntegerOrNull(TStatementRow& row, const char* name, int value, bool nullIfZero) {
-    IntegerOrNull(row, name, value, nullIfZero);
-}
-void SetIntegerOrNull(TDataSetRow& row, const char* name, int value, bool nullIfZero) {
-    IntegerOrNull(row, name, value, nullIfZero);
+        row.SetInteger(name, value);
 }
 
-void SetFloatOrNull(TStatementRow& row, const char* name, bool nullIfZero, double value) {
+void SetFloatOrNull(TRow& row, const char* name, bool nullIfZero, double value) {
     if (nullIfZero && std::fabs(value) <= 1e-12)
         row.SetNull(name);
     else
         row.SetFloat(name, value);
 }
 
-void SetDateOrNull(TStatementRow& row, const char* name, const QDate& value) {
+void SetDateOrNull(TRow& row, const char* name, const QDate& value) {
     if (!value.isValid())
         row.SetNull(name);
     else
         row.SetDate(name, value);
 }
 
-template <typename Row> static void DateTimeOrNull(Row& row, const char* name, const QDateTime& v) {
-    if (!v.isValid())
+void SetDateTimeOrNull(TRow& row, const char* name, const QDateTime& value) {
+    if (!value.isValid())
         row.SetNull(name);
     else
-        row.SetDateTime(name, v);
-}
-void SetDateTimeOrNull(TStatementRow& row, const char* name, const QDateTime& value) {
-    DateTimeOrNull(row, name, value);
-}
-void SetDateTimeOrNull(TDataSetRow& row, const char* name, const QDateTime& value) {
-    DateTimeOrNull(row, name, value);
+        row.SetDateTime(name, value);
 }
 
-void SetRecordDate(TStatementRow& row, const char* name, const QDate& value) {
-    SetDateOrNull(row, name, value);
-}
-void SetRecordDate(TDataSetRow& row, const char* name, const QDate& value) {
-    SetDateTimeOrNull(row, name, value.isValid() ? QDateTime(value, QTime(0, 0)) : QDateTime());
-}
-
-QDateTime GetDateOrZero(const TStatementRow& row, const char* name) {
-    return row.IsNull(name) ? QDateTime() : row.AsDateTime(name);
-}
-QDateTime GetDateOrZero(const TDataSetRow& row, const char* name) {
+QDateTime GetDateOrZero(const TRow& row, const char* name) {
     return row.IsNull(name) ? QDateTime() : row.AsDateTime(name);
 }
 

@@ -7,22 +7,15 @@
 
 class TIBDatabase;
 
-void SetStringOrNull(TStatementRow& row, const char* name, const QString& value);
-void SetStringOrNull(TDataSetRow& row, const char* name, const QString& value);
-void SetIntegerOrNull(TStatementRow& row, const char* name, int value, bool nullIfZero);
-void SetIntegerOrNull(TDataSetRow& row, const char* name, int value, bool nullIfZero);
+void SetStringOrNull(TRow& row, const char* name, const QString& value);
+void SetIntegerOrNull(TRow& row, const char* name, int value, bool nullIfZero);
 /// NULL when the flag is set and |value| <= 1e-12.
-void SetFloatOrNull(TStatementRow& row, const char* name, bool nullIfZero, double value);
+void SetFloatOrNull(TRow& row, const char* name, bool nullIfZero, double value);
 /// Date 0 (a null QDate) is NULL.
-void SetDateOrNull(TStatementRow& row, const char* name, const QDate& value);
-void SetDateTimeOrNull(TStatementRow& row, const char* name, const QDateTime& value);
-void SetDateTimeOrNull(TDataSetRow& row, const char* name, const QDateTime& value);
-/// A record's date column: SetDateOrNull into a statement, SetDateTimeOrNull into a table.
-void SetRecordDate(TStatementRow& row, const char* name, const QDate& value);
-void SetRecordDate(TDataSetRow& row, const char* name, const QDate& value);
+void SetDateOrNull(TRow& row, const char* name, const QDate& value);
+void SetDateTimeOrNull(TRow& row, const char* name, const QDateTime& value);
 /// NULL reads as date 0 (a null QDateTime).
-QDateTime GetDateOrZero(const TStatementRow& row, const char* name);
-QDateTime GetDateOrZero(const TDataSetRow& row, const char* name);
+QDateTime GetDateOrZero(const TRow& row, const char* name);
 
 /// False while a row is being edited or inserted; otherwise whether the table has no rows.
 bool IsDataSetEmpty(const TMemDataSet& dataSet);

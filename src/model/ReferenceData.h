@@ -4,38 +4,20 @@
 
 #include "DataObject.h"
 
-/// Records loaded only from statement rows: the other three views do nothing.
-#define ZELM_STATEMENT_ONLY_RECORD(T)                                                              \
-public:                                                                                            \
-    explicit T(bool cleared = false) {                                                             \
-        if (cleared)                                                                               \
-            Clear();                                                                               \
-    }                                                                                              \
-    explicit T(const TStatementRow& from) {                                                        \
-        Assign(from);                                                                              \
-    }                                                                                              \
-    void Clear() override {                                                                        \
-        *this = T();                                                                               \
-    }                                                                                              \
-    void Assign(const TDataSetRow&) override {}                                                    \
-    void Assign(const TStatementRow& from) override;                                               \
-    void AssignTo(TDataSetRow&) const override {}                                                  \
-    void AssignTo(TStatementRow&) const override {}                                                \
-    void Assign(const T& from) {                                                                   \
-        *this = from;                                                                              \
-    }                                                                                              \
-    std::unique_ptr<T> Clone() const {                                                             \
-        return std::make_unique<T>(*this);                                                         \
-    }
+/// Rows the product only reads: writing them writes nothing.
+#define ZELM_READ_ONLY_RECORD                                                                      \
+protected:                                                                                         \
+    void Read(const TRow& from) override;                                                          \
+    void Write(TRow&) const override {}
 
-class TTaglieOperativeData : public TDataObject {
+class TTaglieOperativeData : public TRecord<TTaglieOperativeData> {
     ZELM_TEXT(Codice, 10)
     ZELM_VALUE(int, NRiga)
     ZELM_TEXT(Descrizione1, 10)
     ZELM_TEXT(Descrizione2, 3)
     ZELM_TEXT(Descrizione3, 5)
     ZELM_TEXT(Descrizione4, 5)
-    ZELM_STATEMENT_ONLY_RECORD(TTaglieOperativeData)
+    ZELM_READ_ONLY_RECORD
 };
 
 /// The shape shared by the option sets and the preference sets.
@@ -44,42 +26,23 @@ class TZelmSetData : public TDataObject {
     ZELM_VALUE(int, NRiga)
     ZELM_TEXT(Etichetta, 30)
 
-public:
-    void Clear() override;
-    void Assign(const TDataSetRow& from) override;
-    void Assign(const TStatementRow& from) override;
-    void AssignTo(TDataSetRow& to) const override;
-    void AssignTo(TStatementRow& to) const override;
-
-private:
-    template <typename Row> void Read(const Row& from);
-    template <typename Row> void Write(Row& to) const;
+protected:
+    void Read(const TRow& from) override;
+    void Write(TRow& to) const override;
 };
 
-#define ZELM_SET_RECORD(T)                                                                         \
-    class T : public TZelmSetData {                                                                \
-    public:                                                                                        \
-        explicit T(bool cleared = false) {                                                         \
-            if (cleared)                                                                           \
-                Clear();                                                                           \
-        }                                                                                          \
-        explicit T(const TDataSetRow& from) { TZelmSetData::Assign(from); }                        \
-        explicit T(const TStatementRow& from) { TZelmSetData::Assign(from); }                      \
-        using TZelmSetData::Assign;                                                                \
-        void Assign(const T& from) { *this = from; }                                               \
-        std::unique_ptr<T> Clone() const { return std::make_unique<T>(*this); }                    \
-    };
+class TZelmSetOpzioniLavorazData : public TRecord<TZelmSetOpzioniLavorazData, TZelmSetData> {};
+class TZelmSetPreferenzeComponentiData
+    : public TRecord<TZelmSetPreferenzeComponentiData, TZelmSetData> {};
 
-ZELM_SET_RECORD(TZelmSetOpzioniLavorazData)
-ZELM_SET_RECORD(TZelmSetPreferenzeComponentiData)
-
-class TClientiData : public TDataObject {
+class TClientiData : public TRecord<TClientiData> {
     ZELM_TEXT(Codice, 10)
     ZELM_TEXT(RagSoc, 64)
     ZELM_TEXT(DescrizioneSintetica, 20)
-    ZELM_STATEMENT_ONLY_RECORD(TClientiData)
+    ZELM_READ_ONLY_RECORD
 };
 
+/// The shape shared by the two item classifications.
 class TClassificazioneData : public TDataObject {
     ZELM_VALUE(int, Codice)
     ZELM_TEXT(Descrizione, 10)
@@ -87,30 +50,11 @@ class TClassificazioneData : public TDataObject {
     ZELM_VALUE(int, CodiceCollegamento)
     ZELM_TEXT(Descrizione2, 40)
     ZELM_TEXT(Descrizione3, 40)
-
-public:
-    void Clear() override;
-    void Assign(const TDataSetRow&) override {}
-    void Assign(const TStatementRow& from) override;
-    void AssignTo(TDataSetRow&) const override {}
-    void AssignTo(TStatementRow&) const override {}
+    ZELM_READ_ONLY_RECORD
 };
 
-#define ZELM_CLASSIFICAZIONE_RECORD(T)                                                             \
-    class T : public TClassificazioneData {                                                        \
-    public:                                                                                        \
-        explicit T(bool cleared = false) {                                                         \
-            if (cleared)                                                                           \
-                Clear();                                                                           \
-        }                                                                                          \
-        explicit T(const TStatementRow& from) { TClassificazioneData::Assign(from); }              \
-        using TClassificazioneData::Assign;                                                        \
-        void Assign(const T& from) { *this = from; }                                               \
-        std::unique_ptr<T> Clone() const { return std::make_unique<T>(*this); }                    \
-    };
-
-ZELM_CLASSIFICAZIONE_RECORD(TClassificazione1Data)
-ZELM_CLASSIFICAZIONE_RECORD(TClassificazione5Data)
+class TClassificazione1Data : public TRecord<TClassificazione1Data, TClassificazioneData> {};
+class TClassificazione5Data : public TRecord<TClassificazione5Data, TClassificazioneData> {};
 
 class TTaglieOperativeDataList : public TDataList<TTaglieOperativeData> {
 public:

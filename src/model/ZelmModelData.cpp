@@ -3,30 +3,10 @@
 #include "QuenvarHelpers.h"
 
 namespace {
-// Dates go through SetDateOrNull into statements and SetDateTimeOrNull into in-memory tables.
-template <typename Row> QDate ReadDate(const Row& row, const char* name) {
+QDate ReadDate(const TRow& row, const char* name) {
     return GetDateOrZero(row, name).date();
 }
 } // namespace
-
-TZelmModelData::TZelmModelData(bool cleared) {
-    if (cleared)
-        Clear();
-}
-TZelmModelData::TZelmModelData(const TDataSetRow& from) {
-    Assign(from);
-}
-TZelmModelData::TZelmModelData(const TStatementRow& from) {
-    Assign(from);
-}
-
-void TZelmModelData::Clear() {
-    *this = TZelmModelData();
-}
-
-std::unique_ptr<TZelmModelData> TZelmModelData::Clone() const {
-    return std::make_unique<TZelmModelData>(*this);
-}
 
 const QStringList& TZelmModelData::Columns() {
     static const QStringList columns = {"ID",
@@ -69,7 +49,7 @@ const QStringList& TZelmModelData::Columns() {
     return columns;
 }
 
-template <typename Row> void TZelmModelData::Read(const Row& r) {
+void TZelmModelData::Read(const TRow& r) {
     FId = r.AsInteger("ID");
     FIdModel = r.AsInteger("IDMODEL");
     FIdVariante = r.AsInteger("IDVARIANTE");
@@ -109,11 +89,11 @@ template <typename Row> void TZelmModelData::Read(const Row& r) {
     FQrCode = r.AsString("QRCODE");
 }
 
-template <typename Row> void TZelmModelData::Write(Row& r) const {
+void TZelmModelData::Write(TRow& r) const {
     SetIntegerOrNull(r, "ID", FId, false);
     SetIntegerOrNull(r, "IDMODEL", FIdModel, false);
     SetIntegerOrNull(r, "IDVARIANTE", FIdVariante, false);
-    SetRecordDate(r, "DATAVARIANTE", FDataVariante);
+    SetDateOrNull(r, "DATAVARIANTE", FDataVariante);
     SetStringOrNull(r, "CODICECLIENTE", FCodiceCliente);
     SetStringOrNull(r, "SIGLACLIENTE", FSiglaCliente);
     SetStringOrNull(r, "LAVORAZIONE", FLavorazione);
@@ -121,7 +101,7 @@ template <typename Row> void TZelmModelData::Write(Row& r) const {
     SetStringOrNull(r, "FORMA", FForma);
     SetStringOrNull(r, "TACCO", FTacco);
     SetStringOrNull(r, "PLATO", FPlato);
-    SetRecordDate(r, "DATA", FData);
+    SetDateOrNull(r, "DATA", FData);
     SetStringOrNull(r, "STAGIONE", FStagione);
     SetStringOrNull(r, "TAGLIAOPERATIVA", FTagliaOperativa);
     SetStringOrNull(r, "TIPO", FTipo);
@@ -131,15 +111,15 @@ template <typename Row> void TZelmModelData::Write(Row& r) const {
     SetIntegerOrNull(r, "SETOPZIONILAVORAZ", FSetOpzioniLavoraz, true);
     SetIntegerOrNull(r, "SETPREFERENZECOMPONENTI", FSetPreferenzeComponenti, true);
     SetStringOrNull(r, "INDUSTRIALIZZATORE", FIndustrializzatore);
-    SetRecordDate(r, "DATAPROTOTIPO", FDataPrototipo);
-    SetRecordDate(r, "DATACONFERMAPROTOTIPO", FDataConfermaPrototipo);
-    SetRecordDate(r, "DATACAMPIONE", FDataCampione);
-    SetRecordDate(r, "DATACONFERMACAMPIONE", FDataConfermaCampione);
-    SetRecordDate(r, "DATASFILATA", FDataSfilata);
-    SetRecordDate(r, "DATACONFERMASFILATA", FDataConfermaSfilata);
-    SetRecordDate(r, "DATATESTADISERIE", FDataTestaDiSerie);
-    SetRecordDate(r, "DATACONFERMATESTADISERIE", FDataConfermaTestaDiSerie);
-    SetRecordDate(r, "DATACONFERMAPRODUZIONE", FDataConfermaProduzione);
+    SetDateOrNull(r, "DATAPROTOTIPO", FDataPrototipo);
+    SetDateOrNull(r, "DATACONFERMAPROTOTIPO", FDataConfermaPrototipo);
+    SetDateOrNull(r, "DATACAMPIONE", FDataCampione);
+    SetDateOrNull(r, "DATACONFERMACAMPIONE", FDataConfermaCampione);
+    SetDateOrNull(r, "DATASFILATA", FDataSfilata);
+    SetDateOrNull(r, "DATACONFERMASFILATA", FDataConfermaSfilata);
+    SetDateOrNull(r, "DATATESTADISERIE", FDataTestaDiSerie);
+    SetDateOrNull(r, "DATACONFERMATESTADISERIE", FDataConfermaTestaDiSerie);
+    SetDateOrNull(r, "DATACONFERMAPRODUZIONE", FDataConfermaProduzione);
     SetStringOrNull(r, "NOTEVARIE", FNoteVarie);
     SetStringOrNull(r, "NOTECUOIO", FNoteCuoio);
     SetStringOrNull(r, "NOTECAMP", FNoteCamp);
@@ -147,19 +127,6 @@ template <typename Row> void TZelmModelData::Write(Row& r) const {
     SetStringOrNull(r, "NOMEFILE", FNomeFile);
     SetStringOrNull(r, "PERCORSOFILE", FPercorsoFile);
     SetStringOrNull(r, "QRCODE", FQrCode);
-}
-
-void TZelmModelData::Assign(const TDataSetRow& from) {
-    Read(from);
-}
-void TZelmModelData::Assign(const TStatementRow& from) {
-    Read(from);
-}
-void TZelmModelData::AssignTo(TDataSetRow& to) const {
-    Write(to);
-}
-void TZelmModelData::AssignTo(TStatementRow& to) const {
-    Write(to);
 }
 
 namespace {

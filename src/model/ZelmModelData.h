@@ -5,7 +5,7 @@
 
 enum TStatusScheda { sInPreparazione, sRilasciataC, sRilasciataP, sSospesa };
 
-class TZelmModelData : public TDataObject {
+class TZelmModelData : public TRecord<TZelmModelData> {
     ZELM_VALUE(int, Id)
     ZELM_VALUE(int, IdModel)
     ZELM_VALUE(int, IdVariante)
@@ -45,18 +45,6 @@ class TZelmModelData : public TDataObject {
     ZELM_TEXT(QrCode, 20)
 
 public:
-    explicit TZelmModelData(bool cleared = false);
-    explicit TZelmModelData(const TDataSetRow& from);
-    explicit TZelmModelData(const TStatementRow& from);
-
-    void Clear() override;
-    void Assign(const TDataSetRow& from) override;
-    void Assign(const TStatementRow& from) override;
-    void AssignTo(TDataSetRow& to) const override;
-    void AssignTo(TStatementRow& to) const override;
-    void Assign(const TZelmModelData& from) { *this = from; }
-    std::unique_ptr<TZelmModelData> Clone() const;
-
     TStatusScheda GetStatusScheda() const { return CastStatusScheda(FStatusScheda); }
     void SetStatusScheda(TStatusScheda value) { FStatusScheda = CastStatusScheda(value); }
     static QString CastStatusScheda(TStatusScheda value);
@@ -74,7 +62,7 @@ public:
     /// Upsert column order of ZELMMODEL.
     static const QStringList& Columns();
 
-private:
-    template <typename Row> void Read(const Row& from);
-    template <typename Row> void Write(Row& to) const;
+protected:
+    void Read(const TRow& from) override;
+    void Write(TRow& to) const override;
 };

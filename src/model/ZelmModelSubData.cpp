@@ -8,12 +8,8 @@ const char* const kDColumns[] = {"D1",  "D2",  "D3",  "D4",  "D5",  "D6",  "D7",
 } // namespace
 
 // --- details --------------------------------------------------------------------------------
-TZelmModelDettData::TZelmModelDettData(bool cleared) {
-    if (cleared)
-        Clear();
-}
 
-template <typename Row> void TZelmModelDettData::Read(const Row& r) {
+void TZelmModelDettData::Read(const TRow& r) {
     FId = r.AsInteger("ID");
     FIdModel = r.AsInteger("IDMODEL");
     FTipoDett = r.AsString("TIPODETT");
@@ -21,25 +17,12 @@ template <typename Row> void TZelmModelDettData::Read(const Row& r) {
         FD[i] = r.AsString(kDColumns[i]);
 }
 
-template <typename Row> void TZelmModelDettData::Write(Row& r) const {
+void TZelmModelDettData::Write(TRow& r) const {
     SetIntegerOrNull(r, "ID", FId, false);
     SetIntegerOrNull(r, "IDMODEL", FIdModel, false);
     SetStringOrNull(r, "TIPODETT", FTipoDett);
     for (int i = 0; i < kSizes; ++i)
         SetStringOrNull(r, kDColumns[i], FD[i]);
-}
-
-void TZelmModelDettData::Assign(const TDataSetRow& from) {
-    Read(from);
-}
-void TZelmModelDettData::Assign(const TStatementRow& from) {
-    Read(from);
-}
-void TZelmModelDettData::AssignTo(TDataSetRow& to) const {
-    Write(to);
-}
-void TZelmModelDettData::AssignTo(TStatementRow& to) const {
-    Write(to);
 }
 
 void TZelmModelDettData::ValidateTipoDett(const QString& value) {
@@ -49,12 +32,8 @@ void TZelmModelDettData::ValidateTipoDett(const QString& value) {
 }
 
 // --- options --------------------------------------------------------------------------------
-TZelmModelOpzData::TZelmModelOpzData(bool cleared) {
-    if (cleared)
-        Clear();
-}
 
-template <typename Row> void TZelmModelOpzData::Read(const Row& r) {
+void TZelmModelOpzData::Read(const TRow& r) {
     FId = r.AsInteger("ID");
     FIdModel = r.AsInteger("IDMODEL");
     FIdVarianteModel = r.AsInteger("IDVARIANTEMODEL");
@@ -63,7 +42,7 @@ template <typename Row> void TZelmModelOpzData::Read(const Row& r) {
     FDescrizione = r.AsString("DESCRIZIONE");
 }
 
-template <typename Row> void TZelmModelOpzData::Write(Row& r) const {
+void TZelmModelOpzData::Write(TRow& r) const {
     SetIntegerOrNull(r, "ID", FId, false);
     SetIntegerOrNull(r, "IDMODEL", FIdModel, false);
     SetIntegerOrNull(r, "IDVARIANTEMODEL", FIdVarianteModel, false);
@@ -72,26 +51,9 @@ template <typename Row> void TZelmModelOpzData::Write(Row& r) const {
     SetStringOrNull(r, "DESCRIZIONE", FDescrizione);
 }
 
-void TZelmModelOpzData::Assign(const TDataSetRow& from) {
-    Read(from);
-}
-void TZelmModelOpzData::Assign(const TStatementRow& from) {
-    Read(from);
-}
-void TZelmModelOpzData::AssignTo(TDataSetRow& to) const {
-    Write(to);
-}
-void TZelmModelOpzData::AssignTo(TStatementRow& to) const {
-    Write(to);
-}
-
 // --- preferences ----------------------------------------------------------------------------
-TZelmModelPrefCompData::TZelmModelPrefCompData(bool cleared) {
-    if (cleared)
-        Clear();
-}
 
-template <typename Row> void TZelmModelPrefCompData::Read(const Row& r) {
+void TZelmModelPrefCompData::Read(const TRow& r) {
     FId = r.AsInteger("ID");
     FIdModel = r.AsInteger("IDMODEL");
     FIdVarianteModel = r.AsInteger("IDVARIANTEMODEL");
@@ -99,7 +61,7 @@ template <typename Row> void TZelmModelPrefCompData::Read(const Row& r) {
     FEtichetta = r.AsString("ETICHETTA");
 }
 
-template <typename Row> void TZelmModelPrefCompData::Write(Row& r) const {
+void TZelmModelPrefCompData::Write(TRow& r) const {
     SetIntegerOrNull(r, "ID", FId, false);
     SetIntegerOrNull(r, "IDMODEL", FIdModel, false);
     SetIntegerOrNull(r, "IDVARIANTEMODEL", FIdVarianteModel, false);
@@ -107,26 +69,9 @@ template <typename Row> void TZelmModelPrefCompData::Write(Row& r) const {
     SetStringOrNull(r, "ETICHETTA", FEtichetta);
 }
 
-void TZelmModelPrefCompData::Assign(const TDataSetRow& from) {
-    Read(from);
-}
-void TZelmModelPrefCompData::Assign(const TStatementRow& from) {
-    Read(from);
-}
-void TZelmModelPrefCompData::AssignTo(TDataSetRow& to) const {
-    Write(to);
-}
-void TZelmModelPrefCompData::AssignTo(TStatementRow& to) const {
-    Write(to);
-}
-
 // --- annotations ----------------------------------------------------------------------------
-TZelmModelStoData::TZelmModelStoData(bool cleared) {
-    if (cleared)
-        Clear();
-}
 
-template <typename Row> void TZelmModelStoData::Read(const Row& r) {
+void TZelmModelStoData::Read(const TRow& r) {
     FId = r.AsInteger("ID");
     FIdModel = r.AsInteger("IDMODEL");
     FTipoAnnotazione = r.AsString("TIPOANNOTAZIONE");
@@ -134,25 +79,12 @@ template <typename Row> void TZelmModelStoData::Read(const Row& r) {
     FAnnotazione = r.AsString("ANNOTAZIONE");
 }
 
-template <typename Row> void TZelmModelStoData::Write(Row& r) const {
+void TZelmModelStoData::Write(TRow& r) const {
     SetIntegerOrNull(r, "ID", FId, false);
     SetIntegerOrNull(r, "IDMODEL", FIdModel, false);
     SetStringOrNull(r, "TIPOANNOTAZIONE", FTipoAnnotazione);
-    SetRecordDate(r, "DATAANNOTAZIONE", FDataAnnotazione);
+    SetDateOrNull(r, "DATAANNOTAZIONE", FDataAnnotazione);
     SetStringOrNull(r, "ANNOTAZIONE", FAnnotazione);
-}
-
-void TZelmModelStoData::Assign(const TDataSetRow& from) {
-    Read(from);
-}
-void TZelmModelStoData::Assign(const TStatementRow& from) {
-    Read(from);
-}
-void TZelmModelStoData::AssignTo(TDataSetRow& to) const {
-    Write(to);
-}
-void TZelmModelStoData::AssignTo(TStatementRow& to) const {
-    Write(to);
 }
 
 // --- lists ----------------------------------------------------------------------------------

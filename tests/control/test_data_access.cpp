@@ -26,7 +26,7 @@ struct TWorkspace {
 };
 
 std::unique_ptr<TZelmModelData> NewSheet(int idModel, int variante) {
-    auto s = std::make_unique<TZelmModelData>(true);
+    auto s = std::make_unique<TZelmModelData>();
     s->SetIdModel(idModel);
     s->SetIdVariante(variante);
     s->SetCodice("MOD-" + QString::number(idModel));
@@ -69,7 +69,7 @@ TEST_P(DataAccess, NullMappingBothWays) {
         EXPECT_TRUE(sel.FieldByName(isNull).IsNull()) << isNull;
     for (const char* notNull : {"STATUS", "SCONTO2", "INFO4"})
         EXPECT_FALSE(sel.FieldByName(notNull).IsNull()) << notNull;
-    TAnaMagData art(TStatementRow{sel});
+    const TAnaMagData art = *TAnaMagData::FromRow(TStatementRow{sel});
     EXPECT_EQ(art.Codice(), "");
     EXPECT_EQ(art.CodIva(), 0);
     EXPECT_FALSE(art.DataCreazione().isValid());
@@ -96,7 +96,7 @@ TEST_P(DataAccess, MissingKeysGiveFalseOrNone) {
 TEST_P(DataAccess, SaveFillsOnlyWhatIsMissing) {
     auto w = Open();
     TZelmModelDataAccess& acc = w->dam.ZelmModelDataAccess();
-    TZelmModelData fresh(true);
+    TZelmModelData fresh;
     fresh.SetCodice("NUOVA");
     acc.Save(fresh);
     EXPECT_GT(fresh.Id(), 0);
@@ -104,7 +104,7 @@ TEST_P(DataAccess, SaveFillsOnlyWhatIsMissing) {
     EXPECT_EQ(fresh.StatusScheda(), "InPreparazione");
     EXPECT_EQ(fresh.QrCode(), TZelmModelData::QrText(fresh.IdModel(), 0));
 
-    TZelmModelData full(true);
+    TZelmModelData full;
     full.SetId(500);
     full.SetIdModel(77);
     full.SetIdVariante(4);
@@ -303,7 +303,7 @@ TEST_P(DataAccess, ArticlesByCodeAndTheKeyViolationOnASecondSave) {
     auto w = Open();
     TAnaMagDataAccess& acc = w->dam.AnaMagDataAccess();
     for (const char* ext : {"42", "38", "40"}) {
-        TAnaMagData art(true);
+        TAnaMagData art;
         art.SetCodice("SCARPA");
         art.SetEstensione(ext);
         art.SetTipoArticolo(taaProdFinito);
@@ -317,7 +317,7 @@ TEST_P(DataAccess, ArticlesByCodeAndTheKeyViolationOnASecondSave) {
     EXPECT_EQ((*list)[0]->GetTipoArticolo(), taaProdFinito);
     EXPECT_EQ((*list)[0]->Status(), 0);
 
-    TAnaMagData twice(true);
+    TAnaMagData twice;
     twice.SetCodice("ALTRA");
     acc.Save(twice);
     ASSERT_GT(twice.Id(), 0);

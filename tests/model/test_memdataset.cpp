@@ -70,7 +70,7 @@ TEST(MemDataSet, IndexKeepsRowsOrderedAndTheModelFollows) {
     EXPECT_EQ(ds.RecNo(), 2);
     EXPECT_EQ(ds.Value(2, 3).toDate(), QDate(2026, 12, 1));
     // Round trip through a record, NULLs included.
-    TZelmModelStoData back(TDataSetRow{ds});
+    const TZelmModelStoData back = *TZelmModelStoData::FromRow(TDataSetRow{ds});
     EXPECT_EQ(back.DataAnnotazione(), QDate(2026, 12, 1));
     EXPECT_EQ(back.Id(), 0);
     EXPECT_TRUE(ds.setData(ds.index(1, 4), "dal modello"));
