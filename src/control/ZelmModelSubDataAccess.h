@@ -3,6 +3,8 @@
 
 #include "DataAccessObject.h"
 
+#include "framework/db/DbHelpers.h"
+
 #include "model/ZelmModelSubData.h"
 
 /// Rows of one table keyed by ID, loaded by a key (model, or model and variant) and saved as
@@ -23,10 +25,19 @@ protected:
     TIBSQL& ByKey();
     void DeleteOne(int id);
     TIBSQL& DeleteByKeyStatement();
-    /// Gives every new row an identifier, then writes each row with the upsert.
+    /// Gives every new row an identifier, then writes each row with the upsert. The new rows'
+    /// identifiers come from one draw of the generator: a block of them is as much this caller's
+    /// alone as a single value.
     template <typename L> void SaveList(L& list) {
+        int missing = 0;
         for (auto& item : list)
+            missing += item->Id() == 0 ? 1 : 0;
+        int next = missing > 0 ? NextValues(missing) : 0;
+        for (auto& item : list) {
+            if (item->Id() == 0)
+                item->SetId(next++);
             SaveRow(*item);
+        }
     }
     template <typename T> void SaveRow(T& item) {
         if (item.Id() == 0)
@@ -39,6 +50,11 @@ protected:
 
 public:
     int GenId() { return NextValue(QString::fromLatin1(Texts().generator)); }
+    /// The first of `count` consecutive identifiers drawn at once.
+    int NextValues(int count) {
+        return GeneratorNextValue(*IBDatabase(), QString::fromLatin1(Texts().generator), count) -
+               count + 1;
+    }
 
 private:
     TIBSQL* fById = nullptr;

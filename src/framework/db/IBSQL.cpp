@@ -126,21 +126,24 @@ struct ValueView {
     }
 };
 
+// Firebird keeps a date as the days since 17 November 1858 (Julian day 2400001) and a time as
+// ten-thousandths of a second since midnight. Converted here by arithmetic: the client's own
+// routines go through the C library's local-time code, which reads /etc/localtime on every
+// call, once per fetched date.
+constexpr qint64 kJulianDayOfZero = 2400001;
+constexpr unsigned kTicksPerSecond = 10000;
+
 ISC_DATE EncodeDate(const QDate& d) {
-    return FbClient::Util()->encodeDate(d.year(), d.month(), d.day());
+    return static_cast<ISC_DATE>(d.toJulianDay() - kJulianDayOfZero);
 }
 ISC_TIME EncodeTime(const QTime& t) {
-    return FbClient::Util()->encodeTime(t.hour(), t.minute(), t.second(), t.msec() * 10);
+    return static_cast<ISC_TIME>(t.msecsSinceStartOfDay()) * (kTicksPerSecond / 1000);
 }
 QDate DecodeDate(ISC_DATE d) {
-    unsigned y, m, day;
-    FbClient::Util()->decodeDate(d, &y, &m, &day);
-    return QDate(y, m, day);
+    return QDate::fromJulianDay(d + kJulianDayOfZero);
 }
 QTime DecodeTime(ISC_TIME t) {
-    unsigned h, m, s, frac;
-    FbClient::Util()->decodeTime(t, &h, &m, &s, &frac);
-    return QTime(h, m, s, frac / 10);
+    return QTime::fromMSecsSinceStartOfDay(static_cast<int>(t / (kTicksPerSecond / 1000)));
 }
 } // namespace
 
@@ -382,12 +385,32 @@ QDateTime TSqlField::AsDateTime() const {
     }
 }
 
+// A date or a time read straight from the message: building a local QDateTime first costs a
+// time-zone lookup per value.
 QDate TSqlField::AsDate() const {
-    return IsNull() ? QDate() : AsDateTime().date();
+    if (IsNull())
+        return QDate();
+    switch (Info().sqlType) {
+    case SqlType::Date:
+        return DecodeDate(*reinterpret_cast<const ISC_DATE*>(Data()));
+    case SqlType::Timestamp:
+        return DecodeDate(reinterpret_cast<const ISC_TIMESTAMP*>(Data())->timestamp_date);
+    default:
+        return AsDateTime().date();
+    }
 }
 
 QTime TSqlField::AsTime() const {
-    return IsNull() ? QTime() : AsDateTime().time();
+    if (IsNull())
+        return QTime();
+    switch (Info().sqlType) {
+    case SqlType::Time:
+        return DecodeTime(*reinterpret_cast<const ISC_TIME*>(Data()));
+    case SqlType::Timestamp:
+        return DecodeTime(reinterpret_cast<const ISC_TIMESTAMP*>(Data())->timestamp_time);
+    default:
+        return AsDateTime().time();
+    }
 }
 
 QVariant TSqlField::AsVariant() const {

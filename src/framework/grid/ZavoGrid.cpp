@@ -20,7 +20,9 @@
 #include <QHash>
 #include <QHeaderView>
 #include <QMenu>
+#include <QPainter>
 #include <QRegularExpression>
+#include <QStyledItemDelegate>
 
 namespace {
 const QColor kSecondOrd = TZavoGrid::FromStored(0x00B4B4F3);
@@ -53,13 +55,56 @@ QStringList PrimaryKeyColumns(TIBDatabase& db, const QString& table) {
     cache.insert(key, found);
     return found;
 }
+/// Cells painted as a data grid paints them: background, text clipped to the cell, selection.
+/// The read-only grid needs none of the item view's general machinery (icons, check boxes,
+/// word wrap, elision), which lays every text out several times per paint.
+class TCellDelegate : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+    void paint(QPainter* painter, const QStyleOptionViewItem& option,
+               const QModelIndex& index) const override {
+        const bool selected = option.state & QStyle::State_Selected;
+        const QPalette::ColorGroup group =
+            option.state & QStyle::State_Active ? QPalette::Active : QPalette::Inactive;
+        if (selected) {
+            painter->fillRect(option.rect, option.palette.brush(group, QPalette::Highlight));
+        } else {
+            const QVariant background = index.data(Qt::BackgroundRole);
+            if (background.isValid())
+                painter->fillRect(option.rect, background.value<QColor>());
+        }
+        const QString text = index.data(Qt::DisplayRole).toString();
+        if (!text.isEmpty()) {
+            painter->save();
+            painter->setPen(
+                option.palette.color(group, selected ? QPalette::HighlightedText : QPalette::Text));
+            painter->setFont(option.font);
+            const QRect area = option.rect.adjusted(3, 0, -3, 0);
+            painter->setClipRect(area);
+            const QVariant alignment = index.data(Qt::TextAlignmentRole);
+            const int flags =
+                alignment.isValid() ? alignment.toInt() : int(Qt::AlignLeft | Qt::AlignVCenter);
+            painter->drawText(area, flags | Qt::TextSingleLine, text);
+            painter->restore();
+        }
+        if (option.state & QStyle::State_HasFocus) {
+            painter->save();
+            painter->setPen(QPen(option.palette.color(group, QPalette::Text), 1, Qt::DotLine));
+            painter->drawRect(option.rect.adjusted(0, 0, -1, -1));
+            painter->restore();
+        }
+    }
+};
 } // namespace
 
 TZavoGrid::TZavoGrid(QWidget* parent) : QTableView(parent) {
+    setItemDelegate(new TCellDelegate(this));
     setEditTriggers(QAbstractItemView::NoEditTriggers); // the grid never edits what it shows
     setSelectionBehavior(QAbstractItemView::SelectRows);
     verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
     verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    // A data grid shows no row numbers; the current row is the highlighted one.
+    verticalHeader()->hide();
     horizontalHeader()->setSectionsMovable(true);
     connect(horizontalHeader(), &QHeaderView::sectionDoubleClicked, this,
             Guarded([this](int logical) {
@@ -197,8 +242,8 @@ void TZavoGrid::ReadSettings() {
     fColoreCampoOrd = FromStored(s.coloreCampoOrdinamento);
     fTimerRic = s.timerRicerca;
     fRicF5Sempre = s.ricercaF5Sempre;
-    if (const auto flag = TZavoLayoutStore::ReadDisabilitaMemPos(db, Utente))
-        DisabilitaMemPosGriglie = *flag;
+    if (s.disabilitaMemPosGriglie)
+        DisabilitaMemPosGriglie = *s.disabilitaMemPosGriglie;
 }
 
 std::vector<TZavoLayoutRow> TZavoGrid::CurrentLayout() const {
@@ -240,7 +285,10 @@ void TZavoGrid::RecuperaAspettodaStorico() {
             fQuery->SQL << SQLFiltro;
         return;
     }
-    const std::vector<TZavoLayoutRow> rows = LayoutStore().ReadRows();
+    ApplyLayout(LayoutStore().ReadRows());
+}
+
+void TZavoGrid::ApplyLayout(const std::vector<TZavoLayoutRow>& rows) {
     const int columns = fQuery->FieldCount();
     QHeaderView* header = horizontalHeader();
     for (const TZavoLayoutRow& r : rows) { // first pass: order
@@ -264,8 +312,10 @@ void TZavoGrid::RecuperaAspettodaStorico() {
 
 void TZavoGrid::GridBeforeOpen() {
     TIBDatabase& db = SettingsDatabase();
-    const std::vector<TOrdEntry> stored =
-        LayoutStore().ReadOrderings(CampiPersonalizzati, CampiPersonalizzatiDecodifica);
+    // One read of the stored rows serves the orderings now and the restore after the open.
+    fRowsOfOpen = LayoutStore().ReadRows();
+    const std::vector<TOrdEntry> stored = TZavoLayoutStore::Orderings(
+        *fRowsOfOpen, CampiPersonalizzati, CampiPersonalizzatiDecodifica);
     if (fMode == 0)
         fMode = std::any_of(stored.begin(), stored.end(),
                             [](const TOrdEntry& e) { return std::abs(e.direction) > 2; })
@@ -315,7 +365,14 @@ void TZavoGrid::GridBeforeOpen() {
 }
 
 void TZavoGrid::GridAfterOpen() {
-    RecuperaAspettodaStorico();
+    // The rows the open has just read serve its restore.
+    if (fRowsOfOpen) {
+        const std::vector<TZavoLayoutRow> rows = std::move(*fRowsOfOpen);
+        fRowsOfOpen.reset();
+        ApplyLayout(rows);
+    } else {
+        RecuperaAspettodaStorico();
+    }
     if (fSearchDialog && fCampoRicerca >= 0)
         selectColumn(fCampoRicerca);
     ColourTitles();

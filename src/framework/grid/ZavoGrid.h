@@ -14,6 +14,7 @@
 
 #include <functional>
 #include <map>
+#include <optional>
 
 class QAction;
 class QMenu;
@@ -138,6 +139,7 @@ private:
     void ColourTitles();
     int FieldOfColumn(int visual) const;
     std::vector<TZavoLayoutRow> CurrentLayout() const;
+    void ApplyLayout(const std::vector<TZavoLayoutRow>& rows);
     void BuildMenu();
     void ReopenBase();
     void StartSearch();
@@ -156,6 +158,7 @@ private:
     std::vector<TOrdEntry> fMulti;
     QColor fColoreRecordSelezionato, fColoreCampiIndic, fColoreCampoOrd;
     std::map<int, int> fHiddenWidths;
+    std::optional<std::vector<TZavoLayoutRow>> fRowsOfOpen;
     QMenu* fOwnMenu = nullptr;
     QMenu* fMenu = nullptr;
     QList<QAction*> fEntries;

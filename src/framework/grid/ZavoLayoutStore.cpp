@@ -43,29 +43,26 @@ std::vector<TZavoLayoutRow> TZavoLayoutStore::ReadRows() const {
     return rows;
 }
 
-std::vector<TOrdEntry> TZavoLayoutStore::ReadOrderings(const QStringList& customFields,
-                                                       const QStringList& customDecodings) const {
-    auto tr = CreaTransazione(fDatabase, TTipoTransazione::ReadCommitted);
-    TIBSQL sql(&fDatabase, tr.get());
-    sql.ParamCheck = false;
-    // One read of the stored orderings serves the mode, the single and the multi ordering.
-    sql.SetSQL(QStringList{QStringLiteral("SELECT ABS(Ordinamento) AS ORD,Ordinamento,"
-                                          "NomeCampo,Origine,Posizione FROM \"%1\"")
-                               .arg(fTable)} +
-               KeyLines() + QStringList{"AND (Ordinamento IS NOT NULL) ORDER BY ORD"});
+std::vector<TOrdEntry> TZavoLayoutStore::Orderings(const std::vector<TZavoLayoutRow>& rows,
+                                                   const QStringList& customFields,
+                                                   const QStringList& customDecodings) {
     std::vector<TOrdEntry> stored;
-    for (sql.ExecQuery(); !sql.Eof(); sql.Next()) {
+    for (const TZavoLayoutRow& r : rows) {
+        if (!r.ordinamento)
+            continue;
         TOrdEntry e;
-        e.field = sql.FieldByName("NOMECAMPO").AsString();
+        e.field = r.field;
         const int custom = customFields.indexOf(e.field);
-        const QString origin = sql.FieldByName("ORIGINE").AsString();
         e.origin = custom >= 0 && custom < customDecodings.size() ? customDecodings[custom]
-                   : origin.isEmpty()                             ? e.field
-                                                                  : origin;
-        e.column = sql.FieldByName("POSIZIONE").AsInteger();
-        e.direction = sql.FieldByName("ORDINAMENTO").AsInteger();
+                   : r.origin.isEmpty()                           ? e.field
+                                                                  : r.origin;
+        e.column = r.position;
+        e.direction = *r.ordinamento;
         stored.push_back(e);
     }
+    std::stable_sort(stored.begin(), stored.end(), [](const TOrdEntry& a, const TOrdEntry& b) {
+        return std::abs(a.direction) < std::abs(b.direction);
+    });
     return stored;
 }
 
@@ -198,35 +195,31 @@ TZavoGridSettings TZavoLayoutStore::ReadSettings(TIBDatabase& database,
                            QStringLiteral("AND (CodiceProgetto=%1)").arg(project)});
     TZavoGridSettings s;
     sql.ExecQuery();
-    if (sql.Eof())
-        return s;
-    auto colour = [&](const char* column, int fallback) {
-        const int v = sql.FieldByName(column).AsInteger();
-        return v == 0 ? fallback : v;
-    };
-    s.coloreRecordSelezionato = colour("COLORERECORDSELEZ", s.coloreRecordSelezionato);
-    s.coloreCampiIndicizzati = colour("COLORECAMPIINDIC", s.coloreCampiIndicizzati);
-    s.coloreCampoOrdinamento = colour("COLORECAMPOORD", s.coloreCampoOrdinamento);
-    s.timerRicerca = sql.FieldByName("ABILITATIMERRIC").AsInteger() == 1;
-    s.ricercaF5Sempre = sql.FieldByName("ABILITARICF5SEMPRE").AsInteger() == 1;
-    return s;
-}
-
-std::optional<bool> TZavoLayoutStore::ReadDisabilitaMemPos(TIBDatabase& database, int user) {
+    if (!sql.Eof()) {
+        auto colour = [&](const char* column, int fallback) {
+            const int v = sql.FieldByName(column).AsInteger();
+            return v == 0 ? fallback : v;
+        };
+        s.coloreRecordSelezionato = colour("COLORERECORDSELEZ", s.coloreRecordSelezionato);
+        s.coloreCampiIndicizzati = colour("COLORECAMPIINDIC", s.coloreCampiIndicizzati);
+        s.coloreCampoOrdinamento = colour("COLORECAMPOORD", s.coloreCampoOrdinamento);
+        s.timerRicerca = sql.FieldByName("ABILITATIMERRIC").AsInteger() == 1;
+        s.ricercaF5Sempre = sql.FieldByName("ABILITARICF5SEMPRE").AsInteger() == 1;
+    }
+    sql.Close();
     try {
-        auto tr = CreaTransazione(database, TTipoTransazione::ReadCommitted);
-        TIBSQL sql(&database, tr.get());
-        sql.ParamCheck = false;
-        sql.SetSQL(QStringList{"SELECT", "  TESTO", "FROM", "  TABX", "WHERE",
-                               "  NOME='DisabilitaMemPosGriglie'", "  AND",
-                               QStringLiteral("  UTENTE=%1").arg(user)});
-        sql.ExecQuery();
-        if (!sql.Eof())
-            return sql.Fields(0).AsString().trimmed().toInt() == 1;
+        TIBSQL tabx(&database, tr.get());
+        tabx.ParamCheck = false;
+        tabx.SetSQL(QStringList{"SELECT", "  TESTO", "FROM", "  TABX", "WHERE",
+                                "  NOME='DisabilitaMemPosGriglie'", "  AND",
+                                QStringLiteral("  UTENTE=%1").arg(user)});
+        tabx.ExecQuery();
+        if (!tabx.Eof())
+            s.disabilitaMemPosGriglie = tabx.Fields(0).AsString().trimmed().toInt() == 1;
     } catch (const EZavoError&) {
         // A missing TABX or parameter leaves the flag as it is.
     }
-    return std::nullopt;
+    return s;
 }
 
 QStringList TZavoLayoutStore::CreateLayoutTableLines(const QString& table) {

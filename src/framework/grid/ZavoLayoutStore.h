@@ -22,6 +22,8 @@ struct TZavoGridSettings {
     int coloreCampoOrdinamento = 0x000000FF;
     bool timerRicerca = true;
     bool ricercaF5Sempre = false;
+    /// The per-user parameter 'DisabilitaMemPosGriglie' of TABX; none when unreadable.
+    std::optional<bool> disabilitaMemPosGriglie;
 };
 
 /// One stored column of a layout.
@@ -48,9 +50,11 @@ public:
 
     /// The stored rows (no ordering).
     std::vector<TZavoLayoutRow> ReadRows() const;
-    /// The stored ordering rows in the order of ABS(ORDINAMENTO).
-    std::vector<TOrdEntry> ReadOrderings(const QStringList& customFields,
-                                         const QStringList& customDecodings) const;
+    /// The ordering columns among `rows`, in the order of ABS(ORDINAMENTO); a custom field's
+    /// origin is its decoding, an empty origin the field name.
+    static std::vector<TOrdEntry> Orderings(const std::vector<TZavoLayoutRow>& rows,
+                                            const QStringList& customFields,
+                                            const QStringList& customDecodings);
     /// Writes `columns` (in column order) when they differ from the stored rows: their number,
     /// a field, position or width, or in single mode (`checkOrdering`) the ordering value of an
     /// ordering column. `rewrite` writes in every case. Texts are cut to the table's sizes.
@@ -66,11 +70,10 @@ public:
     /// VISIBILE, POSIZIONE), derived from the listed columns.
     QStringList ModifyLines() const;
 
-    /// The settings row of (`project`, `user`) in `settingsTable`.
+    /// The settings row of (`project`, `user`) in `settingsTable`, and the user's TABX flag,
+    /// read in one transaction.
     static TZavoGridSettings ReadSettings(TIBDatabase& database, const QString& settingsTable,
                                           int project, int user);
-    /// The per-user parameter 'DisabilitaMemPosGriglie' of TABX; none when unreadable.
-    static std::optional<bool> ReadDisabilitaMemPos(TIBDatabase& database, int user);
 
     /// The statements creating the layout and settings tables.
     static QStringList CreateLayoutTableLines(const QString& table);

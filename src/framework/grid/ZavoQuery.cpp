@@ -173,6 +173,20 @@ QVariant TZavoQuery::data(const QModelIndex& index, int role) const {
         const QColor& c = fFields[index.column()].color;
         return c.isValid() ? QVariant(c) : QVariant();
     }
+    if (role == Qt::TextAlignmentRole) {
+        // Numbers line up on the right, as in every data grid.
+        switch (fFields[index.column()].sqlType) {
+        case SqlType::Short:
+        case SqlType::Long:
+        case SqlType::Int64:
+        case SqlType::Float:
+        case SqlType::Double:
+        case SqlType::DFloat:
+            return int(Qt::AlignRight | Qt::AlignVCenter);
+        default:
+            return QVariant();
+        }
+    }
     if (role != Qt::DisplayRole && role != Qt::EditRole)
         return QVariant();
     const QVariant& v = fRows[index.row()][index.column()];

@@ -17,7 +17,9 @@ class TIBSQL;
 class TZavoQuery : public QAbstractTableModel {
     Q_OBJECT
 public:
-    static constexpr int kChunk = 1000;
+    /// Rows read at a time: a first screen and a good margin, about what the stock Qt model
+    /// reads; scrolling reads on.
+    static constexpr int kChunk = 250;
 
     explicit TZavoQuery(QObject* parent = nullptr);
     ~TZavoQuery() override;
