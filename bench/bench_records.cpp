@@ -75,6 +75,9 @@ int main(int argc, char** argv) {
     auto anchorTr = CreaTransazione(db, TTipoTransazione::Snapshot, false);
     TIBSQL upsert(&db, anchorTr.get());
     upsert.SetSQL(UpsertLines("ZELMMODELDETT", DettColumns()));
+    std::array<QByteArray, 17> dNames;
+    for (int n = 1; n <= 17; ++n)
+        dNames[n - 1] = QByteArray("D") + QByteArray::number(n);
     auto anchor = [&](int) {
         Clean(db);
         std::vector<QString> tipo(kRows);
@@ -94,8 +97,7 @@ int main(int argc, char** argv) {
             upsert.ParamByName("IDMODEL").SetInteger(kModel);
             upsert.ParamByName("TIPODETT").SetString(tipo[i]);
             for (int n = 1; n <= 17; ++n)
-                upsert.ParamByName(qPrintable(QStringLiteral("D%1").arg(n)))
-                    .SetString(sizes[i][n - 1]);
+                upsert.ParamByName(dNames[n - 1].constData()).SetString(sizes[i][n - 1]);
             upsert.ExecQuery();
         }
         anchorTr->Commit();
