@@ -3,6 +3,7 @@
 #include "framework/core/ZavoError.h"
 
 #include <QFile>
+#include <QSaveFile>
 #include <QStringDecoder>
 
 namespace {
@@ -33,6 +34,8 @@ void TIniFile::Load() {
         fUtf8 = false;
         text = QString::fromLatin1(bytes);
     }
+    // The decoder drops a byte-order mark; it is written back as found.
+    fBom = fUtf8 && bytes.startsWith("\xEF\xBB\xBF");
     if (text.startsWith(QChar(0xFEFF)))
         text.remove(0, 1);
     fEol = text.contains(QLatin1String("\r\n")) || !text.contains('\n') ? QStringLiteral("\r\n")
@@ -44,13 +47,17 @@ void TIniFile::Load() {
 }
 
 void TIniFile::Save() const {
-    QFile f(fFileName);
-    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        throw EZavoError(QStringLiteral("Impossibile scrivere il file %1").arg(fFileName));
+    // Written beside the old file and renamed over it: a process killed while writing leaves
+    // the old file or the new one, never an empty or cut one.
+    QSaveFile f(fFileName);
     QString text = fLines.join(fEol);
     if (!fLines.isEmpty())
         text += fEol;
-    f.write(fUtf8 ? text.toUtf8() : text.toLatin1());
+    if (fBom)
+        text.prepend(QChar(0xFEFF));
+    const QByteArray bytes = fUtf8 ? text.toUtf8() : text.toLatin1();
+    if (!f.open(QIODevice::WriteOnly) || f.write(bytes) != bytes.size() || !f.commit())
+        throw EZavoError(QStringLiteral("Impossibile scrivere il file %1").arg(fFileName));
 }
 
 int TIniFile::FindSection(const QString& section) const {
@@ -101,8 +108,28 @@ QString TIniFile::ReadString(const QString& section, const QString& key,
     return value;
 }
 
+QString TIniFile::StoredForm(const QString& key, const QString& value) const {
+    // One line per key: a line break would end the value and start new keys or sections.
+    if (value.contains('\n') || value.contains('\r') || key.contains('\n') || key.contains('\r'))
+        throw EZavoError(
+            QStringLiteral("Il valore di \"%1\" non può contenere un ritorno a capo").arg(key));
+    if (!fUtf8)
+        for (QChar ch : key + value)
+            if (ch.unicode() > 0xFF)
+                throw EZavoError(QStringLiteral("Il valore di \"%1\" contiene il carattere \"%2\", "
+                                                "che la codifica del file %3 non può contenere")
+                                     .arg(key, QString(ch), fFileName));
+    // Reading trims the value and drops one pair of enclosing quotes: a value that would lose
+    // its blanks or its own quotes is written inside a pair of double quotes.
+    const bool quoted = value.size() >= 2 && ((value.startsWith('"') && value.endsWith('"')) ||
+                                              (value.startsWith('\'') && value.endsWith('\'')));
+    if (value != value.trimmed() || quoted)
+        return '"' + value + '"';
+    return value;
+}
+
 void TIniFile::WriteString(const QString& section, const QString& key, const QString& value) {
-    const QString entry = key + '=' + value;
+    const QString entry = key + '=' + StoredForm(key, value);
     int header = FindSection(section);
     if (header < 0) {
         if (!fLines.isEmpty() && !fLines.last().trimmed().isEmpty())

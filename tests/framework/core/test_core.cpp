@@ -1,10 +1,13 @@
 #include "framework/core/IniFile.h"
 #include "framework/core/ScriptedDialogs.h"
 #include "framework/core/WinPath.h"
+#include "framework/core/ZavoError.h"
 
 #include "support/TestSupport.h"
 
 #include <QFile>
+#include <QProcess>
+#include <QThread>
 
 namespace {
 QByteArray ReadAll(const QString& path) {
@@ -76,4 +79,78 @@ TEST(ScriptedDialogs, RecordsAndAnswersFromTheQueue) {
     EXPECT_FALSE(Dialogs().Question("Ancora?")); // queue empty: No
     Dialogs().Warning("Attenzione");
     EXPECT_EQ(dialogs->Texts(), QStringList({"Procedere?", "Ancora?", "Attenzione"}));
+}
+
+// --- writes that read back equal, and a file that survives a kill ------------------------------
+
+struct IniValue {
+    const char* name;
+    QString value;
+    bool ansiFile;
+    bool refused;
+};
+
+class IniRoundTrip : public ::testing::TestWithParam<IniValue> {};
+
+TEST_P(IniRoundTrip, ReadsBackEqualOrIsRefusedLeavingTheFileAsItWas) {
+    const IniValue& c = GetParam();
+    TTestFolder dir;
+    const QString path = dir.Path("dati.ini");
+    const QByteArray before = c.ansiFile ? QByteArray("[CONFIG]\r\nAlias=citt\xe0\r\n")
+                                         : QByteArray("\xef\xbb\xbf[CONFIG]\r\nAlias=città\r\n");
+    WriteAll(path, before);
+    TIniFile ini(path);
+    if (c.refused) {
+        EXPECT_THROW(ini.WriteString("CONFIG", "Valore", c.value), EZavoError);
+        EXPECT_EQ(ReadAll(path), before);
+        return;
+    }
+    ini.WriteString("CONFIG", "Valore", c.value);
+    const TIniFile back(path);
+    EXPECT_EQ(back.ReadString("CONFIG", "Valore", "<manca>"), c.value);
+    EXPECT_EQ(back.ReadString("CONFIG", "Alias"), QString::fromUtf8("città"));
+    const QByteArray after = ReadAll(path);
+    EXPECT_EQ(after.startsWith("\xef\xbb\xbf"), !c.ansiFile); // the encoding is kept
+    EXPECT_EQ(after.count("\r\n"), 3);                        // one line more, same endings
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    , IniRoundTrip,
+    ::testing::Values(IniValue{"plain", "SRV01", false, false}, IniValue{"empty", "", false, false},
+                      IniValue{"blanks_at_the_ends", "  C:\\Archivi\\ ", false, false},
+                      IniValue{"double_quoted", "\"ARCH\"", false, false},
+                      IniValue{"single_quoted", "'x'", false, false},
+                      IniValue{"one_quote", "l'archivio", false, false},
+                      IniValue{"equals_and_semicolon", "a=b; c", false, false},
+                      IniValue{"section_look_alike", "[ALTRO]", false, false},
+                      IniValue{"accented_utf8", QString::fromUtf8("perché €"), false, false},
+                      IniValue{"accented_ansi", QString::fromUtf8("perché"), true, false},
+                      IniValue{"line_feed", "a\n[ALTRO]\nX=1", false, true},
+                      IniValue{"carriage_return", "a\rb", false, true},
+                      IniValue{"euro_in_ansi", QString::fromUtf8("5 €"), true, true}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(IniFile, AKilledWriterNeverLeavesAnEmptyOrCutFile) {
+    TTestFolder dir;
+    const QString path = dir.Path("dati.ini");
+    QByteArray content = "[CONFIG]\r\n";
+    for (int i = 0; i < 2000; ++i)
+        content += "Chiave" + QByteArray::number(i) + "=valore di prova numero " +
+                   QByteArray::number(i) + "\r\n";
+    WriteAll(path, content);
+    int damaged = 0;
+    const int trials = 10;
+    for (int trial = 0; trial < trials; ++trial) {
+        QProcess writer;
+        writer.start(ZELM_INI_WRITER, {path});
+        ASSERT_TRUE(writer.waitForStarted());
+        QThread::msleep(20 + 15 * trial); // somewhere inside a write
+        writer.kill();
+        writer.waitForFinished();
+        const TIniFile ini(path);
+        if (ini.ReadString("CONFIG", "Chiave0").isEmpty() ||
+            ini.ReadString("CONFIG", "Chiave1999").isEmpty())
+            ++damaged;
+    }
+    EXPECT_EQ(damaged, 0) << damaged << " of " << trials << " files emptied or cut";
 }
