@@ -1,5 +1,9 @@
 #include "ZelmModelDataAccess.h"
 
+#include "framework/db/DBConnection.h"
+#include "framework/db/DatabaseError.h"
+#include "framework/db/IBTransaction.h"
+
 bool TZelmModelDataAccess::Load(int id, TZelmModelData& to) {
     TIBSQL& sql = Sql(fSelect, {"SELECT * FROM ZELMMODEL WHERE ID=:ID"});
     sql.ParamByName("ID").SetInteger(id);
@@ -32,8 +36,12 @@ void TZelmModelDataAccess::Lock(int id) {
     sql.ParamByName("ID").SetInteger(id);
     try {
         sql.ExecQuery();
-    } catch (const EZavoError&) {
-        throw ERecordLocked(QStringLiteral("Record occupato da un altro utente"));
+    } catch (const EDatabaseError& e) {
+        // Only a row held by another transaction is "occupied"; any other failure (a dropped
+        // connection, a refused write) keeps its own message.
+        if (e.IsLockConflict())
+            throw ERecordLocked(QStringLiteral("Record occupato da un altro utente"));
+        throw;
     }
     if (sql.RowsAffected() == 0)
         throw ERecordNotFound(QStringLiteral("Record eliminato in un'altra sessione"));
@@ -57,6 +65,30 @@ int TZelmModelDataAccess::GenIdVariante(int idModel) {
         next = sql.FieldByName("MAX_IDVARIANTE").AsInteger() + 1;
     sql.Close();
     return next;
+}
+
+bool TZelmModelDataAccess::Exists(int id) {
+    TIBSQL& sql = Sql(fExists, {"SELECT", "  ID", "FROM", "  ZELMMODEL", "WHERE", "  ID=:ID"});
+    sql.ParamByName("ID").SetInteger(id);
+    sql.ExecQuery();
+    const bool found = !sql.Eof();
+    sql.Close();
+    return found;
+}
+
+int TZelmModelDataAccess::CommittedMaxVariante(int idModel) {
+    // Read committed, outside the caller's snapshot: what other users have stored meanwhile.
+    auto tr = CreaTransazione(*IBDatabase(), TTipoTransazione::ReadCommitted);
+    TIBSQL sql(IBDatabase(), tr.get());
+    sql.SetSQL(QStringList{"SELECT", "  MAX(IDVARIANTE) AS MAX_IDVARIANTE", "FROM", "  ZELMMODEL",
+                           "WHERE", "  IDMODEL=:IDMODEL"});
+    sql.ParamByName("IDMODEL").SetInteger(idModel);
+    sql.ExecQuery();
+    const int max = sql.Eof() ? -1
+                    : sql.FieldByName("MAX_IDVARIANTE").IsNull()
+                        ? -1
+                        : sql.FieldByName("MAX_IDVARIANTE").AsInteger();
+    return max;
 }
 
 int TZelmModelDataAccess::CountModel(int idModel) {

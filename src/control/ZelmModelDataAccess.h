@@ -24,6 +24,10 @@ public:
     /// Highest variant of the model plus one; 1 for a model without sheets.
     int GenIdVariante(int idModel);
     int CountModel(int idModel);
+    /// Whether the row `id` exists, as the accessor's transaction sees it.
+    bool Exists(int id);
+    /// The highest variant number of the model stored by anyone, -1 when none.
+    int CommittedMaxVariante(int idModel);
 
 private:
     TIBSQL* fSelect = nullptr;
@@ -32,4 +36,5 @@ private:
     TIBSQL* fLock = nullptr;
     TIBSQL* fMaxVariante = nullptr;
     TIBSQL* fCount = nullptr;
+    TIBSQL* fExists = nullptr;
 };

@@ -1,6 +1,7 @@
 #include "ZelmModelService.h"
 
 #include "framework/db/DBConnection.h"
+#include "framework/db/DatabaseError.h"
 #include "framework/db/DbHelpers.h"
 #include "framework/db/IBDatabase.h"
 #include "framework/db/IBTransaction.h"
@@ -18,6 +19,20 @@ template <typename F> void Step(const char* prefix, F&& step) {
     }
 }
 
+/// Runs a save of the model's own rows (details, annotations), which all its variants share: a
+/// row that another user changed meanwhile, editing another variant, is told as such.
+template <typename F> void ModelRows(F&& save) {
+    try {
+        save();
+    } catch (const EDatabaseError& e) {
+        if (e.IsLockConflict())
+            throw EZavoError(QStringLiteral(
+                "Un altro utente ha modificato nel frattempo i dettagli o le annotazioni di "
+                "questo modello (su un'altra variante): le modifiche non sono state salvate"));
+        throw;
+    }
+}
+
 /// Makes the stored rows of one key match the context's list.
 template <typename L, typename LoadFn, typename DeleteOneFn, typename DeleteAllFn, typename SaveFn>
 void Synchronise(L* list, LoadFn&& loadStored, DeleteOneFn&& deleteOne, DeleteAllFn&& deleteAll,
@@ -27,11 +42,11 @@ void Synchronise(L* list, LoadFn&& loadStored, DeleteOneFn&& deleteOne, DeleteAl
         for (const auto& row : *stored)
             if (list->IndexOf(row->Id()) < 0)
                 deleteOne(row->Id());
-        save(*list);
+        save(*list, stored.get());
     } else if (stored) {
         deleteAll();
     } else if (list) {
-        save(*list);
+        save(*list, static_cast<const L*>(nullptr));
     }
 }
 
@@ -235,6 +250,7 @@ void TZelmModelService::Delete(const TZelmModelContext& context) {
     const TZelmModelData* sheet = context.Model();
     if (!sheet)
         return;
+    RequireWriteAccess();
     TDataAccessManager& dam = DataAccessManager();
     const int idModel = sheet->IdModel();
     const int idVariante = sheet->IdVariante();
@@ -271,6 +287,7 @@ void TZelmModelService::ChangeStatus(TZelmModelContext& context, TStatusScheda s
     TZelmModelData* sheet = context.Model();
     if (!sheet)
         return;
+    RequireWriteAccess();
     sheet->SetStatusScheda(status);
     DataAccessManager().ZelmModelDataAccess().Save(*sheet);
 }
@@ -348,22 +365,59 @@ TZelmModelService::ValidateExportXls(const TZelmModelContext& context) {
     return result;
 }
 
+void TZelmModelService::RequireWriteAccess() const {
+    if (fSession && fSession->DirittoAccesso() == daSolaLettura)
+        throw EZavoError(QStringLiteral("Operazione non consentita: l'utente ha accesso in sola "
+                                        "lettura"));
+}
+
+void TZelmModelService::SaveSheetRow(TZelmModelContext& context) {
+    TZelmModelData* sheet = context.Model();
+    TZelmModelDataAccess& acc = DataAccessManager().ZelmModelDataAccess();
+    for (int attempt = 0;; ++attempt) {
+        try {
+            acc.Save(*sheet);
+            return;
+        } catch (const EDatabaseError& e) {
+            // A new variant whose number another user has stored (or is storing) meanwhile: the
+            // number is the model's next free one at save time. An existing row, or any other
+            // failure, is not a question of numbers.
+            const bool taken = e.HasCode(FbCode::NoDuplicates) ||
+                               e.HasCode(FbCode::UniqueKeyViolation) || e.IsLockConflict();
+            if (!taken || attempt >= 50 || sheet->IdVariante() == 0 || acc.Exists(sheet->Id()))
+                throw;
+        }
+        const int next =
+            std::max(sheet->IdVariante(), acc.CommittedMaxVariante(sheet->IdModel())) + 1;
+        sheet->SetIdVariante(next);
+        sheet->UpdateQrCode();
+        if (auto* opz = context.Opz())
+            for (auto& row : *opz)
+                row->SetIdVarianteModel(next);
+        if (auto* pref = context.PrefComp())
+            for (auto& row : *pref)
+                row->SetIdVarianteModel(next);
+    }
+}
+
 void TZelmModelService::Save(TZelmModelContext& context) {
     TZelmModelData* sheet = context.Model();
     if (!sheet)
         return;
+    RequireWriteAccess();
     TDataAccessManager& dam = DataAccessManager();
-    Step("Errore interno durante il salvataggio della scheda",
-         [&] { dam.ZelmModelDataAccess().Save(*sheet); });
+    Step("Errore interno durante il salvataggio della scheda", [&] { SaveSheetRow(context); });
     const int idModel = sheet->IdModel();
     const int idVariante = sheet->IdVariante();
 
     Step("Errore interno durante il salvataggio del dettaglio scheda", [&] {
-        auto& acc = dam.ZelmModelDettDataAccess();
-        Synchronise(
-            context.Dett(), [&] { return acc.LoadByModel(idModel); },
-            [&](int id) { acc.Delete(id); }, [&] { acc.DeleteByModel(idModel); },
-            [&](auto& list) { acc.Save(list); });
+        ModelRows([&] {
+            auto& acc = dam.ZelmModelDettDataAccess();
+            Synchronise(
+                context.Dett(), [&] { return acc.LoadByModel(idModel); },
+                [&](int id) { acc.Delete(id); }, [&] { acc.DeleteByModel(idModel); },
+                [&](auto& list, const auto* stored) { acc.Save(list, stored); });
+        });
     });
     Step("Errore interno durante il salvataggio delle opzioni scheda", [&] {
         auto& acc = dam.ZelmModelOpzDataAccess();
@@ -371,7 +425,7 @@ void TZelmModelService::Save(TZelmModelContext& context) {
             context.Opz(), [&] { return acc.LoadByVarianteModel(idModel, idVariante); },
             [&](int id) { acc.Delete(id); },
             [&] { acc.DeleteByVarianteModel(idModel, idVariante); },
-            [&](auto& list) { acc.Save(list); });
+            [&](auto& list, const auto* stored) { acc.Save(list, stored); });
     });
     Step("Errore interno durante il salvataggio delle preferenze componenti scheda", [&] {
         auto& acc = dam.ZelmModelPrefCompDataAccess();
@@ -379,14 +433,16 @@ void TZelmModelService::Save(TZelmModelContext& context) {
             context.PrefComp(), [&] { return acc.LoadByVarianteModel(idModel, idVariante); },
             [&](int id) { acc.Delete(id); },
             [&] { acc.DeleteByVarianteModel(idModel, idVariante); },
-            [&](auto& list) { acc.Save(list); });
+            [&](auto& list, const auto* stored) { acc.Save(list, stored); });
     });
     Step("Errore interno durante il salvataggio delle annotazioni scheda", [&] {
-        auto& acc = dam.ZelmModelStoDataAccess();
-        Synchronise(
-            context.Sto(), [&] { return acc.LoadByModel(idModel); },
-            [&](int id) { acc.Delete(id); }, [&] { acc.DeleteByModel(idModel); },
-            [&](auto& list) { acc.Save(list); });
+        ModelRows([&] {
+            auto& acc = dam.ZelmModelStoDataAccess();
+            Synchronise(
+                context.Sto(), [&] { return acc.LoadByModel(idModel); },
+                [&](int id) { acc.Delete(id); }, [&] { acc.DeleteByModel(idModel); },
+                [&](auto& list, const auto* stored) { acc.Save(list, stored); });
+        });
     });
 }
 

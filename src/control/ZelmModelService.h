@@ -65,6 +65,11 @@ private:
     void ChangeStatus(TZelmModelContext& context, TStatusScheda status);
     /// Throws the first missing reference of the sheet.
     void CheckReferences(const TZelmModelContext& context);
+    /// Refuses every write for a session with read-only access.
+    void RequireWriteAccess() const;
+    /// Stores the sheet's row; a new variant takes the model's next free number when its own
+    /// was taken meanwhile.
+    void SaveSheetRow(TZelmModelContext& context);
     /// Adds the lock's refusal to `result` as an error.
     void LockInto(const TZelmModelData& sheet, TValidationResult& result);
 

@@ -25,17 +25,24 @@ protected:
     TIBSQL& ByKey();
     void DeleteOne(int id);
     TIBSQL& DeleteByKeyStatement();
-    /// Gives every new row an identifier, then writes each row with the upsert. The new rows'
-    /// identifiers come from one draw of the generator: a block of them is as much this caller's
-    /// alone as a single value.
-    template <typename L> void SaveList(L& list) {
+    /// Gives every new row an identifier, then writes each row with the upsert; a row that
+    /// `stored` holds with the same values is not written again (rewriting it unchanged would
+    /// only collide with another user's edit of the same model). The new rows' identifiers
+    /// come from one draw of the generator: a block of them is as much this caller's alone as
+    /// a single value.
+    template <typename L> void SaveList(L& list, const L* stored = nullptr) {
         int missing = 0;
         for (auto& item : list)
             missing += item->Id() == 0 ? 1 : 0;
         int next = missing > 0 ? NextValues(missing) : 0;
         for (auto& item : list) {
-            if (item->Id() == 0)
+            if (item->Id() == 0) {
                 item->SetId(next++);
+            } else if (stored) {
+                const int at = stored->IndexOf(item->Id());
+                if (at >= 0 && SameValues(*item, *stored->Items(at)))
+                    continue;
+            }
             SaveRow(*item);
         }
     }
@@ -74,7 +81,9 @@ public:
     ZELM_OR_NONE(TZelmModelDettDataList, LoadByModel, (int idModel), idModel)
     void Delete(int id) { DeleteOne(id); }
     void DeleteByModel(int idModel);
-    void Save(TZelmModelDettDataList& list) { SaveList(list); }
+    void Save(TZelmModelDettDataList& list, const TZelmModelDettDataList* stored = nullptr) {
+        SaveList(list, stored);
+    }
 
 protected:
     const TTexts& Texts() const override;
@@ -101,7 +110,9 @@ public:
     ZELM_OR_NONE(TZelmModelOpzDataList, LoadByVarianteModel, (int idModel, int idVarianteModel),
                  idModel, idVarianteModel)
     void Delete(int id) { DeleteOne(id); }
-    void Save(TZelmModelOpzDataList& list) { SaveList(list); }
+    void Save(TZelmModelOpzDataList& list, const TZelmModelOpzDataList* stored = nullptr) {
+        SaveList(list, stored);
+    }
 
 protected:
     const TTexts& Texts() const override;
@@ -117,7 +128,10 @@ public:
     ZELM_OR_NONE(TZelmModelPrefCompDataList, LoadByVarianteModel,
                  (int idModel, int idVarianteModel), idModel, idVarianteModel)
     void Delete(int id) { DeleteOne(id); }
-    void Save(TZelmModelPrefCompDataList& list) { SaveList(list); }
+    void Save(TZelmModelPrefCompDataList& list,
+              const TZelmModelPrefCompDataList* stored = nullptr) {
+        SaveList(list, stored);
+    }
 
 protected:
     const TTexts& Texts() const override;
@@ -135,7 +149,9 @@ public:
     void Delete(int id) { DeleteOne(id); }
     void DeleteByModel(int idModel);
     void Save(TZelmModelStoData& sto) { SaveRow(sto); }
-    void Save(TZelmModelStoDataList& list) { SaveList(list); }
+    void Save(TZelmModelStoDataList& list, const TZelmModelStoDataList* stored = nullptr) {
+        SaveList(list, stored);
+    }
     /// Every distinct non-NULL type of the whole table, ascending, appended to `to`.
     void LoadDistinctTipoAnnotazione(QStringList& to);
 

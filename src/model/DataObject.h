@@ -89,6 +89,9 @@ protected:
     virtual void Write(TRow& to) const = 0;
 };
 
+/// Whether two records write the same values (NULLs included).
+bool SameValues(const TDataObject& a, const TDataObject& b);
+
 /// What every record repeats, written once: cleared, copied, cloned and built from a row.
 /// `Base` is the record's parent when several records share their columns.
 template <typename D, typename Base = TDataObject> class TRecord : public Base {

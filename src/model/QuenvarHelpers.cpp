@@ -81,6 +81,36 @@ void TDataSetRow::SetDateTime(const char* name, const QDateTime& value) {
     fDataSet.SetValue(name, value);
 }
 
+// --- comparing records --------------------------------------------------------------------
+namespace {
+/// A row that only records what a record writes into it.
+class TValuesRow : public TRow {
+public:
+    bool IsNull(const char*) const override { return true; }
+    int AsInteger(const char*) const override { return 0; }
+    QString AsString(const char*) const override { return QString(); }
+    double AsFloat(const char*) const override { return 0; }
+    QDateTime AsDateTime(const char*) const override { return QDateTime(); }
+    void SetNull(const char* name) override { Put(name, QVariant()); }
+    void SetInteger(const char* name, int value) override { Put(name, value); }
+    void SetString(const char* name, const QString& value) override { Put(name, value); }
+    void SetFloat(const char* name, double value) override { Put(name, value); }
+    void SetDate(const char* name, const QDate& value) override { Put(name, value); }
+    void SetDateTime(const char* name, const QDateTime& value) override { Put(name, value); }
+    std::vector<std::pair<QByteArray, QVariant>> values;
+
+private:
+    void Put(const char* name, const QVariant& value) { values.emplace_back(name, value); }
+};
+} // namespace
+
+bool SameValues(const TDataObject& a, const TDataObject& b) {
+    TValuesRow ra, rb;
+    a.AssignTo(ra);
+    b.AssignTo(rb);
+    return ra.values == rb.values;
+}
+
 // --- NULL mapping ---------------------------------------------------------------------------
 void SetStringOrNull(TRow& row, const char* name, const QString& value) {
     if (value.isEmpty())

@@ -1,9 +1,17 @@
 // The model sheet service on the demo archive: rules, variants, duplicates, synchronised saves
 // and two users working on the same sheets.
 #include "control/ZelmModelService.h"
+#include "framework/core/IniFile.h"
 #include "framework/db/DatabaseError.h"
 #include "framework/db/IBDatabase.h"
 #include "framework/session/Session.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QSet>
+
+#include <functional>
 
 #include "support/TestSupport.h"
 
@@ -313,4 +321,184 @@ TEST_P(ModelService, ADroppedConnectionLeavesTheSheetAsItWas) {
     EXPECT_TRUE(b->ValidateModify(*back)->IsOk()); // the lock went with the connection
 }
 
+TEST_P(ModelService, VariantsCreatedTogetherAllSaveUnderDistinctNumbers) {
+    // Eight users vary the same sheet at once: each proposes the same next number.
+    std::vector<std::unique_ptr<TUser>> users;
+    std::vector<std::unique_ptr<TZelmModelContext>> variants;
+    for (int i = 0; i < 8; ++i) {
+        users.push_back(std::make_unique<TUser>(1));
+        (*users.back())->StartTransaction();
+        auto from = (*users.back())->Load(kRilasciataP);
+        variants.push_back((*users.back())->CreateVariante(*from));
+        variants.back()->Model()->SetModello(QStringLiteral("variante di %1").arg(i));
+        EXPECT_EQ(variants.back()->Model()->IdVariante(), 2);
+    }
+    // They save in turn while the others still hold their transactions.
+    int lost = 0;
+    for (int i = 0; i < 8; ++i) {
+        try {
+            (*users[i])->Save(*variants[i]);
+            (*users[i])->EndTransaction(true);
+        } catch (const EZavoError& e) {
+            ADD_FAILURE() << i << ": " << e.what();
+            ++lost;
+        }
+    }
+    EXPECT_EQ(lost, 0);
+    auto db = OpenDb("host/dati/archivio.fdb");
+    EXPECT_EQ(QueryValue(*db, "SELECT COUNT(DISTINCT IDVARIANTE) || '/' || COUNT(*) FROM "
+                              "ZELMMODEL WHERE IDMODEL=3 AND IDVARIANTE >= 2")
+                  .toString(),
+              "8/8");
+    for (int i = 0; i < 8; ++i) {
+        const TZelmModelData& m = *variants[i]->Model();
+        EXPECT_EQ(m.QrCode(), TZelmModelData::QrText(3, m.IdVariante())); // the card's number
+        EXPECT_EQ(QueryValue(*db, QString("SELECT MODELLO FROM ZELMMODEL WHERE IDMODEL=3 AND "
+                                          "IDVARIANTE=%1")
+                                      .arg(m.IdVariante()))
+                      .toString(),
+                  QString("variante di %1").arg(i));
+        // Its options went with it, under its final number.
+        EXPECT_EQ(QueryValue(*db, QString("SELECT COUNT(*) FROM ZELMMODELOPZ WHERE IDMODEL=3 AND "
+                                          "IDVARIANTEMODEL=%1")
+                                      .arg(m.IdVariante()))
+                      .toInt(),
+                  variants[i]->Opz()->Count());
+    }
+}
+
+TEST_P(ModelService, TwoUsersOnTwoVariantsOfOneModelGetAClearRefusal) {
+    TUser a(1), b(1);
+    a->StartTransaction();
+    b->StartTransaction();
+    auto va = a->Load(kRilasciataP); // model 3, variant 0
+    auto vb = b->Load(kVariante1);   // model 3, variant 1: the same details
+    ASSERT_FALSE(va->Dett()->IsEmpty());
+    va->Dett()->Items(0)->SetD(1, "A");
+    vb->Dett()->Items(0)->SetD(1, "B");
+    a->Save(*va);
+    a->EndTransaction(true);
+    try {
+        b->Save(*vb);
+        ADD_FAILURE() << "the second save went through";
+    } catch (const EZavoError& e) {
+        EXPECT_TRUE(e.Message().contains("Un altro utente ha modificato nel frattempo i "
+                                         "dettagli"))
+            << e.what();
+    }
+    b->EndTransaction(false);
+    TUser c(1);
+    c->StartTransaction();
+    EXPECT_EQ(c->Load(kVariante1)->Dett()->Items(0)->D(1), "A"); // nothing of B's attempt
+}
+
+TEST_P(ModelService, OnlyALockConflictReadsAsAnOccupiedRecord) {
+    TUser a(1);
+    a->StartTransaction();
+    auto ctx = a->Load(kInPreparazione);
+    auto admin = OpenDb("host/dati/archivio.fdb");
+    const int attachment =
+        QueryValue(a.session->IBDatabase(), "SELECT CURRENT_CONNECTION FROM RDB$DATABASE").toInt();
+    ExecSql(
+        *admin,
+        QStringLiteral("DELETE FROM MON$ATTACHMENTS WHERE MON$ATTACHMENT_ID=%1").arg(attachment));
+    try {
+        auto result = a->ValidateModify(*ctx);
+        ASSERT_TRUE(result);
+        EXPECT_FALSE(result->Errors().contains("Record occupato da un altro utente"))
+            << result->Errors().join(' ').toStdString();
+        EXPECT_FALSE(result->IsOk());
+    } catch (const EZavoError& e) {
+        EXPECT_NE(e.Message(), "Record occupato da un altro utente");
+    }
+}
+
+TEST_P(ModelService, AReadOnlyUserWritesNothing) {
+    TUser ro(2); // Giulia Bianchi, profile 25: read only
+    ASSERT_EQ(ro.session->DirittoAccesso(), daSolaLettura);
+    auto db = OpenDb("host/dati/archivio.fdb");
+    const QString before =
+        QueryValue(*db, "SELECT LIST(ID || ':' || STATUSSCHEDA || ':' || MODELLO, ',') FROM "
+                        "(SELECT * FROM ZELMMODEL ORDER BY ID)")
+            .toString();
+    const std::function<void(TZelmModelService&, TZelmModelContext&)> writes[] = {
+        [](TZelmModelService& s, TZelmModelContext& c) { s.Save(c); },
+        [](TZelmModelService& s, TZelmModelContext& c) { s.Delete(c); },
+        [](TZelmModelService& s, TZelmModelContext& c) { s.RilasciaC(c); },
+        [](TZelmModelService& s, TZelmModelContext& c) { s.RilasciaP(c); },
+        [](TZelmModelService& s, TZelmModelContext& c) { s.Sospendi(c); }};
+    int stored = 0;
+    for (const auto& write : writes) {
+        ro->StartTransaction();
+        auto ctx = ro->Load(kInPreparazione);
+        ctx->Model()->SetModello("scritto in sola lettura");
+        try {
+            write(*ro.service, *ctx);
+            ro->EndTransaction(true);
+            ++stored;
+        } catch (const EZavoError& e) {
+            EXPECT_TRUE(e.Message().contains("sola lettura")) << e.what();
+            ro->EndTransaction(false);
+        }
+    }
+    EXPECT_EQ(stored, 0);
+    EXPECT_EQ(QueryValue(*db, "SELECT LIST(ID || ':' || STATUSSCHEDA || ':' || MODELLO, ',') FROM "
+                              "(SELECT * FROM ZELMMODEL ORDER BY ID)")
+                  .toString(),
+              before);
+}
+
 ZELM_DB_MODES(ModelService);
+
+// Eight processes on the test server vary one sheet and save at the same moment.
+TEST(VariantRaceServer, EightProcessesSaveEightDistinctVariants) {
+    const QString prefix = TestServerPrefix();
+    if (prefix.isEmpty())
+        GTEST_SKIP() << "Nessun server Firebird di prova (ZELM_TEST_SERVER non impostata)";
+    TTestFolder folder;
+    const THostFolder host = ProvisionHostFolder(folder.Path("host"), true, true, prefix);
+    {
+        // Every process reaches the user database through the server too.
+        TIniFile ini(QFileInfo(host.userDb).path() + "/dati.ini");
+        ini.WriteString("CONFIG", "Nome Server", qEnvironmentVariable("ZELM_TEST_SERVER"));
+        ini.WriteString("CONFIG", "Alias", host.userDb);
+    }
+    const QString go = folder.Path("via");
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("ZELM_HOST_DIR", host.root);
+    std::vector<std::unique_ptr<QProcess>> users;
+    for (int i = 0; i < 8; ++i) {
+        auto p = std::make_unique<QProcess>();
+        p->setProcessEnvironment(env);
+        p->start(ZELM_VARIANT_SAVER, {QString::number(kRilasciataP), go});
+        users.push_back(std::move(p));
+    }
+    for (auto& p : users) { // every one holds its variant, numbered alike
+        ASSERT_TRUE(p->waitForReadyRead(60000)) << p->readAllStandardError().toStdString();
+        ASSERT_EQ(QString::fromUtf8(p->readLine().trimmed()), "PRONTO");
+    }
+    QFile(go).open(QIODevice::WriteOnly);
+    QSet<int> numbers;
+    int lost = 0;
+    for (auto& p : users) {
+        ASSERT_TRUE(p->waitForFinished(60000));
+        const QString out = QString::fromUtf8(p->readAllStandardOutput()).trimmed();
+        if (p->exitCode() != 0 || !out.startsWith("VARIANTE ")) {
+            ADD_FAILURE() << out.toStdString();
+            ++lost;
+            continue;
+        }
+        const QStringList parts = out.split(' ');
+        numbers << parts[1].toInt();
+        EXPECT_EQ(parts[2], TZelmModelData::QrText(3, parts[1].toInt()));
+    }
+    EXPECT_EQ(lost, 0) << "concurrent variant saves lost";
+    EXPECT_EQ(numbers.size(), 8);
+    TIBDatabase db;
+    db.SetDatabaseName(host.archiveDb.startsWith(prefix) ? host.archiveDb
+                                                         : prefix + host.archiveDb);
+    db.Open();
+    EXPECT_EQ(QueryValue(db, "SELECT COUNT(*) FROM ZELMMODEL WHERE IDMODEL=3 AND IDVARIANTE >= 2")
+                  .toInt(),
+              8);
+}

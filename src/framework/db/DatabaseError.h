@@ -38,6 +38,7 @@ namespace FbCode {
 constexpr long ArithExcept = 335544321;
 constexpr long Deadlock = 335544336;
 constexpr long IoError = 335544344;
+constexpr long NoDuplicates = 335544349;
 constexpr long LockConflict = 335544345;
 constexpr long UpdateConflict = 335544451;
 constexpr long Login = 335544472;
