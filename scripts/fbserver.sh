@@ -11,7 +11,10 @@ case "$cmd" in
 start)
   port=${3:?port}
   mkdir -p "$dir/lock" "$dir/db"
-  for f in plugins intl firebird.msg plugins.conf; do ln -sfn "$fbroot/$f" "$dir/$f"; done
+  for f in plugins firebird.msg plugins.conf; do ln -sfn "$fbroot/$f" "$dir/$f"; done
+  # The character sets other than the built-in ones (WIN1252 among them) load only from a real
+  # copy of the intl folder: through a link the server reports them "not installed".
+  cp -rL "$fbroot/intl" "$dir/intl"
   cp /var/lib/firebird/3.0/system/security3.fdb "$dir/security3.fdb"
   chmod 600 "$dir/security3.fdb"
   cat > "$dir/firebird.conf" <<CONF

@@ -52,6 +52,7 @@ void TDBConnectionInfo::LoadFromIniFile(const QString& fileName, const QString& 
     PercorsoDatabase = ini.ReadString(section, kPercorso);
     LetteraDiscoServer = ini.ReadString(section, kLettera);
     Alias = ini.ReadString(section, kAlias);
+    CharSet = ini.ReadString(section, QStringLiteral("CharSet"));
 }
 
 QString TDBConnectionInfo::GetIBFileName() const {
@@ -107,6 +108,8 @@ void ConnettiIBDatabase(TIBDatabase& database, const TDBConnectionInfo& info) {
     if (database.Connected())
         database.Close();
     SetDefaultParams(database, DbDefaults::User, DbDefaults::Password);
+    if (!info.CharSet.isEmpty())
+        database.Params << QStringLiteral("lc_ctype=") + info.CharSet;
     database.SetDatabaseName(info.GetIBFileName());
     database.Open();
 }
@@ -118,6 +121,8 @@ void ConnettiIBDatabaseIni(TIBDatabase& database, const QString& iniFileName) {
     if (!database.Connected()) // an open connection stays as it is
         database.SetDatabaseName(name);
     SetDefaultParams(database, DbDefaults::User, DbDefaults::Password);
+    if (!info.CharSet.isEmpty())
+        database.Params << QStringLiteral("lc_ctype=") + info.CharSet;
     database.Open();
 }
 

@@ -16,9 +16,12 @@ struct TDBConnectionInfo {
     QString LetteraDiscoServer;
     QString PercorsoDatabase;
     QString Alias;
+    /// The connection's character set when the database's own default must not decide ("CharSet"
+    /// of the INI file, e.g. WIN1252 or UTF8); empty: the database's default.
+    QString CharSet;
 
-    /// Reads "Nome Server", "PercorsoDatabase", "Lettera Disco Server" and "Alias" of `section`;
-    /// FileName is left as it is.
+    /// Reads "Nome Server", "PercorsoDatabase", "Lettera Disco Server", "Alias" and "CharSet" of
+    /// `section`; FileName is left as it is.
     void LoadFromIniFile(const QString& fileName, const QString& section);
     /// The connection string; throws EZavoError when a server is named without a drive.
     QString GetIBFileName() const;

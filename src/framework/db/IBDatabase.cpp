@@ -71,7 +71,7 @@ void TIBDatabase::SetDatabaseName(const QString& name) {
     fDatabaseName = name;
 }
 
-std::vector<unsigned char> TIBDatabase::BuildDpb(bool create) const {
+std::vector<unsigned char> TIBDatabase::BuildDpb(bool create, const QString& charset) const {
     const ParsedParams p = Parse(Params);
     FbClient::Status st;
     IXpbBuilder* dpb = FbClient::Util()->getXpbBuilder(&st, IXpbBuilder::DPB, nullptr, 0);
@@ -82,7 +82,7 @@ std::vector<unsigned char> TIBDatabase::BuildDpb(bool create) const {
     };
     add(isc_dpb_user_name, p.user.isEmpty() ? DbDefaults::User : p.user);
     add(isc_dpb_password, p.password.isEmpty() ? DbDefaults::Password : p.password);
-    add(isc_dpb_lc_ctype, p.charset.isEmpty() ? DbDefaults::Charset : p.charset);
+    add(isc_dpb_lc_ctype, charset);
     dpb->insertInt(&st, isc_dpb_utf8_filename, 1);
     if (p.forceWrite >= 0)
         dpb->insertInt(&st, isc_dpb_force_write, p.forceWrite);
@@ -98,10 +98,8 @@ std::vector<unsigned char> TIBDatabase::BuildDpb(bool create) const {
     return out;
 }
 
-void TIBDatabase::Open() {
-    if (Connected())
-        return;
-    const std::vector<unsigned char> dpb = BuildDpb(false);
+void TIBDatabase::Attach(const QString& charset) {
+    const std::vector<unsigned char> dpb = BuildDpb(false, charset);
     FbClient::Status st;
     IAttachment* att = FbClient::Provider()->attachDatabase(
         &st, fDatabaseName.toUtf8().constData(), static_cast<unsigned>(dpb.size()), dpb.data());
@@ -111,12 +109,45 @@ void TIBDatabase::Open() {
         st.Raise();
     }
     fAttachment = att;
+    fCharset = charset.toUpper();
+    fUtf8 = fCharset == QLatin1String("UTF8") || fCharset == QLatin1String("UNICODE_FSS");
+}
+
+void TIBDatabase::Open() {
+    if (Connected())
+        return;
+    const QString chosen = Parse(Params).charset;
+    if (!chosen.isEmpty()) {
+        Attach(chosen);
+        return;
+    }
+    // The database's own default character set decides. The host suite's databases were made
+    // by a program that connects without one: their text is Windows-1252 bytes, which a UTF8
+    // connection would hand over garbled, and UTF-8 written through it would look garbled there.
+    Attach(DbDefaults::Charset);
+    QString own;
+    try {
+        TIBTransaction tr(this);
+        tr.StartTransaction();
+        TIBSQL sql(this, &tr);
+        sql.SetSQL(QStringLiteral("SELECT RDB$CHARACTER_SET_NAME FROM RDB$DATABASE"));
+        sql.ExecQuery();
+        own = sql.Fields(0).AsString().trimmed().toUpper();
+    } catch (const EZavoError&) {
+        return; // unreadable: the default stays
+    }
+    if (own.isEmpty() || own == QLatin1String("NONE") || own == QLatin1String("WIN1252")) {
+        Close();
+        Attach(QStringLiteral("WIN1252"));
+    }
 }
 
 void TIBDatabase::CreateDatabase() {
     if (Connected())
         Close();
-    const std::vector<unsigned char> dpb = BuildDpb(true);
+    const QString chosen = Parse(Params).charset;
+    const QString charset = chosen.isEmpty() ? DbDefaults::Charset : chosen;
+    const std::vector<unsigned char> dpb = BuildDpb(true, charset);
     FbClient::Status st;
     IAttachment* att = FbClient::Provider()->createDatabase(
         &st, fDatabaseName.toUtf8().constData(), static_cast<unsigned>(dpb.size()), dpb.data());
@@ -126,6 +157,54 @@ void TIBDatabase::CreateDatabase() {
         st.Raise();
     }
     fAttachment = att;
+    fCharset = charset.toUpper();
+    fUtf8 = fCharset == QLatin1String("UTF8") || fCharset == QLatin1String("UNICODE_FSS");
+}
+
+namespace {
+// Windows-1252 where it differs from Latin-1 (0x80..0x9F); 0 marks the five unused codes.
+constexpr char16_t kCp1252High[32] = {
+    0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0,      0x017D, 0,      0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
+} // namespace
+
+QByteArray TIBDatabase::Encode(const QString& text) const {
+    if (fUtf8)
+        return text.toUtf8();
+    QByteArray out;
+    out.reserve(text.size());
+    for (QChar ch : text) {
+        const char16_t u = ch.unicode();
+        if (u < 0x80 || (u >= 0xA0 && u <= 0xFF)) {
+            out.append(static_cast<char>(u));
+            continue;
+        }
+        int code = -1;
+        for (int i = 0; i < 32 && code < 0; ++i)
+            if (kCp1252High[i] == u)
+                code = 0x80 + i;
+        if (code < 0)
+            throw EDatabaseError(QStringLiteral("Il carattere \"%1\" non è rappresentabile nel set "
+                                                "di caratteri %2 del database")
+                                     .arg(QString(ch), fCharset),
+                                 {});
+        out.append(static_cast<char>(code));
+    }
+    return out;
+}
+
+QString TIBDatabase::Decode(const char* bytes, qsizetype size) const {
+    if (fUtf8)
+        return QString::fromUtf8(bytes, size);
+    QString out(size, Qt::Uninitialized);
+    QChar* d = out.data();
+    for (qsizetype i = 0; i < size; ++i) {
+        const auto b = static_cast<unsigned char>(bytes[i]);
+        const bool high = b >= 0x80 && b < 0xA0 && kCp1252High[b - 0x80] != 0;
+        d[i] = QChar(high ? kCp1252High[b - 0x80] : char16_t(b));
+    }
+    return out;
 }
 
 void TIBDatabase::DetachAll() {

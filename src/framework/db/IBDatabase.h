@@ -40,13 +40,25 @@ public:
 
     Firebird::IAttachment* Handle() const { return fAttachment; }
 
+    /// The character set text travels in on this connection: the one the Params name
+    /// ("lc_ctype=…"), else the database's own default: UTF8 for a UTF8 database, WIN1252 for
+    /// one created without a character set (NONE) or in WIN1252, as the host suite's are.
+    QString Charset() const { return fCharset; }
+    /// Text to and from the connection's character set. A character the set cannot hold is
+    /// refused with an error rather than stored as "?".
+    QByteArray Encode(const QString& text) const;
+    QString Decode(const char* bytes, qsizetype size) const;
+
 private:
     friend class TIBTransaction;
     friend class TIBSQL;
-    std::vector<unsigned char> BuildDpb(bool create) const;
+    std::vector<unsigned char> BuildDpb(bool create, const QString& charset) const;
+    void Attach(const QString& charset);
     void DetachAll();
 
     QString fDatabaseName;
+    QString fCharset = QStringLiteral("UTF8");
+    bool fUtf8 = true;
     Firebird::IAttachment* fAttachment = nullptr;
     std::set<TIBTransaction*> fTransactions;
     std::set<TIBSQL*> fStatements;
@@ -56,6 +68,7 @@ private:
 namespace DbDefaults {
 inline const QString User = QStringLiteral("SYSDBA");
 inline const QString Password = QStringLiteral("plumbcore");
-/// Text is exchanged as UTF-8 so that accented Italian text survives every round trip.
+/// Text is exchanged as UTF-8 with the product's own UTF8 databases, so that accented Italian
+/// text survives every round trip; the host suite's databases choose their own (see Charset()).
 inline const QString Charset = QStringLiteral("UTF8");
 } // namespace DbDefaults

@@ -279,11 +279,13 @@ QString TSqlField::AsString() const {
     const unsigned char* p = Data();
     switch (fi.sqlType) {
     case SqlType::Varying:
-        return QString::fromUtf8(reinterpret_cast<const char*>(p + 2),
-                                 *reinterpret_cast<const unsigned short*>(p));
+        return fOwner->fDatabase->Decode(reinterpret_cast<const char*>(p + 2),
+                                         *reinterpret_cast<const unsigned short*>(p));
     case SqlType::Text:
-    case SqlType::Blob:
-        return QString::fromUtf8(AsUtf8());
+    case SqlType::Blob: {
+        const QByteArray bytes = AsUtf8();
+        return fOwner->fDatabase->Decode(bytes.constData(), bytes.size());
+    }
     case SqlType::Short:
         return ScaledToString(*reinterpret_cast<const short*>(p), fi.scale);
     case SqlType::Long:
@@ -513,7 +515,7 @@ void TIBSQL::Prepare() {
         parsed.sql = fSql;
 
     FbClient::Status st;
-    const QByteArray text = parsed.sql.toUtf8();
+    const QByteArray text = fDatabase->Encode(parsed.sql);
     IStatement* stmt =
         fDatabase->Handle()->prepare(&st, fTransaction->Handle(), text.size(), text.constData(),
                                      fDatabase->SQLDialect, IStatement::PREPARE_PREFETCH_METADATA);
@@ -720,7 +722,7 @@ void TIBSQL::WriteParam(unsigned pos, const TSqlValue& value) {
     switch (type) {
     case SQL_VARYING: {
         const auto* text = std::get_if<QString>(&value);
-        const QByteArray bytes = text ? text->toUtf8() : v.Text().toUtf8();
+        const QByteArray bytes = fDatabase->Encode(text ? *text : v.Text());
         if (static_cast<unsigned>(bytes.size()) > length)
             throw EDatabaseError(
                 QStringLiteral("arithmetic exception, numeric overflow, or string truncation\n"
@@ -764,7 +766,7 @@ void TIBSQL::WriteParam(unsigned pos, const TSqlValue& value) {
         *p = v.Number() != 0 ? 1 : 0;
         break;
     case SQL_BLOB: {
-        const QByteArray bytes = v.Text().toUtf8();
+        const QByteArray bytes = fDatabase->Encode(v.Text());
         ISC_QUAD id{};
         FbClient::Status st;
         IBlob* blob = fDatabase->Handle()->createBlob(&st, fTransaction->Handle(), &id, 0, nullptr);

@@ -94,7 +94,8 @@ public:
     bool AsBoolean() const { return AsInt64() != 0; }
     /// Typed value (QVariant() for NULL): the form grids and in-memory tables take.
     QVariant AsVariant() const;
-    /// UTF-8 bytes of a text column without copying through QString (fast paths).
+    /// The bytes of a text column as the connection's character set has them (UTF-8 on a UTF8
+    /// connection), without going through QString (fast paths).
     QByteArray AsUtf8() const;
 
 private:

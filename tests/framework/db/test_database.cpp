@@ -9,6 +9,8 @@
 #include "support/TestSupport.h"
 
 #include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
 #include <QThread>
 
 namespace {
@@ -342,3 +344,129 @@ TEST_P(FailureKinds, MissingDatabaseFileIsRecognised) {
 }
 
 ZELM_DB_MODES(FailureKinds);
+
+// --- the host suite's own databases: no character set, or WIN1252 ------------------------------
+
+struct HostCharset {
+    const char* name;
+    const char* defaultCharset; ///< "" for a database created without one (NONE)
+};
+
+class HostDatabaseText : public ::testing::TestWithParam<std::tuple<DbMode, HostCharset>> {
+protected:
+    void SetUp() override {
+        if (std::get<0>(GetParam()) == DbMode::Server) {
+            fPrefix = TestServerPrefix();
+            if (fPrefix.isEmpty())
+                GTEST_SKIP() << "Nessun server Firebird di prova (ZELM_TEST_SERVER non impostata)";
+        }
+    }
+    TTestFolder fFolder;
+    QString fPrefix;
+};
+
+namespace {
+const QString kAccented = QString::fromUtf8("città perché € è");
+const QString kRaw = QString::fromUtf8("però à");
+
+QByteArray Cp1252(const QString& text) {
+    QByteArray out;
+    for (QChar ch : text)
+        out.append(ch.unicode() == 0x20AC ? '\x80' : static_cast<char>(ch.unicode()));
+    return out;
+}
+} // namespace
+
+TEST_P(HostDatabaseText, ReadsBackEqualAndWritesWhatAWindowsClientWrites) {
+    const HostCharset& c = std::get<1>(GetParam());
+    const QString conn = fPrefix + fFolder.Path("host.fdb");
+    // The host's program: a client that speaks WIN1252, here isql. The database is made first,
+    // then the rows are written through a WIN1252 connection.
+    auto runIsql = [&](const QByteArray& script, const QStringList& options) {
+        const QString file = fFolder.Path("host.sql");
+        QFile f(file);
+        if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate))
+            return QString("script non scritto");
+        f.write(script);
+        f.close();
+        QProcess isql;
+        isql.start("isql-fb", QStringList{"-q"} + options + QStringList{"-i", file});
+        if (!isql.waitForFinished(60000) || isql.exitCode() != 0)
+            return QString::fromLocal8Bit(isql.readAllStandardError() +
+                                          isql.readAllStandardOutput());
+        return QString();
+    };
+    QByteArray create =
+        "CREATE DATABASE '" + conn.toUtf8() + "' USER 'SYSDBA' PASSWORD 'plumbcore' PAGE_SIZE 4096";
+    if (*c.defaultCharset)
+        create += QByteArray(" DEFAULT CHARACTER SET ") + c.defaultCharset;
+    create += ";\nCREATE TABLE T (ID INTEGER, TESTO VARCHAR(40), GREZZO VARCHAR(40) CHARACTER SET "
+              "NONE);\nCOMMIT;\n";
+    ASSERT_EQ(runIsql(create, {}), "");
+    const QByteArray insert = "CONNECT '" + conn.toUtf8() +
+                              "' USER 'SYSDBA' PASSWORD 'plumbcore';\nINSERT INTO T VALUES (1, '" +
+                              Cp1252(kAccented) + "', '" + Cp1252(kRaw) + "');\nCOMMIT;\n";
+    ASSERT_EQ(runIsql(insert, {"-ch", "WIN1252"}), "");
+
+    TIBDatabase db;
+    db.SetDatabaseName(conn);
+    db.Open();
+    EXPECT_EQ(db.Charset(), "WIN1252");
+    EXPECT_EQ(QueryValue(db, "SELECT TESTO FROM T WHERE ID=1").toString(), kAccented);
+    EXPECT_EQ(QueryValue(db, "SELECT GREZZO FROM T WHERE ID=1").toString(), kRaw);
+    {
+        TIBTransaction tr(&db);
+        tr.StartTransaction();
+        TIBSQL sql(&db, &tr);
+        sql.SetSQL("INSERT INTO T VALUES (2, :TESTO, :GREZZO)");
+        sql.ParamByName("TESTO").SetString(kAccented);
+        sql.ParamByName("GREZZO").SetString(kRaw);
+        sql.ExecQuery();
+        // A character the database cannot hold is refused, not stored as "?".
+        sql.ParamByName("TESTO").SetString(QString::fromUtf8("北京"));
+        EXPECT_THROW(sql.ExecQuery(), EDatabaseError);
+        tr.Commit();
+    }
+    // Byte for byte what the Windows client wrote.
+    for (const char* column : {"TESTO", "GREZZO"}) {
+        const QString bytes = QString("SELECT CAST(%1 AS VARCHAR(40) CHARACTER SET OCTETS) FROM T "
+                                      "WHERE ID=%2")
+                                  .arg(column);
+        TIBTransaction tr(&db);
+        tr.StartTransaction();
+        TIBSQL a(&db, &tr), b(&db, &tr);
+        a.SetSQL(bytes.arg(1));
+        b.SetSQL(bytes.arg(2));
+        a.ExecQuery();
+        b.ExecQuery();
+        EXPECT_EQ(a.Fields(0).AsUtf8(), b.Fields(0).AsUtf8()) << column;
+        EXPECT_EQ(a.Fields(0).AsUtf8(), Cp1252(QString(column) == "TESTO" ? kAccented : kRaw));
+    }
+    EXPECT_EQ(QueryValue(db, "SELECT COUNT(*) FROM T").toInt(), 2);
+    db.Close();
+
+    // The connection settings can still choose.
+    db.Params << "lc_ctype=UTF8";
+    db.Open();
+    EXPECT_EQ(db.Charset(), "UTF8");
+    if (*c.defaultCharset) // WIN1252 columns are transliterated by the engine
+        EXPECT_EQ(QueryValue(db, "SELECT TESTO FROM T WHERE ID=2").toString(), kAccented);
+}
+
+INSTANTIATE_TEST_SUITE_P(, HostDatabaseText,
+                         ::testing::Combine(::testing::Values(DbMode::Embedded, DbMode::Server),
+                                            ::testing::Values(HostCharset{"None", ""},
+                                                              HostCharset{"Win1252", "WIN1252"})),
+                         [](const auto& info) {
+                             return std::string(std::get<0>(info.param) == DbMode::Embedded
+                                                    ? "Embedded"
+                                                    : "Server") +
+                                    std::get<1>(info.param).name;
+                         });
+
+TEST_P(Database, ProductDatabasesKeepSpeakingUtf8) {
+    auto db = CreateDb("u.fdb");
+    db->Close();
+    db->Open();
+    EXPECT_EQ(db->Charset(), "UTF8");
+}
