@@ -399,6 +399,9 @@ std::unique_ptr<TValidationResult> TExportExcelScheda::Prepare() const {
     auto result = std::make_unique<TValidationResult>();
     const QFileInfo info(FileName);
     const QString full = info.absoluteFilePath();
+    // A lock left by an office that died while storing must not block the name for ever, even
+    // once the file itself is gone.
+    RimuoviBloccoOfficeOrfano(full);
     if (info.exists()) {
         result->AppendWarning(QStringLiteral("File \"%1\" già presente").arg(full));
         const QString reason = MotivoAccessoNegato(full);

@@ -45,12 +45,15 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QThread>
 
 #include <algorithm>
+#include <cerrno>
 #include <csignal>
 #include <cstdlib>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -216,17 +219,38 @@ struct TOfficeSuite::Impl {
         const QByteArray profileArg =
             "-env:UserInstallation=" + TOfficeSuite::FileUrl(profile->path()).toUtf8();
         const QByteArray accept = "--accept=pipe,name=" + pipe.toUtf8() + ";urp;";
+        const pid_t parent = getpid();
         pid = fork();
         if (pid < 0)
             throw EOfficeError(QStringLiteral("Impossibile avviare LibreOffice"));
         if (pid == 0) {
             setsid(); // its own process group: shutdown kills the office and its helpers
+            // The office ends with the process that started it, however that one ends.
+            prctl(PR_SET_PDEATHSIG, SIGKILL);
+            if (getppid() != parent)
+                _exit(127); // the parent died before the request took effect
             const char* argv[] = {
                 program.constData(),    "--headless",       "--invisible",   "--nologo",
                 "--norestore",          "--nodefault",      "--nolockcheck", "--nofirststartwizard",
                 profileArg.constData(), accept.constData(), nullptr};
             execv(argv[0], const_cast<char* const*>(argv));
             _exit(127);
+        }
+    }
+
+    /// Profiles left in the temporary folder by processes that no longer exist.
+    static void RemoveOrphanProfiles() {
+        const QDir temp(QDir::tempPath());
+        static const QRegularExpression name(QStringLiteral("^zelm-office-(\\d+)-"));
+        for (const QString& entry :
+             temp.entryList({QStringLiteral("zelm-office-*")}, QDir::Dirs | QDir::NoDotAndDotDot)) {
+            const auto m = name.match(entry);
+            if (!m.hasMatch())
+                continue;
+            const pid_t owner = static_cast<pid_t>(m.captured(1).toLongLong());
+            if (owner == getpid() || kill(owner, 0) == 0 || errno != ESRCH)
+                continue;
+            QDir(temp.filePath(entry)).removeRecursively();
         }
     }
 
@@ -246,7 +270,11 @@ struct TOfficeSuite::Impl {
             local = Guard([] { return cppu::defaultBootstrap_InitialComponentContext(); });
         }
         ++starts;
-        profile = std::make_unique<QTemporaryDir>(QDir::tempPath() + "/zelm-office-XXXXXX");
+        RemoveOrphanProfiles();
+        // The profile's name carries this process's id: a later start recognises the profile
+        // of a process that died without removing it.
+        profile = std::make_unique<QTemporaryDir>(
+            QDir::tempPath() + QStringLiteral("/zelm-office-%1-XXXXXX").arg(getpid()));
         pipe = QStringLiteral("zelm_office_%1_%2").arg(getpid()).arg(starts);
         Spawn();
         Reference<bridge::XUnoUrlResolver> resolver = bridge::UnoUrlResolver::create(local);

@@ -2,6 +2,7 @@
 #include "control/ExportExcelScheda.h"
 #include "control/ZelmModelService.h"
 #include "control/office/OfficeSuite.h"
+#include "framework/core/FileAccess.h"
 #include "framework/session/Session.h"
 
 #include "support/TestSupport.h"
@@ -9,6 +10,10 @@
 #include <QFileInfo>
 #include <QProcess>
 #include <QThread>
+
+#include <csignal>
+#include <sys/wait.h>
+#include <thread>
 
 namespace {
 constexpr int kYellow = 0xFFFF00, kOrange = 0xFF950E, kDarkGreen = 0x336600, kDarkRed = 0xC5000B;
@@ -184,4 +189,93 @@ TEST_F(Export, NoDetailsAndALongLeftColumn) {
     EXPECT_EQ(filler.endColumn, 19);
     EXPECT_EQ(filler.endRow, industr);
     EXPECT_EQ(x.Fill(8, prod + 1), kYellow);
+}
+
+// The office killed while it stores: the file name is never blocked afterwards.
+TEST_F(Export, AnOfficeKilledWhileStoringLeavesTheNameUsable) {
+    auto ctx = fService->Load(1);
+    const QString target = fFolder.Path("uccisa.xls");
+    const QFileInfo info(target);
+    const QString lock = info.absolutePath() + "/.~lock." + info.fileName() + '#';
+    int stale = 0, refused = 0, left = 0;
+    const int kills = 10;
+    for (int k = 0; k < kills; ++k) {
+        TExportExcelScheda exporter;
+        exporter.Context = ctx.get();
+        exporter.FileName = target;
+        if (k % 2) {
+            QFile::remove(target); // the user deleted the half-written file meanwhile
+        } else if (!QFileInfo::exists(target)) {
+            QFile old(target); // an earlier export of that name is there
+            old.open(QIODevice::WriteOnly);
+            old.write("vecchio");
+        }
+        auto prepared = exporter.Prepare();
+        if (prepared->IsError()) {
+            ++refused;
+            continue;
+        }
+        // Kill the office somewhere inside the export, once it has started.
+        TOfficeSuite::Instance().NewSpreadsheet()->Close();
+        const qint64 pid = TOfficeSuite::Instance().ProcessId();
+        // Most kills land while the office stores (its lock file is there), the others earlier.
+        std::thread killer([pid, k, lock] {
+            if (k % 3 == 0)
+                std::this_thread::sleep_for(std::chrono::milliseconds(40 + 30 * k));
+            else
+                for (int i = 0; i < 5000 && !QFileInfo::exists(lock); ++i)
+                    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+            ::kill(-static_cast<pid_t>(pid), SIGKILL);
+        });
+        try {
+            exporter.Exec();
+        } catch (const EZavoError&) {
+            // the office died under it: expected
+        }
+        killer.join();
+        left += QFileInfo::exists(lock) ? 1 : 0; // the next Prepare must see through these
+    }
+    std::printf("office killed %d times while exporting: %d lock files left behind, %d exports "
+                "refused afterwards\n",
+                kills, left, refused);
+    if (QFileInfo::exists(lock) && !RimuoviBloccoOfficeOrfano(target))
+        ++stale;
+    EXPECT_EQ(refused, 0) << refused << " of " << kills << " exports refused after a kill";
+    EXPECT_EQ(stale, 0) << stale << " stale lock files left";
+    // And the next export to that name works.
+    TExportExcelScheda exporter;
+    exporter.Context = ctx.get();
+    exporter.FileName = target;
+    EXPECT_FALSE(exporter.Prepare()->IsError());
+    EXPECT_NO_THROW(exporter.Exec());
+    EXPECT_FALSE(QFileInfo::exists(lock));
+}
+
+// A crashed application takes its office with it, and its profile is cleaned at the next start.
+TEST(OfficeProcess, EndsWithTheApplicationThatStartedIt) {
+    QProcess user;
+    user.start(ZELM_OFFICE_USER, {});
+    ASSERT_TRUE(user.waitForReadyRead(120000)) << user.readAllStandardError().toStdString();
+    const QList<QByteArray> out = user.readAllStandardOutput().trimmed().split(' ');
+    ASSERT_EQ(out.size(), 2);
+    const pid_t office = static_cast<pid_t>(out[0].toLongLong());
+    const QString profile = QString::fromUtf8(out[1]);
+    ASSERT_GT(office, 0);
+    ASSERT_EQ(::kill(office, 0), 0);
+    ::kill(static_cast<pid_t>(user.processId()), SIGKILL); // the application crashes
+    user.waitForFinished();
+    bool ended = false;
+    for (int i = 0; i < 100 && !ended; ++i) {
+        QThread::msleep(50);
+        ended = ::kill(office, 0) != 0;
+        if (!ended) // reap it if it became our child's orphan under a subreaper
+            waitpid(office, nullptr, WNOHANG);
+    }
+    EXPECT_TRUE(ended) << "the office outlived the application";
+    if (!ended)
+        ::kill(-office, SIGKILL);
+    EXPECT_TRUE(QFileInfo::exists(profile));
+    TOfficeSuite::Instance().Shutdown();
+    TOfficeSuite::Instance().NewSpreadsheet()->Close(); // a start cleans up after the dead
+    EXPECT_FALSE(QFileInfo::exists(profile)) << profile.toStdString();
 }

@@ -1,3 +1,4 @@
+#include "framework/core/FileAccess.h"
 #include "framework/core/IniFile.h"
 #include "framework/core/ScriptedDialogs.h"
 #include "framework/core/WinPath.h"
@@ -5,8 +6,11 @@
 
 #include "support/TestSupport.h"
 
+#include <QCoreApplication>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
+#include <QSysInfo>
 #include <QThread>
 
 namespace {
@@ -153,4 +157,57 @@ TEST(IniFile, AKilledWriterNeverLeavesAnEmptyOrCutFile) {
             ++damaged;
     }
     EXPECT_EQ(damaged, 0) << damaged << " of " << trials << " files emptied or cut";
+}
+
+// --- an office's lock file left behind ---------------------------------------------------------
+
+namespace {
+void WriteLock(const QString& target, const QString& host, const QString& profileUrl) {
+    const QFileInfo info(target);
+    WriteAll(info.absolutePath() + "/.~lock." + info.fileName() + '#',
+             QString(",Mario Rossi,%1,10.12.2026 10:00,%2;").arg(host, profileUrl).toUtf8());
+}
+bool LockExists(const QString& target) {
+    const QFileInfo info(target);
+    return QFileInfo::exists(info.absolutePath() + "/.~lock." + info.fileName() + '#');
+}
+} // namespace
+
+TEST(FileAccess, StaleOfficeLocksGoLiveOnesStay) {
+    TTestFolder dir;
+    const QString target = dir.Path("scheda.xls");
+    WriteAll(target, "x");
+    const QString host = QSysInfo::machineHostName();
+
+    // Our own private office's profile: the office that wrote it died while storing.
+    WriteLock(target, host,
+              QString("file:///tmp/zelm-office-%1-AbCdEf").arg(QCoreApplication::applicationPid()));
+    WriteAll(dir.Path("lu12345.tmp"), "resti");
+    EXPECT_EQ(MotivoAccessoNegato(target), "");
+    EXPECT_FALSE(LockExists(target));
+    EXPECT_FALSE(QFileInfo::exists(dir.Path("lu12345.tmp")));
+
+    // A profile no office of this host uses any more; the target itself already deleted.
+    QFile::remove(target);
+    WriteLock(target, host, "file:///tmp/zelm-office-999999-QwErTy");
+    EXPECT_TRUE(RimuoviBloccoOfficeOrfano(target));
+    EXPECT_FALSE(LockExists(target));
+
+    // A live office on that profile, and a lock written on another workstation, are respected.
+    WriteAll(target, "x");
+    const QString live = dir.Path("soffice.bin");
+    WriteAll(live, "#!/bin/sh\nsleep 30\n");
+    QProcess office;
+    office.start("/bin/sh", {live, "-env:UserInstallation=file:///tmp/zelm-vivo-123"});
+    ASSERT_TRUE(office.waitForStarted());
+    QThread::msleep(100);
+    WriteLock(target, host, "file:///tmp/zelm-vivo-123");
+    EXPECT_EQ(MotivoAccessoNegato(target), "Il file è aperto in LibreOffice");
+    EXPECT_TRUE(LockExists(target));
+    office.kill();
+    office.waitForFinished();
+    EXPECT_EQ(MotivoAccessoNegato(target), ""); // its office has ended since
+    WriteLock(target, "altra-postazione", "file:///tmp/zelm-office-999999-QwErTy");
+    EXPECT_FALSE(RimuoviBloccoOfficeOrfano(target));
+    EXPECT_EQ(MotivoAccessoNegato(target), "Il file è aperto in LibreOffice");
 }
