@@ -50,25 +50,29 @@ bool RimuoviBloccoOfficeOrfano(const QString& fileName) {
     // ",<user>,<host>,<date>,<profile URL>;"
     const QStringList fields = QString::fromUtf8(lock.readAll()).trimmed().split(',');
     lock.close();
-    if (fields.size() < 5)
-        return false;
-    const QString host = fields[2];
-    QString profile = fields[4].trimmed();
-    if (profile.endsWith(';'))
-        profile.chop(1);
-    if (!SameHost(host))
-        return false;
-    const QByteArray url = profile.toUtf8();
-    const bool ownProfile = profile.contains(
-        QStringLiteral("/zelm-office-%1-").arg(QCoreApplication::applicationPid()));
+    const QString ownPrefix =
+        QStringLiteral("/zelm-office-%1-").arg(QCoreApplication::applicationPid());
     bool live = false;
-    if (!ownProfile)
-        for (const QByteArray& line : OfficeCommandLines()) {
-            const bool privateProfile = line.contains("-env:UserInstallation=");
-            if ((privateProfile && line.contains(url)) ||
-                (!privateProfile && !profile.contains(QStringLiteral("/zelm-office-"))))
-                live = true;
-        }
+    if (fields.size() < 5) {
+        // Cut short by the death of the office that was writing it: stale unless an office
+        // other than this process's own runs on this host.
+        for (const QByteArray& line : OfficeCommandLines())
+            live = live || !line.contains(ownPrefix.toUtf8());
+    } else {
+        if (!SameHost(fields[2]))
+            return false;
+        QString profile = fields[4].trimmed();
+        if (profile.endsWith(';'))
+            profile.chop(1);
+        const QByteArray url = profile.toUtf8();
+        if (!profile.contains(ownPrefix))
+            for (const QByteArray& line : OfficeCommandLines()) {
+                const bool privateProfile = line.contains("-env:UserInstallation=");
+                if ((privateProfile && line.contains(url)) ||
+                    (!privateProfile && !profile.contains(QStringLiteral("/zelm-office-"))))
+                    live = true;
+            }
+    }
     if (live)
         return false;
     QFile::remove(lockName);

@@ -212,6 +212,8 @@ TEST_F(Export, AnOfficeKilledWhileStoringLeavesTheNameUsable) {
         }
         auto prepared = exporter.Prepare();
         if (prepared->IsError()) {
+            std::printf("refused: %s\n", qPrintable(prepared->Errors().join(QChar(32)).replace(
+                                             QChar(13), QChar(32))));
             ++refused;
             continue;
         }
@@ -233,6 +235,13 @@ TEST_F(Export, AnOfficeKilledWhileStoringLeavesTheNameUsable) {
             // the office died under it: expected
         }
         killer.join();
+        // A killed process holds its file locks until it has finished dying.
+        for (int i = 0; i < 200; ++i) {
+            QFile stat(QString("/proc/%1/stat").arg(pid));
+            if (!stat.open(QIODevice::ReadOnly) || stat.readAll().contains(") Z "))
+                break;
+            QThread::msleep(10);
+        }
         left += QFileInfo::exists(lock) ? 1 : 0; // the next Prepare must see through these
     }
     std::printf("office killed %d times while exporting: %d lock files left behind, %d exports "

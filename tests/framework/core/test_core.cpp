@@ -193,6 +193,11 @@ TEST(FileAccess, StaleOfficeLocksGoLiveOnesStay) {
     EXPECT_TRUE(RimuoviBloccoOfficeOrfano(target));
     EXPECT_FALSE(LockExists(target));
 
+    // A lock cut short by the office's death names nobody: stale while no other office runs.
+    const QFileInfo info(target);
+    WriteAll(info.absolutePath() + "/.~lock." + info.fileName() + '#', ",Mario Ro");
+    EXPECT_TRUE(RimuoviBloccoOfficeOrfano(target));
+
     // A live office on that profile, and a lock written on another workstation, are respected.
     WriteAll(target, "x");
     const QString live = dir.Path("soffice.bin");
