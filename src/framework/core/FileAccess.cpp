@@ -54,10 +54,10 @@ bool RimuoviBloccoOfficeOrfano(const QString& fileName) {
         QStringLiteral("/zelm-office-%1-").arg(QCoreApplication::applicationPid());
     bool live = false;
     if (fields.size() < 5) {
-        // Cut short by the death of the office that was writing it: stale unless an office
-        // other than this process's own runs on this host.
+        // Cut short by the death of the office that was writing it: the private offices write
+        // theirs whole, so it is stale unless the user's own office runs on this host.
         for (const QByteArray& line : OfficeCommandLines())
-            live = live || !line.contains(ownPrefix.toUtf8());
+            live = live || !line.contains("-env:UserInstallation=");
     } else {
         if (!SameHost(fields[2]))
             return false;
