@@ -1,5 +1,7 @@
 #include "ZavoQuery.h"
 
+#include "ZavoGridSql.h"
+
 #include "framework/core/ZavoError.h"
 #include "framework/db/IBDatabase.h"
 #include "framework/db/IBSQL.h"
@@ -175,17 +177,9 @@ QVariant TZavoQuery::data(const QModelIndex& index, int role) const {
     }
     if (role == Qt::TextAlignmentRole) {
         // Numbers line up on the right, as in every data grid.
-        switch (fFields[index.column()].sqlType) {
-        case SqlType::Short:
-        case SqlType::Long:
-        case SqlType::Int64:
-        case SqlType::Float:
-        case SqlType::Double:
-        case SqlType::DFloat:
+        if (ClasseDaTipoSql(fFields[index.column()].sqlType) == clNumero)
             return int(Qt::AlignRight | Qt::AlignVCenter);
-        default:
-            return QVariant();
-        }
+        return QVariant();
     }
     if (role != Qt::DisplayRole && role != Qt::EditRole)
         return QVariant();
