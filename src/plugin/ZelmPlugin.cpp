@@ -2,6 +2,7 @@
 #include "ZelmPlugin.h"
 
 #include "framework/core/ZavoError.h"
+#include "framework/lookup/RicercheZavo.h"
 #include "framework/ui/DataModuleQuenvar.h"
 #include "framework/ui/QtDialogs.h"
 #include "view/ImpXlsHelvoForm.h"
@@ -33,6 +34,7 @@ template <typename TForm> int32_t Show(int32_t utente, int32_t idFinestra) {
 
 __attribute__((constructor)) void LibraryLoaded() {
     CreateDataModuleQuenvar();
+    InstallaRicercheZavo(); // every session's ready-made searches open the lookup dialog
 }
 __attribute__((destructor)) void LibraryUnloaded() {
     DestroyDataModuleQuenvar();

@@ -1,5 +1,7 @@
 #include "Session.h"
 
+#include "Ricerche.h"
+
 #include "ZavoTabX.h"
 #include "ZavoUser.h"
 
@@ -44,4 +46,12 @@ TSession::~TSession() {
     // The stores use the archive connection: they go before it.
     delete fParametriTabX;
     delete fZavoTabX;
+}
+
+TRicerche* TSession::Ricerche() {
+    if (!fRicerche) {
+        fRicerche = CreaRicerche(this);
+        fRicerche->SetZavoUser(fZavoUser);
+    }
+    return fRicerche;
 }

@@ -10,6 +10,7 @@
 class TIBDatabase;
 class TZavoUser;
 class TZavoTabX;
+class TRicerche;
 
 enum TDirittoAccesso { daFull, daSolaLettura };
 
@@ -55,6 +56,8 @@ public:
     TDirittoAccesso DirittoAccesso() const { return fDirittoAccesso; }
     TZavoTabX* ZavoTabX() const { return fZavoTabX; }
     TParametriTabX* ParametriTabX() const { return fParametriTabX; }
+    /// The ready-made searches, created on first use for this session's user.
+    TRicerche* Ricerche();
 
 private:
     TZavoUser* fZavoUser = nullptr;
@@ -63,4 +66,5 @@ private:
     TDirittoAccesso fDirittoAccesso = daFull;
     TZavoTabX* fZavoTabX = nullptr;
     TParametriTabX* fParametriTabX = nullptr;
+    TRicerche* fRicerche = nullptr;
 };

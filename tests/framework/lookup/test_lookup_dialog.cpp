@@ -1,0 +1,183 @@
+// The lookup dialog through the session's ready-made searches, on a provisioned demo folder:
+// opening on a row, filtering, returning, closing, nested lookups, descriptions and pictures.
+#include "framework/core/ScriptedDialogs.h"
+#include "framework/core/ZavoError.h"
+#include "framework/db/IBDatabase.h"
+#include "framework/grid/FrameZavoGrid.h"
+#include "framework/grid/ZavoGrid.h"
+#include "framework/grid/ZavoQuery.h"
+#include "framework/lookup/RicercheZavo.h"
+#include "framework/lookup/ZavoRicerca.h"
+#include "framework/lookup/ZavoRicercheForm.h"
+#include "framework/session/Session.h"
+
+#include "support/TestSupport.h"
+
+#include <QFileInfo>
+#include <QImage>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+
+namespace {
+class LookupDialog : public ::testing::Test {
+protected:
+    void SetUp() override {
+        InstallaRicercheZavo();
+        fHost = ProvisionHostFolder(fFolder.Path("host"));
+        fGuard = std::make_unique<THostDirGuard>(fHost.root);
+        fArchive.SetDatabaseName(fHost.archiveDb);
+        fArchive.Open();
+    }
+    void TearDown() override {
+        SetOnRicercaAperta({});
+        fArchive.Close();
+    }
+    /// The value of `column` on the dialog's current row.
+    static QString Current(TZavoRicercheForm& f, const QString& column) {
+        TZavoQuery* q = f.GridMain->Query();
+        return q->Value(q->RecNo(), q->FieldIndex(column)).toString();
+    }
+    static QList<QString> Column(TZavoRicercheForm& f, const QString& column) {
+        TZavoQuery* q = f.GridMain->Query();
+        QList<QString> values;
+        for (int r = 0; r < q->RecordCount(); ++r)
+            values << q->Value(r, q->FieldIndex(column)).toString();
+        return values;
+    }
+    TTestFolder fFolder;
+    THostFolder fHost;
+    std::unique_ptr<THostDirGuard> fGuard;
+    TIBDatabase fArchive;
+};
+} // namespace
+
+TEST_F(LookupDialog, FindClienteOpensOnTheCustomerAndCancelLeavesTheCode) {
+    TSession session(nullptr, 1);
+    QString seen, caption;
+    SetOnRicercaAperta([&](TZavoRicercheForm& f) {
+        seen = Current(f, "CODICE");
+        caption = f.windowTitle();
+        EXPECT_EQ(f.findChild<QPushButton*>("BRAGSOC")->text(), "Rag. Soc.");
+        EXPECT_NE(f.findChild<QLineEdit*>("FBDESCRIZIONESINTETICA"), nullptr);
+        f.grab().save("lookup_clienti.png");
+        f.ButtonChiudi->click();
+    });
+    QString codice = "C003";
+    EXPECT_FALSE(session.Ricerche()->FindCliente(codice));
+    EXPECT_EQ(codice, "C003");
+    EXPECT_EQ(seen, "C003");
+    EXPECT_EQ(caption, "Ricerca - Utente: Mario Rossi - Ditta: CALZATURIFICIO BRENTA");
+
+    // A filter box, then "Ritorna" on the row found.
+    SetOnRicercaAperta([&](TZavoRicercheForm& f) {
+        f.findChild<QLineEdit*>("FBRAGSOC")->setText("napoli");
+        f.ButtonAttivaSel->click();
+        EXPECT_EQ(Column(f, "CODICE"), QList<QString>({"C002"}));
+        f.ButtonRitorna->click();
+    });
+    codice.clear();
+    EXPECT_TRUE(session.Ricerche()->FindCliente(codice));
+    EXPECT_EQ(codice, "C002");
+}
+
+TEST_F(LookupDialog, FindZelmModelNeverOffersASuspendedSheetAndSearchesNumbersAsText) {
+    for (int id : {12, 112, 120, 13})
+        ExecSql(fArchive, QString("INSERT INTO ZELMMODEL (ID, IDMODEL, IDVARIANTE, STATUSSCHEDA) "
+                                  "VALUES (%1, %1, 0, 'InPreparazione')")
+                              .arg(id));
+    ExecSql(fArchive, "INSERT INTO ZELMMODEL (ID, IDMODEL, IDVARIANTE, STATUSSCHEDA) VALUES "
+                      "(121, 121, 0, 'Sospesa')");
+    TSession session(nullptr, 1);
+    SetOnRicercaAperta([&](TZavoRicercheForm& f) {
+        EXPECT_FALSE(Column(f, "STATUSSCHEDA").contains("Sospesa"));
+        f.findChild<QLineEdit*>("FBID")->setText("12");
+        QTest::keyClick(f.findChild<QLineEdit*>("FBID"), Qt::Key_Return);
+        QList<QString> ids = Column(f, "ID");
+        std::sort(ids.begin(), ids.end());
+        EXPECT_EQ(ids, QList<QString>({"112", "12", "120"}));
+        f.grab().save("lookup_schede.png");
+        f.ButtonRitorna->click();
+    });
+    int id = 0;
+    EXPECT_TRUE(session.Ricerche()->FindZelmModel(id));
+    EXPECT_TRUE(id == 12 || id == 112 || id == 120) << id;
+}
+
+TEST_F(LookupDialog, DescriptionsPicturesAndANestedLookupCancelled) {
+    const QString picture = fFolder.Path("modello.png");
+    QImage image(120, 80, QImage::Format_RGB32);
+    image.fill(Qt::darkCyan);
+    image.save(picture);
+    ExecSql(fArchive, QString("UPDATE ZELMMODEL SET PERCORSOFILE='%1'").arg(picture));
+    TZavoRicerca r;
+    r.NomeTabella = "ZELMMODEL";
+    r.CodiceProgetto = 537;
+    r.SituazioneZavoGrid = 70;
+    r.SituazioneForm = 71;
+    r.CampoFoto = "PERCORSOFILE";
+    TZavoCampoRic* cliente = r.CampiRic.New("CODICECLIENTE", "Cliente");
+    cliente->Decodifica = std::make_unique<TZavoDecodifica>();
+    cliente->Decodifica->Etichetta = "Ragione sociale";
+    cliente->Decodifica->TabellaCol = "CLIENTI";
+    cliente->Decodifica->CampoCol = "CODICE";
+    cliente->Decodifica->CampoDec = "RAGSOC";
+    cliente->RicercaSecLiv = std::make_unique<TZavoRicercaSecLiv>();
+    cliente->RicercaSecLiv->NomeTabella = "CLIENTI";
+    cliente->RicercaSecLiv->CampiRic.New("CODICE");
+    cliente->RicercaSecLiv->CampiRitorno << "CODICE";
+    r.CampiRitorno << "ID"
+                   << "CODICECLIENTE";
+    int opened = 0;
+    QString description, filterDescription, afterCancel;
+    bool pictureShown = false;
+    SetOnRicercaAperta([&](TZavoRicercheForm& f) {
+        if (++opened == 2) { // the nested lookup, cancelled
+            f.ButtonChiudi->click();
+            return;
+        }
+        description = f.findChild<QLineEdit*>("IRCBCODICECLIENTE")->text();
+        pictureShown = !f.ImagePreview->pixmap().isNull();
+        QLineEdit* box = f.findChild<QLineEdit*>("FBCODICECLIENTE");
+        box->setText("C003'");
+        filterDescription = f.findChild<QLineEdit*>("IFFBCODICECLIENTE")->text();
+        box->setText("C003");
+        EXPECT_EQ(f.findChild<QLineEdit*>("IFFBCODICECLIENTE")->text(), "L'Eleganza di Firenze");
+        f.grab().save("lookup_descrizione.png");
+        f.findChild<QPushButton*>("BRICCODICECLIENTE")->click();
+        afterCancel = box->text();
+        f.ButtonRitorna->click();
+    });
+    QString result;
+    TScopedDialogs dialogs;
+    EXPECT_TRUE(EseguiRicerca(r, 1, result));
+    EXPECT_EQ(opened, 2);
+    EXPECT_EQ(description, "Boutique Milano Moda S.r.l."); // first sheet's customer C001
+    EXPECT_TRUE(pictureShown);
+    EXPECT_EQ(filterDescription, ""); // a quote is just a character that matches nothing
+    EXPECT_TRUE(dialogs->shown.empty()) << dialogs->Texts().join(' ').toStdString();
+    EXPECT_EQ(afterCancel, "");
+    EXPECT_TRUE(result.contains(';')) << result.toStdString(); // "ID;CODICECLIENTE"
+}
+
+TEST_F(LookupDialog, AMissingArchiveFailsTheLookupAndLeavesNoFile) {
+    TIBDatabase user;
+    user.SetDatabaseName(fHost.userDb);
+    user.Open();
+    const QString missing = fFolder.Path("host/dati/sparito.fdb");
+    ExecSql(user, QString("UPDATE TABTREBON SET VALORE='%1' WHERE UTENTE=1 AND "
+                          "PARAMETRO='Archivio'")
+                      .arg(missing));
+    user.Close();
+    TZavoRicerca r;
+    r.NomeTabella = "CLIENTI";
+    QString result = "prima";
+    try {
+        EseguiRicerca(r, 1, result);
+        ADD_FAILURE() << "the lookup opened";
+    } catch (const EZavoError& e) {
+        EXPECT_TRUE(e.Message().startsWith("Errore apertura archivio")) << e.what();
+    }
+    EXPECT_FALSE(QFileInfo::exists(missing));
+}
