@@ -38,3 +38,18 @@ bool CreaTabellaSeManca(TIBSQL& sql, const QString& table, const QStringList& cr
     sql.ExecQuery();
     return true;
 }
+
+QStringList TabelleEsistenti(TIBSQL& sql, const QStringList& tables) {
+    QStringList quoted;
+    for (const QString& t : tables)
+        quoted << '\'' + QString(t).replace('\'', QStringLiteral("''")) + '\'';
+    sql.ParamCheck = false;
+    sql.SetSQL(
+        QStringList{"select RDB$RELATION_NAME from RDB$RELATIONS",
+                    QStringLiteral("WHERE RDB$RELATION_NAME IN (%1)").arg(quoted.join(','))});
+    QStringList found;
+    for (sql.ExecQuery(); !sql.Eof(); sql.Next())
+        found << sql.Fields(0).AsString().trimmed();
+    sql.Close();
+    return found;
+}

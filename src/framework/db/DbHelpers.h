@@ -18,3 +18,5 @@ class TIBSQL;
 /// Creates `table` with `createLines` (a trailing ";" is dropped) when RDB$RELATIONS does not
 /// list it; `sql` runs in the caller's transaction. Returns true when it was created.
 bool CreaTabellaSeManca(TIBSQL& sql, const QString& table, const QStringList& createLines);
+/// Of `tables`, those RDB$RELATIONS lists, read in one statement.
+QStringList TabelleEsistenti(TIBSQL& sql, const QStringList& tables);

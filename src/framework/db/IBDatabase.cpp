@@ -4,6 +4,7 @@
 #include "IBSQL.h"
 #include "IBTransaction.h"
 
+#include <QHash>
 #include <QRegularExpression>
 
 using namespace Firebird;
@@ -98,6 +99,14 @@ std::vector<unsigned char> TIBDatabase::BuildDpb(bool create, const QString& cha
     return out;
 }
 
+namespace {
+/// The default character set of each database opened so far, by name.
+QHash<QString, QString>& KnownCharsets() {
+    static QHash<QString, QString> known;
+    return known;
+}
+} // namespace
+
 void TIBDatabase::Attach(const QString& charset) {
     const std::vector<unsigned char> dpb = BuildDpb(false, charset);
     FbClient::Status st;
@@ -124,6 +133,12 @@ void TIBDatabase::Open() {
     // The database's own default character set decides. The host suite's databases were made
     // by a program that connects without one: their text is Windows-1252 bytes, which a UTF8
     // connection would hand over garbled, and UTF-8 written through it would look garbled there.
+    // A database's default does not change while the program runs: it is asked once per name.
+    QHash<QString, QString>& known = KnownCharsets();
+    if (const auto it = known.constFind(fDatabaseName); it != known.constEnd()) {
+        Attach(*it);
+        return;
+    }
     Attach(DbDefaults::Charset);
     QString own;
     try {
@@ -137,8 +152,11 @@ void TIBDatabase::Open() {
         return; // unreadable: the default stays
     }
     if (own.isEmpty() || own == QLatin1String("NONE") || own == QLatin1String("WIN1252")) {
+        known.insert(fDatabaseName, QStringLiteral("WIN1252"));
         Close();
         Attach(QStringLiteral("WIN1252"));
+    } else {
+        known.insert(fDatabaseName, DbDefaults::Charset);
     }
 }
 
@@ -147,6 +165,7 @@ void TIBDatabase::CreateDatabase() {
         Close();
     const QString chosen = Parse(Params).charset;
     const QString charset = chosen.isEmpty() ? DbDefaults::Charset : chosen;
+    KnownCharsets().remove(fDatabaseName); // a new database: its default is asked again
     const std::vector<unsigned char> dpb = BuildDpb(true, charset);
     FbClient::Status st;
     IAttachment* att = FbClient::Provider()->createDatabase(

@@ -22,6 +22,7 @@
 #include <QMenu>
 #include <QPainter>
 #include <QRegularExpression>
+#include <QSet>
 #include <QStyledItemDelegate>
 
 namespace {
@@ -477,16 +478,29 @@ void TZavoGrid::DimezzaLarghezzaColonna() {
 
 void TZavoGrid::CheckTabZavoGrid() {
     TIBDatabase& db = SettingsDatabase();
+    // Once per database and set of names in a process: a table that exists stays.
+    static QSet<QString> checked;
+    const QString key = db.DatabaseName() + '|' + TabellaAspettoGriglia + '|' +
+                        TabellaPosizioneFinestre + '|' + TabellaAspettoGriglie;
+    if (checked.contains(key))
+        return;
     auto tr = CreaTransazione(db, TTipoTransazione::Snapshot);
     TIBSQL sql(&db, tr.get());
-    CreaTabellaSeManca(sql, TabellaAspettoGriglia,
-                       TZavoLayoutStore::CreateLayoutTableLines(TabellaAspettoGriglia));
-    CreaTabellaSeManca(sql, TabellaPosizioneFinestre,
-                       CreatePlacementTableLines(TabellaPosizioneFinestre));
-    CreaTabellaSeManca(sql, TabellaAspettoGriglie,
-                       TZavoLayoutStore::CreateSettingsTableLines(TabellaAspettoGriglie));
-    CreaTabellaSeManca(sql, QStringLiteral("TABX"), TZavoTabX::CreateTableLines());
+    const std::pair<QString, QStringList> tables[] = {
+        {TabellaAspettoGriglia, TZavoLayoutStore::CreateLayoutTableLines(TabellaAspettoGriglia)},
+        {TabellaPosizioneFinestre, CreatePlacementTableLines(TabellaPosizioneFinestre)},
+        {TabellaAspettoGriglie, TZavoLayoutStore::CreateSettingsTableLines(TabellaAspettoGriglie)},
+        {QStringLiteral("TABX"), TZavoTabX::CreateTableLines()}};
+    QStringList names;
+    for (const auto& t : tables)
+        names << t.first;
+    // One read tells which exist: every list that opens asks.
+    const QStringList existing = TabelleEsistenti(sql, names);
+    for (const auto& [table, lines] : tables)
+        if (!existing.contains(table))
+            CreaTabellaSeManca(sql, table, lines);
     tr->Commit();
+    checked.insert(key);
 }
 
 // --- customisation -------------------------------------------------------------------------------

@@ -10,6 +10,7 @@
 #include "framework/db/IBTransaction.h"
 
 #include <QDir>
+#include <QSet>
 
 TTabXForm::TTabXForm(QObject* owner, TAccesso modo, const QString& directoryBin)
     : QObject(owner), ModoAccesso(modo), fUser(std::make_unique<TIBDatabase>()) {
@@ -35,6 +36,10 @@ TTabXForm::TTabXForm(QObject* owner, TAccesso modo, const QString& directoryBin)
         Dialogs().Error(QStringLiteral("Errore inizializzazione database utenti"));
         return;
     }
+    // Checked once per user database and process: a table that exists stays.
+    static QSet<QString> checked;
+    if (checked.contains(fUser->DatabaseName()))
+        return;
     try {
         auto tr = CreaTransazione(*fUser, TTipoTransazione::Snapshot);
         TIBSQL sql(fUser.get(), tr.get());
@@ -47,6 +52,7 @@ TTabXForm::TTabXForm(QObject* owner, TAccesso modo, const QString& directoryBin)
                             "CONSTRAINT BRASKOTAB_CHIAVEPRIMARIA PRIMARY KEY "
                             "(PROGETTO,SCRIPTFORM,CONTESTO,UTENTE));"});
         tr->Commit();
+        checked.insert(fUser->DatabaseName());
     } catch (const EZavoError&) {
         Dialogs().Error(
             QStringLiteral("Errore interno di CREATE: impossibile creare la tabella TABSCRIPT"));
@@ -54,43 +60,35 @@ TTabXForm::TTabXForm(QObject* owner, TAccesso modo, const QString& directoryBin)
 }
 
 TTabXForm::~TTabXForm() {
-    // Transactions before their connections.
+    // Statements and transactions before their connections.
+    fParametro.reset();
     for (auto& t : fTransactions)
         t.reset();
     fUserTransaction.reset();
 }
 
-QString TTabXForm::Read(const QString& sql, const QString& param, const QString& value) {
-    if (!fUserTransaction->InTransaction())
-        fUserTransaction->StartTransaction();
-    TIBSQL q(fUser.get(), fUserTransaction.get());
-    q.SetSQL(sql);
-    // Names and codes are bound, never pasted: a quote in a name must not break the statement.
-    q.ParamByName(param).SetString(value);
-    q.ExecQuery();
-    return q.Eof() ? QString() : q.Fields(0).AsString();
-}
-
 bool TTabXForm::SetUserPerNum(int numeroUtente) {
     UtenteCorrente = numeroUtente;
-    const QString codice = QString::number(numeroUtente);
-    const QString nome =
-        Read(QStringLiteral("SELECT NOMEUTENTE FROM UTENTI WHERE (CODICE=:CODICE)"),
-             QStringLiteral("CODICE"), codice);
-    if (!nome.isEmpty())
-        NomeUtenteCorrente = nome;
-    const QString password =
-        Read(QStringLiteral("SELECT PWDUTENTE FROM UTENTI WHERE (NOMEUTENTE=:NOME)"),
-             QStringLiteral("NOME"), NomeUtenteCorrente);
-    if (!password.isEmpty())
-        PasswordUtenteCorrente = password;
-    if (ModoAccesso == IniSuDataBase) {
-        if (fUserTransaction->InTransaction())
-            fUserTransaction->Commit();
-        // The company of the first row the database returns for that name.
-        NomeProgetto = Read(QStringLiteral("SELECT DITTA FROM UTENTI WHERE (NOMEUTENTE=:NOME)"),
-                            QStringLiteral("NOME"), NomeUtenteCorrente);
-    }
+    if (!fUserTransaction->InTransaction())
+        fUserTransaction->StartTransaction();
+    // One statement: the user's name by code, then password and company of the first row the
+    // database returns for that name (a name may occur twice).
+    TIBSQL q(fUser.get(), fUserTransaction.get());
+    q.SetSQL(
+        QStringList{"SELECT FIRST 1 u.NOMEUTENTE,",
+                    "  (SELECT FIRST 1 p.PWDUTENTE FROM UTENTI p WHERE p.NOMEUTENTE=u.NOMEUTENTE),",
+                    "  (SELECT FIRST 1 d.DITTA FROM UTENTI d WHERE d.NOMEUTENTE=u.NOMEUTENTE)",
+                    "FROM UTENTI u WHERE (u.CODICE=:CODICE)"});
+    q.ParamByName("CODICE").SetInteger(numeroUtente);
+    q.ExecQuery();
+    if (q.Eof())
+        return false;
+    if (!q.Fields(0).AsString().isEmpty())
+        NomeUtenteCorrente = q.Fields(0).AsString();
+    if (!q.Fields(1).AsString().isEmpty())
+        PasswordUtenteCorrente = q.Fields(1).AsString();
+    if (ModoAccesso == IniSuDataBase)
+        NomeProgetto = q.Fields(2).AsString();
     return false;
 }
 
@@ -99,14 +97,21 @@ QString TTabXForm::CaricaParametro(const QString& nome) {
         return QString();
     if (!fUserTransaction->InTransaction())
         fUserTransaction->StartTransaction();
-    TIBSQL q(fUser.get(), fUserTransaction.get());
-    q.SetSQL(QStringList{"SELECT VALORE FROM TABTREBON WHERE", "(UTENTE=:UTENTE)AND",
-                         "(INTESTAZIONE=:INTESTAZIONE)AND", "(PARAMETRO=:PARAMETRO)"});
+    if (!fParametro) { // prepared once: a lookup reads several
+        fParametro = std::make_unique<TIBSQL>(fUser.get(), fUserTransaction.get());
+        fParametro->SetSQL(QStringList{"SELECT VALORE FROM TABTREBON WHERE", "(UTENTE=:UTENTE)AND",
+                                       "(INTESTAZIONE=:INTESTAZIONE)AND",
+                                       "(PARAMETRO=:PARAMETRO)"});
+    }
+    TIBSQL& q = *fParametro;
+    q.Close();
     q.ParamByName("UTENTE").SetInteger(UtenteCorrente);
     q.ParamByName("INTESTAZIONE").SetString(NomeProgetto);
     q.ParamByName("PARAMETRO").SetString(nome);
     q.ExecQuery();
-    return q.Eof() ? QString() : q.Fields(0).AsString();
+    const QString value = q.Eof() ? QString() : q.Fields(0).AsString();
+    q.Close();
+    return value;
 }
 
 void TTabXForm::Inserisci(const QString& tipo, const QString& nome, const QString& numero,

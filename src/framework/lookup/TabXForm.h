@@ -14,6 +14,7 @@
 
 class TIBDatabase;
 class TIBTransaction;
+class TIBSQL;
 
 enum TAccesso { IniSuDataBase, IniSuExeDir, IniSuWindows, Light };
 
@@ -72,10 +73,10 @@ private:
         int livello1 = 0, livello2 = 0, utente = 0;
     };
     void Connetti(int n, const QString& nomeVariabile);
-    QString Read(const QString& sql, const QString& param, const QString& value);
 
     std::unique_ptr<TIBDatabase> fUser;
     std::unique_ptr<TIBTransaction> fUserTransaction;
+    std::unique_ptr<TIBSQL> fParametro;
     std::array<std::unique_ptr<TIBDatabase>, 5> fDatabases;
     std::array<std::unique_ptr<TIBTransaction>, 5> fTransactions;
     std::vector<TValore> fMemTabX;

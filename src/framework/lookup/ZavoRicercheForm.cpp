@@ -113,7 +113,7 @@ void TZavoRicercheForm::InizializzazioneZavo(const QString& xml) {
     {
         TIBTransaction tr(&db);
         tr.StartTransaction();
-        LeggiColonne(db, tr, fDefinition->NomeTabella);
+        fColumns = LeggiColonne(db, tr, fDefinition->NomeTabella); // read once per dialog
     }
     GridMain->SetDatabase(&db, fContext->UtenteCorrente, fContext->GetV(QStringLiteral("BinDir")),
                           fContext->NomeProgetto);
@@ -213,14 +213,10 @@ void TZavoRicercheForm::BuildRows() {
 }
 
 QString TZavoRicercheForm::BuildQuery() {
-    TIBDatabase& db = SearchDatabase(fRoot);
-    TIBTransaction tr(&db);
-    tr.StartTransaction();
-    const std::vector<TColonnaRicerca> columns = LeggiColonne(db, tr, fDefinition->NomeTabella);
     std::vector<std::pair<QString, QString>> filters;
     for (const TRiga& row : fRows)
         filters.emplace_back(row.nome, row.filtro->text());
-    return QueryRicerca(fDefinition->NomeTabella, columns, filters, fDefinition->Filtro());
+    return QueryRicerca(fDefinition->NomeTabella, fColumns, filters, fDefinition->Filtro());
 }
 
 QString TZavoRicercheForm::Descrizione(const TRiga& row, const QString& value) const {

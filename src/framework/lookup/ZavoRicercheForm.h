@@ -7,6 +7,8 @@
 #include <QDomElement>
 #include <QStringList>
 
+#include "ZavoRicercaSql.h"
+
 #include <functional>
 
 #include <memory>
@@ -20,6 +22,7 @@ class TFrameZavoGrid;
 class TIBDatabase;
 class TTabXForm;
 class TZavoRicerca;
+struct TColonnaRicerca;
 
 class TZavoRicercheForm : public QDialog {
     Q_OBJECT
@@ -78,6 +81,7 @@ private:
     QDomDocument fXml;
     QDomElement fRoot;
     std::vector<TRiga> fRows;
+    std::vector<TColonnaRicerca> fColumns;
     QWidget* fFilters = nullptr;
     bool fClosed = false;
 };
