@@ -21,18 +21,20 @@
 #include <QTest>
 
 namespace {
-class LookupDialog : public ::testing::Test {
+class LookupDialog : public DbModeTest {
 protected:
     void SetUp() override {
+        DbModeTest::SetUp();
+        if (IsSkipped())
+            return;
         InstallaRicercheZavo();
-        fHost = ProvisionHostFolder(fFolder.Path("host"));
+        fHost = ProvisionDemo();
         fGuard = std::make_unique<THostDirGuard>(fHost.root);
-        fArchive.SetDatabaseName(fHost.archiveDb);
-        fArchive.Open();
+        fArchiveDb = OpenDb("host/dati/archivio.fdb");
     }
     void TearDown() override {
         SetOnRicercaAperta({});
-        fArchive.Close();
+        fArchiveDb.reset();
     }
     /// The value of `column` on the dialog's current row.
     static QString Current(TZavoRicercheForm& f, const QString& column) {
@@ -46,14 +48,13 @@ protected:
             values << q->Value(r, q->FieldIndex(column)).toString();
         return values;
     }
-    TTestFolder fFolder;
     THostFolder fHost;
     std::unique_ptr<THostDirGuard> fGuard;
-    TIBDatabase fArchive;
+    std::unique_ptr<TIBDatabase> fArchiveDb;
 };
 } // namespace
 
-TEST_F(LookupDialog, FindClienteOpensOnTheCustomerAndCancelLeavesTheCode) {
+TEST_P(LookupDialog, FindClienteOpensOnTheCustomerAndCancelLeavesTheCode) {
     TSession session(nullptr, 1);
     QString seen, caption;
     SetOnRicercaAperta([&](TZavoRicercheForm& f) {
@@ -82,13 +83,14 @@ TEST_F(LookupDialog, FindClienteOpensOnTheCustomerAndCancelLeavesTheCode) {
     EXPECT_EQ(codice, "C002");
 }
 
-TEST_F(LookupDialog, FindZelmModelNeverOffersASuspendedSheetAndSearchesNumbersAsText) {
+TEST_P(LookupDialog, FindZelmModelNeverOffersASuspendedSheetAndSearchesNumbersAsText) {
     for (int id : {12, 112, 120, 13})
-        ExecSql(fArchive, QString("INSERT INTO ZELMMODEL (ID, IDMODEL, IDVARIANTE, STATUSSCHEDA) "
-                                  "VALUES (%1, %1, 0, 'InPreparazione')")
-                              .arg(id));
-    ExecSql(fArchive, "INSERT INTO ZELMMODEL (ID, IDMODEL, IDVARIANTE, STATUSSCHEDA) VALUES "
-                      "(121, 121, 0, 'Sospesa')");
+        ExecSql(*fArchiveDb,
+                QString("INSERT INTO ZELMMODEL (ID, IDMODEL, IDVARIANTE, STATUSSCHEDA) "
+                        "VALUES (%1, %1, 0, 'InPreparazione')")
+                    .arg(id));
+    ExecSql(*fArchiveDb, "INSERT INTO ZELMMODEL (ID, IDMODEL, IDVARIANTE, STATUSSCHEDA) VALUES "
+                         "(121, 121, 0, 'Sospesa')");
     TSession session(nullptr, 1);
     SetOnRicercaAperta([&](TZavoRicercheForm& f) {
         EXPECT_FALSE(Column(f, "STATUSSCHEDA").contains("Sospesa"));
@@ -105,12 +107,12 @@ TEST_F(LookupDialog, FindZelmModelNeverOffersASuspendedSheetAndSearchesNumbersAs
     EXPECT_TRUE(id == 12 || id == 112 || id == 120) << id;
 }
 
-TEST_F(LookupDialog, DescriptionsPicturesAndANestedLookupCancelled) {
+TEST_P(LookupDialog, DescriptionsPicturesAndANestedLookupCancelled) {
     const QString picture = fFolder.Path("modello.png");
     QImage image(120, 80, QImage::Format_RGB32);
     image.fill(Qt::darkCyan);
     image.save(picture);
-    ExecSql(fArchive, QString("UPDATE ZELMMODEL SET PERCORSOFILE='%1'").arg(picture));
+    ExecSql(*fArchiveDb, QString("UPDATE ZELMMODEL SET PERCORSOFILE='%1'").arg(picture));
     TZavoRicerca r;
     r.NomeTabella = "ZELMMODEL";
     r.CodiceProgetto = 537;
@@ -161,14 +163,14 @@ TEST_F(LookupDialog, DescriptionsPicturesAndANestedLookupCancelled) {
     EXPECT_TRUE(result.contains(';')) << result.toStdString(); // "ID;CODICECLIENTE"
 }
 
-TEST_F(LookupDialog, AMissingArchiveFailsTheLookupAndLeavesNoFile) {
+TEST_P(LookupDialog, AMissingArchiveFailsTheLookupAndLeavesNoFile) {
     TIBDatabase user;
-    user.SetDatabaseName(fHost.userDb);
+    user.SetDatabaseName(fHost.userDb); // the host's user database is local
     user.Open();
     const QString missing = fFolder.Path("host/dati/sparito.fdb");
     ExecSql(user, QString("UPDATE TABTREBON SET VALORE='%1' WHERE UTENTE=1 AND "
                           "PARAMETRO='Archivio'")
-                      .arg(missing));
+                      .arg(fPrefix + missing));
     user.Close();
     TZavoRicerca r;
     r.NomeTabella = "CLIENTI";
@@ -181,3 +183,5 @@ TEST_F(LookupDialog, AMissingArchiveFailsTheLookupAndLeavesNoFile) {
     }
     EXPECT_FALSE(QFileInfo::exists(missing));
 }
+
+ZELM_DB_MODES(LookupDialog);
