@@ -44,18 +44,7 @@ QList<int> Ids(const auto* list) {
 }
 } // namespace
 
-class ModelService : public DbModeTest {
-protected:
-    void SetUp() override {
-        DbModeTest::SetUp();
-        if (IsSkipped())
-            return;
-        fHost = ProvisionDemo();
-        fGuard = std::make_unique<THostDirGuard>(fHost.root);
-    }
-    THostFolder fHost;
-    std::unique_ptr<THostDirGuard> fGuard;
-};
+class ModelService : public DemoHostTest {};
 
 TEST_P(ModelService, ValidateModifyByStatusAndLock) {
     TUser a(1), b(1);

@@ -83,3 +83,11 @@ QVariant QueryValue(TIBDatabase& db, const QString& sql) {
     q.ExecQuery();
     return q.Eof() ? QVariant() : q.Fields(0).AsVariant();
 }
+
+void DemoHostTest::SetUp() {
+    DbModeTest::SetUp();
+    if (IsSkipped())
+        return;
+    fHost = ProvisionDemo();
+    fGuard = std::make_unique<THostDirGuard>(fHost.root);
+}

@@ -54,6 +54,17 @@ protected:
     QString fPrefix;
 };
 
+class THostDirGuard;
+
+/// A DbModeTest on a provisioned demo host folder, which the product takes for its host
+/// program's folder while the test runs.
+class DemoHostTest : public DbModeTest {
+protected:
+    void SetUp() override;
+    THostFolder fHost;
+    std::unique_ptr<THostDirGuard> fGuard;
+};
+
 #define ZELM_DB_MODES(Suite)                                                                       \
     INSTANTIATE_TEST_SUITE_P(, Suite, ::testing::Values(DbMode::Embedded, DbMode::Server),         \
                              DbModeName)

@@ -21,15 +21,13 @@
 #include <QTest>
 
 namespace {
-class LookupDialog : public DbModeTest {
+class LookupDialog : public DemoHostTest {
 protected:
     void SetUp() override {
-        DbModeTest::SetUp();
+        DemoHostTest::SetUp();
         if (IsSkipped())
             return;
         InstallaRicercheZavo();
-        fHost = ProvisionDemo();
-        fGuard = std::make_unique<THostDirGuard>(fHost.root);
         fArchiveDb = OpenDb("host/dati/archivio.fdb");
     }
     void TearDown() override {
@@ -48,8 +46,6 @@ protected:
             values << q->Value(r, q->FieldIndex(column)).toString();
         return values;
     }
-    THostFolder fHost;
-    std::unique_ptr<THostDirGuard> fGuard;
     std::unique_ptr<TIBDatabase> fArchiveDb;
 };
 } // namespace

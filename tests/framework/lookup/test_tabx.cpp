@@ -11,18 +11,7 @@
 #include <QFileInfo>
 
 namespace {
-class LookupContext : public DbModeTest {
-protected:
-    void SetUp() override {
-        DbModeTest::SetUp();
-        if (IsSkipped())
-            return;
-        fHost = ProvisionDemo();
-        fGuard = std::make_unique<THostDirGuard>(fHost.root);
-    }
-    THostFolder fHost;
-    std::unique_ptr<THostDirGuard> fGuard;
-};
+class LookupContext : public DemoHostTest {};
 } // namespace
 
 TEST_P(LookupContext, UserCompanyParametersAndTheArchive) {
