@@ -2,6 +2,7 @@
 // implementation; tests install TScriptedDialogs.
 #pragma once
 
+#include <QDate>
 #include <QString>
 #include <QStringList>
 
@@ -32,6 +33,15 @@ public:
     virtual bool ChooseColor(int& color) = 0;
     /// The "Avviso" warning with an emphasised line: 1 for OK, 2 otherwise.
     virtual int Avviso(const QString& text, const QString& emphasis) = 0;
+    /// A choice from a drop-down list preselecting `index`: true on OK, with the chosen index
+    /// (-1 when nothing is selected).
+    virtual bool InputList(const QString& title, const QString& prompt, const QStringList& items,
+                           int& index) = 0;
+    /// A text (255 characters at most): true on OK, with the typed text.
+    virtual bool InputText(const QString& title, const QString& prompt, QString& text) = 0;
+    /// A date from a month calendar (weeks from Monday) opened on `date` (null: none): true on
+    /// OK, with the selected date (null when none was selected).
+    virtual bool InputDate(const QString& title, QDate& date) = 0;
 };
 
 /// The installed implementation; a TScriptedDialogs that answers "no" and records everything

@@ -75,6 +75,34 @@ int TScriptedDialogs::Avviso(const QString& text, const QString& emphasis) {
     return Pop(answers, false) ? 1 : 2;
 }
 
+bool TScriptedDialogs::InputList(const QString& title, const QString&, const QStringList&,
+                                 int& index) {
+    inputs.push_back({title, index});
+    if (listAnswers.empty())
+        return false;
+    index = listAnswers.front();
+    listAnswers.pop_front();
+    return true;
+}
+
+bool TScriptedDialogs::InputText(const QString& title, const QString&, QString& text) {
+    inputs.push_back({title, text});
+    if (textAnswers.empty())
+        return false;
+    text = textAnswers.front().left(255);
+    textAnswers.pop_front();
+    return true;
+}
+
+bool TScriptedDialogs::InputDate(const QString& title, QDate& date) {
+    inputs.push_back({title, date});
+    if (dateAnswers.empty())
+        return false;
+    date = dateAnswers.front();
+    dateAnswers.pop_front();
+    return true;
+}
+
 QStringList TScriptedDialogs::Texts() const {
     QStringList texts;
     for (const Shown& s : shown)
@@ -88,6 +116,10 @@ void TScriptedDialogs::Clear() {
     twoFieldAnswers.clear();
     fileAnswers.clear();
     colorAnswers.clear();
+    listAnswers.clear();
+    textAnswers.clear();
+    dateAnswers.clear();
+    inputs.clear();
 }
 
 TScopedDialogs::TScopedDialogs() : fPrevious(InstallDialogs(&fDialogs)) {}

@@ -4,6 +4,8 @@
 
 #include "Dialogs.h"
 
+#include <QVariant>
+
 #include <deque>
 #include <vector>
 
@@ -33,12 +35,28 @@ public:
     bool ChooseColor(int& color) override;
     /// Answers from `answers` (true: OK).
     int Avviso(const QString& text, const QString& emphasis) override;
+    /// The input dialogs answer from their queues; an empty queue is Cancel.
+    bool InputList(const QString& title, const QString& prompt, const QStringList& items,
+                   int& index) override;
+    bool InputText(const QString& title, const QString& prompt, QString& text) override;
+    bool InputDate(const QString& title, QDate& date) override;
 
     std::vector<Shown> shown;
     std::deque<bool> answers;
     std::deque<TwoFields> twoFieldAnswers;
     std::deque<QString> fileAnswers;
     std::deque<int> colorAnswers;
+    /// OK with this index (-1: OK with nothing selected).
+    std::deque<int> listAnswers;
+    std::deque<QString> textAnswers;
+    /// OK with this date (a null date: OK with nothing selected).
+    std::deque<QDate> dateAnswers;
+    /// What each input dialog was opened on: title and initial index, text or date.
+    struct InputSeen {
+        QString title;
+        QVariant initial;
+    };
+    std::vector<InputSeen> inputs;
 
     /// Texts shown, in order, of every kind.
     QStringList Texts() const;

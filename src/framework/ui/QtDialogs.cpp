@@ -1,5 +1,10 @@
 #include "QtDialogs.h"
 
+#include "InputDialog.h"
+
+#include <QComboBox>
+#include <QLineEdit>
+
 #include "DataModuleQuenvar.h"
 
 #include <QApplication>
@@ -167,4 +172,29 @@ void TBraskoIn2Form::showEvent(QShowEvent* event) {
     if (QScreen* screen = QGuiApplication::primaryScreen())
         move(screen->availableGeometry().center() - rect().center());
     Edit1->setFocus();
+}
+
+bool TQtDialogs::InputList(const QString& title, const QString& prompt, const QStringList& items,
+                           int& index) {
+    TInputListForm form(title, prompt, items, index, QApplication::activeWindow());
+    if (form.exec() != QDialog::Accepted)
+        return false;
+    index = form.ComboList->currentIndex();
+    return true;
+}
+
+bool TQtDialogs::InputText(const QString& title, const QString& prompt, QString& text) {
+    TInputTextForm form(title, prompt, text, QApplication::activeWindow());
+    if (form.exec() != QDialog::Accepted)
+        return false;
+    text = form.EditText->text();
+    return true;
+}
+
+bool TQtDialogs::InputDate(const QString& title, QDate& date) {
+    TInputDateForm form(title, date, QApplication::activeWindow());
+    if (form.exec() != QDialog::Accepted)
+        return false;
+    date = form.Selected();
+    return true;
 }

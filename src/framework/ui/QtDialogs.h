@@ -24,6 +24,10 @@ public:
     QString ChooseFolder(const QString& caption, const QString& folder) override;
     bool ChooseColor(int& color) override;
     int Avviso(const QString& text, const QString& emphasis) override;
+    bool InputList(const QString& title, const QString& prompt, const QStringList& items,
+                   int& index) override;
+    bool InputText(const QString& title, const QString& prompt, QString& text) override;
+    bool InputDate(const QString& title, QDate& date) override;
 };
 
 /// The warning asked before a destructive reset: a picture, the text, a bold red line, OK/Cancel.
