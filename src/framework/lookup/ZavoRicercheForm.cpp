@@ -221,23 +221,27 @@ QString TZavoRicercheForm::BuildQuery() {
 
 QString TZavoRicercheForm::Descrizione(const TRiga& row, const QString& value) const {
     TIBDatabase& db = SearchDatabase(row.decodifica);
-    const QString table = Child(row.decodifica, "TabellaCol");
-    const QString key = Child(row.decodifica, "CampoCol");
-    const QString description = Child(row.decodifica, "CampoDec");
     TIBTransaction tr(&db);
     tr.StartTransaction();
-    // The names come from the definition and are checked against the catalogue; the value is
-    // bound, so a quote in it is just a character.
-    const std::vector<TColonnaRicerca> columns = LeggiColonne(db, tr, table);
-    auto known = [&](const QString& name) {
-        return std::any_of(columns.begin(), columns.end(),
-                           [&](const TColonnaRicerca& c) { return c.nome == name; });
-    };
-    if (!known(key) || !known(description))
-        throw EZavoError(
-            QStringLiteral("Campo \"%1\" non presente nella tabella %2").arg(key, table));
+    if (row.decSql.isEmpty()) {
+        // The names come from the definition and are checked against the catalogue once per
+        // field; the value is bound, so a quote in it is just a character.
+        const QString table = Child(row.decodifica, "TabellaCol");
+        const QString key = Child(row.decodifica, "CampoCol");
+        const QString description = Child(row.decodifica, "CampoDec");
+        const std::vector<TColonnaRicerca> columns = LeggiColonne(db, tr, table);
+        auto known = [&](const QString& name) {
+            return std::any_of(columns.begin(), columns.end(),
+                               [&](const TColonnaRicerca& c) { return c.nome == name; });
+        };
+        if (!known(key) || !known(description))
+            throw EZavoError(
+                QStringLiteral("Campo \"%1\" non presente nella tabella %2").arg(key, table));
+        row.decSql =
+            QStringLiteral("SELECT %1 FROM %2 WHERE %3=:VALORE").arg(description, table, key);
+    }
     TIBSQL sql(&db, &tr);
-    sql.SetSQL(QStringLiteral("SELECT %1 FROM %2 WHERE %3=:VALORE").arg(description, table, key));
+    sql.SetSQL(row.decSql);
     sql.ParamByName("VALORE").SetString(value);
     sql.ExecQuery();
     return sql.Eof() ? QString() : sql.Fields(0).AsString();

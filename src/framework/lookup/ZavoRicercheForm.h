@@ -64,6 +64,8 @@ private:
         QLineEdit* descrFiltro = nullptr;
         QLineEdit* descrCorrente = nullptr;
         QDomElement decodifica, secondoLivello;
+        /// The description statement, built once its names were found in the catalogue.
+        mutable QString decSql;
     };
     TIBDatabase& SearchDatabase(const QDomElement& element) const;
     void BuildRows();
