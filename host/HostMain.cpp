@@ -90,8 +90,11 @@ int main(int argc, char** argv) {
     if (check) {
         app.processEvents();
         for (QWidget* w : QApplication::topLevelWidgets())
-            if (w->isVisible())
+            if (w->isVisible()) {
                 out << "Finestra aperta: " << w->windowTitle() << "\n";
+                if (const QString shot = qEnvironmentVariable("ZELM_SCREENSHOT"); !shot.isEmpty())
+                    w->grab().save(shot);
+            }
         out.flush();
         QApplication::closeAllWindows();
         app.processEvents();

@@ -1,5 +1,8 @@
 #include "ZelmModelSubDataAccess.h"
 
+#include "framework/db/DBConnection.h"
+#include "framework/db/IBTransaction.h"
+
 // --- shared ---------------------------------------------------------------------------------
 TIBSQL& TSubRowsAccess::ById(int id) {
     TIBSQL& sql = Sql(fById, {QStringLiteral("SELECT * FROM %1 WHERE ID=:ID").arg(Texts().table)});
@@ -154,4 +157,15 @@ void TZelmModelStoDataAccess::LoadDistinctTipoAnnotazione(QStringList& to) {
                           "  ZELMMODELSTO", "WHERE", "  TIPOANNOTAZIONE IS NOT NULL", "ORDER BY",
                           "  TIPOANNOTAZIONE"}),
               to);
+}
+
+QStringList TipiAnnotazione(TIBDatabase& database) {
+    std::unique_ptr<TIBTransaction> tr = CreaTransazione(database, TTipoTransazione::Snapshot);
+    TZelmModelStoDataAccess access;
+    access.SetIBDatabase(&database);
+    access.SetIBTransaction(tr.get());
+    QStringList types;
+    access.LoadDistinctTipoAnnotazione(types);
+    tr->Rollback();
+    return types;
 }

@@ -161,3 +161,8 @@ protected:
 private:
     TIBSQL* fTipi = nullptr;
 };
+
+class TIBDatabase;
+/// The annotation types already used, read in a snapshot transaction of its own (the annotation
+/// dialog offers them without touching the window's transaction).
+QStringList TipiAnnotazione(TIBDatabase& database);

@@ -7,7 +7,7 @@
 #include "framework/ui/QtDialogs.h"
 #include "view/ImpXlsHelvoForm.h"
 #include "view/ZelmCreaArtForm.h"
-#include "view/ZelmModelForm.h"
+#include "view/zelmmodel/ZelmModelForm.h"
 
 #include <string>
 

@@ -52,10 +52,14 @@ bool TScriptedDialogs::InputTwoFields(const QString& caption, const QString& pro
     return answer.ok;
 }
 
-QString TScriptedDialogs::ChooseOpenFile(const QString&, const QString&, const QString&) {
+QString TScriptedDialogs::ChooseOpenFile(const QString& caption, const QString& folder,
+                                         const QString&) {
+    inputs.push_back({caption, folder});
     return Pop(fileAnswers, QString());
 }
-QString TScriptedDialogs::ChooseSaveFile(const QString&, const QString&, const QString&) {
+QString TScriptedDialogs::ChooseSaveFile(const QString& caption, const QString& fileName,
+                                         const QString&) {
+    inputs.push_back({caption, fileName});
     return Pop(fileAnswers, QString());
 }
 QString TScriptedDialogs::ChooseFolder(const QString&, const QString&) {

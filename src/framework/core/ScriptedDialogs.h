@@ -51,7 +51,8 @@ public:
     std::deque<QString> textAnswers;
     /// OK with this date (a null date: OK with nothing selected).
     std::deque<QDate> dateAnswers;
-    /// What each input dialog was opened on: title and initial index, text or date.
+    /// What each input or file dialog was opened on: title and initial index, text, date or
+    /// file.
     struct InputSeen {
         QString title;
         QVariant initial;

@@ -27,7 +27,7 @@ public:
 
 protected:
     /// The current row's value of `field`; null without a current row.
-    QVariant Value(const QString& field) const;
+    virtual QVariant Value(const QString& field) const;
 
 private:
     TZavoQuery* fFields;

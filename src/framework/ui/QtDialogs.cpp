@@ -65,13 +65,31 @@ bool TQtDialogs::InputTwoFields(const QString& caption, const QString& prompt, Q
     return true;
 }
 
+// The windows write filters as "description|patterns|description|patterns"; Qt wants
+// "description (patterns);;…" with blanks between the patterns.
+QString QtFilter(const QString& filter) {
+    if (!filter.contains(QLatin1Char('|')))
+        return filter;
+    const QStringList parts = filter.split(QLatin1Char('|'));
+    QStringList out;
+    for (int i = 0; i + 1 < parts.size(); i += 2) {
+        QString description = parts[i];
+        const QString patterns = QString(parts[i + 1]).replace(QLatin1Char(';'), QLatin1Char(' '));
+        const int open = description.indexOf(QLatin1Char('('));
+        if (open >= 0)
+            description = description.left(open).trimmed();
+        out << QStringLiteral("%1 (%2)").arg(description, patterns);
+    }
+    return out.join(QStringLiteral(";;"));
+}
+
 QString TQtDialogs::ChooseOpenFile(const QString& caption, const QString& folder,
                                    const QString& filter) {
-    return QFileDialog::getOpenFileName(ActiveParent(), caption, folder, filter);
+    return QFileDialog::getOpenFileName(ActiveParent(), caption, folder, QtFilter(filter));
 }
 QString TQtDialogs::ChooseSaveFile(const QString& caption, const QString& fileName,
                                    const QString& filter) {
-    return QFileDialog::getSaveFileName(ActiveParent(), caption, fileName, filter);
+    return QFileDialog::getSaveFileName(ActiveParent(), caption, fileName, QtFilter(filter));
 }
 QString TQtDialogs::ChooseFolder(const QString& caption, const QString& folder) {
     return QFileDialog::getExistingDirectory(ActiveParent(), caption, folder);

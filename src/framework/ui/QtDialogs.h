@@ -51,3 +51,6 @@ public:
 protected:
     void showEvent(QShowEvent* event) override;
 };
+
+/// A filter written "description|patterns|…" in the form Qt's file dialogs take.
+QString QtFilter(const QString& filter);

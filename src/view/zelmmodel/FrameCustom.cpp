@@ -1,0 +1,64 @@
+#include "FrameCustom.h"
+
+#include "framework/ui/DataModuleQuenvar.h"
+
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QToolButton>
+
+TFrameZelmModelCustom::TFrameZelmModelCustom(QWidget* parent) : QWidget(parent) {}
+
+void TFrameZelmModelCustom::SetControlReadOnly(QWidget* control, bool readOnly) {
+    QPalette p = control->palette();
+    p.setColor(QPalette::Base,
+               readOnly ? control->palette().color(QPalette::Window) : QColor(Qt::white));
+    control->setPalette(p);
+    if (auto* e = qobject_cast<QLineEdit*>(control))
+        e->setReadOnly(readOnly);
+    else if (auto* m = qobject_cast<QPlainTextEdit*>(control))
+        m->setReadOnly(readOnly);
+    control->setFocusPolicy(readOnly ? Qt::NoFocus : Qt::StrongFocus);
+}
+
+QString TestoData(const QDate& date) {
+    return date.isValid() ? date.toString(QStringLiteral("dd/MM/yyyy")) : QString();
+}
+
+QDate DataDaTesto(const QString& text) {
+    const QString t = text.trimmed();
+    for (const char* f : {"dd/MM/yyyy", "d/M/yyyy", "dd/MM/yy", "d/M/yy"}) {
+        QDate d = QDate::fromString(t, QLatin1String(f));
+        if (d.isValid()) {
+            // Two-digit years are read in the window a workstation uses (…1930–2029).
+            if (QLatin1String(f).endsWith(QLatin1String("/yy")) && d.year() < 1930)
+                d = d.addYears(100);
+            return d;
+        }
+    }
+    return QDate();
+}
+
+/// A tool bar button of 90 × 26 with its image from the shared list.
+QPushButton* ToolButton(QWidget* parent, const char* name, const QString& caption,
+                        const QString& hint, int image) {
+    auto* b = new QPushButton(caption, parent);
+    b->setObjectName(QLatin1String(name));
+    b->setToolTip(hint);
+    b->setFixedSize(90, 26);
+    b->setFocusPolicy(Qt::NoFocus);
+    if (TDataModuleQuenvar* dm = DataModuleQuenvar(); dm && image >= 0)
+        b->setIcon(dm->Icon(image));
+    return b;
+}
+
+/// The small "…" button beside a field.
+QToolButton* PickButton(QWidget* parent, const char* name, const QString& hint) {
+    auto* b = new QToolButton(parent);
+    b->setObjectName(QLatin1String(name));
+    b->setText(QStringLiteral("..."));
+    b->setToolTip(hint);
+    b->setFixedSize(21, 21);
+    b->setFocusPolicy(Qt::NoFocus);
+    return b;
+}

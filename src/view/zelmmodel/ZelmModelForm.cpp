@@ -1,0 +1,414 @@
+#include "ZelmModelForm.h"
+
+#include "FieldControlZelmModel.h"
+#include "FrameRicerca.h"
+#include "FrameScheda.h"
+
+#include "control/ExportExcelScheda.h"
+#include "control/ZelmModelService.h"
+#include "framework/core/Dialogs.h"
+#include "framework/core/ScopeExit.h"
+#include "framework/core/SlotGuard.h"
+#include "framework/session/Session.h"
+#include "framework/session/ZavoUser.h"
+#include "framework/ui/FrameDlg.h"
+
+#include <QCloseEvent>
+#include <QFileInfo>
+#include <QTabBar>
+#include <QTabWidget>
+#include <QVBoxLayout>
+
+TFormZelmModel::TFormZelmModel(int utente, int idFinestra) : TFormBase(utente, idFinestra) {
+    setObjectName(QStringLiteral("FormZelmModel"));
+    resize(1404, 554);
+    Notebook = new QTabWidget(this);
+    Notebook->setObjectName(QStringLiteral("Notebook"));
+    FrameRicerca = new TFrameZelmModelRicerca(Notebook);
+    FrameScheda = new TFrameZelmModelScheda(Notebook);
+    Notebook->addTab(FrameRicerca, QStringLiteral("Ricerca"));
+    Notebook->addTab(FrameScheda, QStringLiteral("Scheda"));
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(Notebook);
+    MostraPagina(0);
+    for (TFrameZelmModelMaster* frame :
+         std::initializer_list<TFrameZelmModelMaster*>{FrameRicerca, FrameScheda})
+        connect(frame, &TFrameZelmModelMaster::OnCommand, this,
+                Guarded([this](TFrameZelmModelMaster*, TZelmModelCommand c) { Esegui(c); }));
+}
+
+// The pages and the service use the session's connection: they go before it does.
+TFormZelmModel::~TFormZelmModel() {
+    delete FrameRicerca;
+    delete FrameScheda;
+    fService.reset();
+}
+
+QString TFormZelmModel::GetTitolo() const {
+    return QStringLiteral("Schede modelli - Ditta: %1 - Utente: %2")
+        .arg(FSession->ZavoUser()->DittaUtente(), FSession->ZavoUser()->NomeUtente());
+}
+
+void TFormZelmModel::FormShow() {
+    TFormBase::FormShow();
+    if (fService)
+        return;
+    fService = std::make_unique<TZelmModelService>();
+    fService->SetSession(FSession);
+    FrameRicerca->SetSession(FSession);
+    FrameRicerca->SetService(fService.get());
+    FrameScheda->SetSession(FSession);
+    FrameScheda->SetService(fService.get());
+    MostraPagina(0);
+    FrameRicerca->Open();
+}
+
+void TFormZelmModel::closeEvent(QCloseEvent* event) {
+    if (PaginaCorrente() == 1) {
+        Dialogs().Warning(
+            QStringLiteral("Per chiudere la finestra è necessario chiudere prima la scheda"));
+        event->ignore();
+        return;
+    }
+    TFormBase::closeEvent(event);
+}
+
+bool TFormZelmModel::FormClose() {
+    if (fService) {
+        if (!RunGuarded([this] { FrameRicerca->Close(); }))
+            return false;
+        // Nothing is open on the search page: whatever the last command left is given back.
+        RunGuarded([this] { fService->EndTransaction(false); });
+    }
+    return TFormBase::FormClose();
+}
+
+int TFormZelmModel::PaginaCorrente() const {
+    return Notebook->currentIndex();
+}
+
+void TFormZelmModel::MostraPagina(int page) {
+    // The pages are the window's mode: the user moves between them through the commands only.
+    Notebook->setTabEnabled(page, true);
+    Notebook->setCurrentIndex(page);
+    Notebook->setTabEnabled(1 - page, false);
+}
+
+int TFormZelmModel::IdCorrente() const {
+    return PaginaCorrente() == 0 ? FrameRicerca->CurrentRecord()->Id()
+                                 : FrameScheda->FieldsCache()->Id();
+}
+
+void TFormZelmModel::NuovaTransazione() {
+    fService->EndTransaction(false);
+    fService->StartTransaction();
+}
+
+bool TFormZelmModel::Verifica(const std::function<void()>& work) {
+    try {
+        work();
+        return true;
+    } catch (...) {
+        Dialogs().Warning(QStringLiteral("Operazione non consentita\r\n") + CurrentErrorMessage());
+        return false;
+    }
+}
+
+bool TFormZelmModel::Esecuzione(const std::function<void()>& work, bool comeErrore) {
+    try {
+        work();
+        return true;
+    } catch (...) {
+        const QString text = QStringLiteral("Operazione fallita\r\n") + CurrentErrorMessage();
+        if (comeErrore)
+            Dialogs().Error(text);
+        else
+            Dialogs().Warning(text);
+        return false;
+    }
+}
+
+bool TFormZelmModel::Conferma(const TValidationResult* result, const QString& question,
+                              const QString& plainQuestion) {
+    if (!result || result->IsOk())
+        return plainQuestion.isEmpty() || Dialogs().Question(plainQuestion);
+    if (result->IsWarning()) {
+        QString text = QStringLiteral("Attenzione:\r\n");
+        for (const QString& w : result->Warnings())
+            text += w + QStringLiteral("\r\n");
+        text += question + QStringLiteral("\r\n");
+        return Dialogs().Question(text);
+    }
+    throw EZavoError(result->Errors().join(QStringLiteral("\r\n")));
+}
+
+void TFormZelmModel::Esegui(TZelmModelCommand command) {
+    switch (command) {
+    case cmdNuovo:
+        Nuovo();
+        break;
+    case cmdDuplica:
+        Duplica();
+        break;
+    case cmdModifica:
+        Modifica();
+        break;
+    case cmdElimina:
+        Elimina();
+        break;
+    case cmdMostra:
+        Mostra();
+        break;
+    case cmdSalva:
+        Salva();
+        break;
+    case cmdAnnulla:
+        Annulla();
+        break;
+    case cmdRilasciaC:
+        Rilascia(false);
+        break;
+    case cmdRilasciaP:
+        Rilascia(true);
+        break;
+    case cmdSospendi:
+        Sospendi();
+        break;
+    case cmdExportXls:
+        ExportXls();
+        break;
+    case cmdChiudi:
+        Chiudi();
+        break;
+    }
+}
+
+// A command that starts from the search page or from a read-only card opens nothing unless it
+// succeeds: its transaction is given back when it is refused, so that a later attempt sees what
+// others committed meanwhile.
+void TFormZelmModel::Nuovo() {
+    std::unique_ptr<TZelmModelContext> context;
+    if (!Verifica([&] {
+            NuovaTransazione();
+            context = fService->CreateNew();
+        })) {
+        fService->EndTransaction(false);
+        return;
+    }
+    FrameScheda->SetContext(*context);
+    FrameScheda->SetReadOnly(false);
+    MostraPagina(1);
+}
+
+void TFormZelmModel::Duplica() {
+    std::unique_ptr<TZelmModelContext> duplicate;
+    if (!Verifica([&] {
+            NuovaTransazione();
+            std::unique_ptr<TZelmModelContext> loaded = fService->Load(IdCorrente());
+            duplicate = fService->CreateDuplicate(*loaded);
+        })) {
+        fService->EndTransaction(false);
+        return;
+    }
+    FrameScheda->SetContext(*duplicate);
+    FrameScheda->SetReadOnly(false);
+    MostraPagina(1);
+}
+
+void TFormZelmModel::Modifica() {
+    const int id = IdCorrente();
+    std::unique_ptr<TZelmModelContext> context;
+    bool ok = false;
+    if (!Verifica([&] {
+            NuovaTransazione();
+            context = fService->Load(id);
+            std::unique_ptr<TValidationModifyResult> result = fService->ValidateModify(*context);
+            const bool variante = result && result->NewVariante;
+            if (!Conferma(result.get(), variante ? QStringLiteral("Creare una nuova variante?")
+                                                 : QStringLiteral("Continuare?")))
+                return;
+            if (variante)
+                context = fService->CreateVariante(*context);
+            ok = true;
+        }) ||
+        !ok) {
+        fService->EndTransaction(false);
+        return;
+    }
+    FrameScheda->SetContext(*context);
+    FrameScheda->SetReadOnly(false);
+    MostraPagina(1);
+}
+
+void TFormZelmModel::Elimina() {
+    std::unique_ptr<TZelmModelContext> context;
+    bool ok = false;
+    if (!Verifica([&] {
+            NuovaTransazione();
+            context = fService->Load(IdCorrente());
+            ok = Conferma(fService->ValidateDelete(*context).get(),
+                          QStringLiteral("Eliminare la scheda corrente?"),
+                          QStringLiteral("Eliminare la scheda corrente?"));
+        }) ||
+        !ok) {
+        fService->EndTransaction(false);
+        return;
+    }
+    if (!Esecuzione(
+            [&] {
+                fService->Delete(*context);
+                fService->EndTransaction(true);
+            },
+            false)) {
+        fService->EndTransaction(false);
+        return;
+    }
+    FrameRicerca->RefreshGrid(rmNextRecord);
+}
+
+void TFormZelmModel::Mostra() {
+    std::unique_ptr<TZelmModelContext> context;
+    if (!Verifica([&] {
+            NuovaTransazione();
+            context = fService->Load(IdCorrente());
+        })) {
+        fService->EndTransaction(false);
+        return;
+    }
+    FrameScheda->SetContext(*context);
+    FrameScheda->SetReadOnly(true);
+    MostraPagina(1);
+}
+
+void TFormZelmModel::Salva() {
+    std::unique_ptr<TZelmModelContext> context;
+    bool ok = false;
+    if (!Verifica([&] {
+            context = FrameScheda->GetContext();
+            fService->StartTransaction();
+            ok = Conferma(fService->ValidateSave(*context).get(), QStringLiteral("Continuare?"));
+        }) ||
+        !ok)
+        return; // the card stays open with the user's changes
+    if (!Esecuzione(
+            [&] {
+                fService->Save(*context);
+                fService->EndTransaction(true);
+            },
+            true))
+        return;
+    MostraPagina(0);
+    FrameRicerca->RefreshGrid(context->Model() ? context->Model()->Id() : 0);
+}
+
+void TFormZelmModel::Annulla() {
+    fService->EndTransaction(false);
+    MostraPagina(0);
+    FrameRicerca->RefreshGrid(rmCurrentRecord);
+}
+
+void TFormZelmModel::Rilascia(bool produzione) {
+    std::unique_ptr<TZelmModelContext> context;
+    bool ok = false;
+    if (!Verifica([&] {
+            context = FrameScheda->GetContext();
+            fService->StartTransaction();
+            std::unique_ptr<TValidationResult> result = produzione
+                                                            ? fService->ValidateRilasciaP(*context)
+                                                            : fService->ValidateRilasciaC(*context);
+            ok = produzione
+                     ? Conferma(result.get(),
+                                QStringLiteral("Rilasciare comunque la scheda (produzione)?"),
+                                QStringLiteral("Rilasciare la scheda (produzione)?"))
+                     : Conferma(result.get(),
+                                QStringLiteral("Rilasciare comunque la scheda (campione)?"),
+                                QStringLiteral("Rilasciare la scheda (campione)?"));
+        }) ||
+        !ok)
+        return;
+    if (!Esecuzione(
+            [&] {
+                if (produzione)
+                    fService->RilasciaP(*context);
+                else
+                    fService->RilasciaC(*context);
+                fService->EndTransaction(true);
+            },
+            true))
+        return;
+    FrameRicerca->RefreshGrid(context->Model()->Id());
+    fService->StartTransaction();
+    FrameScheda->SetContext(*context);
+    FrameScheda->SetReadOnly(true);
+}
+
+void TFormZelmModel::Sospendi() {
+    std::unique_ptr<TZelmModelContext> context;
+    bool ok = false;
+    const QString question = QStringLiteral("Vuoi sospendere irrevocabilmente la scheda corrente?");
+    if (!Verifica([&] {
+            NuovaTransazione();
+            context = fService->Load(IdCorrente());
+            ok = Conferma(fService->ValidateSospendi(*context).get(), question, question);
+        }) ||
+        !ok) {
+        fService->EndTransaction(false);
+        return;
+    }
+    if (!Esecuzione(
+            [&] {
+                fService->Sospendi(*context);
+                fService->EndTransaction(true);
+            },
+            false)) {
+        fService->EndTransaction(false);
+        return;
+    }
+    FrameRicerca->RefreshGrid(rmCurrentRecord);
+}
+
+void TFormZelmModel::ExportXls() {
+    std::unique_ptr<TZelmModelContext> context;
+    TExportExcelScheda exporter;
+    bool ok = false;
+    if (!Verifica([&] {
+            fService->StartTransaction();
+            context = fService->Load(FrameScheda->FieldsCache()->Id());
+            const QString reference = context->Model()->GetFileName();
+            if (!Conferma(fService->ValidateExportXls(*context).get(),
+                          QStringLiteral("Esportare comunque la scheda?")))
+                return;
+            QString file = Dialogs().ChooseSaveFile(
+                QStringLiteral("Export XLS"), QFileInfo::exists(reference) ? reference : QString(),
+                QStringLiteral("File Excel (*.xls)|*.xls|Tutti i file (*.*)|*.*"));
+            if (file.isEmpty())
+                return;
+            if (QFileInfo(file).suffix().isEmpty())
+                file += QStringLiteral(".xls");
+            exporter.Context = context.get();
+            exporter.FileName = file;
+            ok = Conferma(exporter.Prepare().get(), QStringLiteral("Continuare?"));
+        }) ||
+        !ok)
+        return;
+    if (!Esecuzione(
+            [&] {
+                TFrameDlg* overlay =
+                    TFrameDlg::BuildFrameDlg(FrameScheda, QStringLiteral("Export in corso"), false);
+                TScopeExit remove([overlay] { delete overlay; });
+                exporter.Exec();
+            },
+            true))
+        return;
+    Dialogs().Information(QStringLiteral("Operazione completata"));
+}
+
+void TFormZelmModel::Chiudi() {
+    if (PaginaCorrente() == 0) {
+        close();
+        return;
+    }
+    MostraPagina(0);
+    FrameRicerca->RefreshGrid(rmCurrentRecord);
+}
