@@ -10,8 +10,9 @@ std::function<int(QDialog&)>& Hook() {
 } // namespace
 
 int ExecModal(QDialog& dialog) {
-    if (Hook())
-        return Hook()(dialog);
+    // A copy: the hook may replace itself while it runs.
+    if (const std::function<int(QDialog&)> hook = Hook())
+        return hook(dialog);
     return dialog.exec();
 }
 

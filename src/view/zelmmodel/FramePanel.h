@@ -30,6 +30,17 @@ struct TPanelColumn {
     QColor titleColor;
 };
 
+/// A shown column; an editable one takes the editing colour.
+inline TPanelColumn Shown(const QString& title, int width, bool editable = false) {
+    TPanelColumn c;
+    c.title = title;
+    c.visible = true;
+    c.editable = editable;
+    c.highlighted = editable;
+    c.width = width;
+    return c;
+}
+
 class TPanelModel : public QIdentityProxyModel {
     Q_OBJECT
 public:

@@ -106,7 +106,7 @@ void TFrameZelmModelDett::SetColumns() {
         const QString name = DataSet->FieldDef(i).name;
         TPanelColumn& c = columns[i];
         if (name == QLatin1String("TIPODETT")) {
-            c = {QStringLiteral("Tipo dettaglio"), true, false, 130};
+            c = Shown(QStringLiteral("Tipo dettaglio"), 130);
         } else if (name.size() > 1 && name.startsWith(QLatin1Char('D')) &&
                    name.mid(1).toInt() >= 1 && name.mid(1).toInt() <= 17) {
             // Column Di shows the i-th size of the operative size, titled by its description.
@@ -275,10 +275,9 @@ void TFrameZelmModelOpz::SetSession(TSession* session) {
     for (int i = 0; i < DataSet->FieldCount(); ++i) {
         const QString name = DataSet->FieldDef(i).name;
         if (name == QLatin1String("ETICHETTA"))
-            columns[i] = {QStringLiteral("Etichetta"), true, false, 200};
+            columns[i] = Shown(QStringLiteral("Etichetta"), 200);
         else if (name == QLatin1String("DESCRIZIONE"))
-            columns[i] = {QStringLiteral("Descrizione"),    true, true, 400,
-                          Qt::AlignLeft | Qt::AlignVCenter, true};
+            columns[i] = Shown(QStringLiteral("Descrizione"), 400, true);
     }
     Grid->Model()->columns = std::move(columns);
     Grid->ApplyColumns();
@@ -435,9 +434,13 @@ void TFrameZelmModelPrefComp::SetContext(const TZelmModelPrefCompContext& from) 
     BuildItems(from.SetList() ? *from.SetList() : none);
     if (from.PrefComp())
         for (int i = 0; i < from.PrefComp()->Count(); ++i) {
-            const int index = fSetList.IndexOf(from.PrefComp()->Items(i)->Etichetta());
-            if (index >= 0)
-                CheckListBox->item(index)->setCheckState(Qt::Checked);
+            const TZelmModelPrefCompData& saved = *from.PrefComp()->Items(i);
+            const int index = fSetList.IndexOf(saved.Etichetta());
+            if (index < 0)
+                continue;
+            // The stored row keeps its identifier: saved again unchanged, it is not rewritten.
+            CheckListBox->item(index)->setCheckState(Qt::Checked);
+            CheckListBox->item(index)->setData(Qt::UserRole, saved.Id());
         }
     RefreshHeader();
 }
@@ -448,6 +451,7 @@ std::unique_ptr<TZelmModelPrefCompDataList> TFrameZelmModelPrefComp::GetData() c
         if (CheckListBox->item(i)->checkState() != Qt::Checked)
             continue;
         auto row = std::make_unique<TZelmModelPrefCompData>();
+        row->SetId(CheckListBox->item(i)->data(Qt::UserRole).toInt());
         row->SetIdModel(FieldsCache->IdModel());
         row->SetIdVarianteModel(FieldsCache->IdVariante());
         row->SetIdOpzione(FieldsCache->SetPreferenzeComponenti());
@@ -531,11 +535,11 @@ void TFrameZelmModelSto::SetSession(TSession* session) {
     for (int i = 0; i < DataSet->FieldCount(); ++i) {
         const QString name = DataSet->FieldDef(i).name;
         if (name == QLatin1String("TIPOANNOTAZIONE"))
-            columns[i] = {QStringLiteral("Tipo"), true, false, 300};
+            columns[i] = Shown(QStringLiteral("Tipo"), 300);
         else if (name == QLatin1String("DATAANNOTAZIONE"))
-            columns[i] = {QStringLiteral("Data"), true, false, 80};
+            columns[i] = Shown(QStringLiteral("Data"), 90);
         else if (name == QLatin1String("ANNOTAZIONE"))
-            columns[i] = {QStringLiteral("Annotazione"), true, false, 500};
+            columns[i] = Shown(QStringLiteral("Annotazione"), 500);
     }
     Grid->Model()->columns = std::move(columns);
     Grid->ApplyColumns();

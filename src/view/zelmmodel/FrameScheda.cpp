@@ -60,6 +60,7 @@ QWidget* Box(QWidget* parent, const QString& caption, std::initializer_list<QWid
     layout->setSpacing(1);
     layout->addWidget(label);
     layout->addLayout(row);
+    layout->addStretch();
     return box;
 }
 
@@ -290,9 +291,9 @@ TFrameZelmModelScheda::TFrameZelmModelScheda(QWidget* parent) : TFrameZelmModelM
     auto memo = [&](const char* name, const char* field) {
         auto* m = new QPlainTextEdit(top);
         m->setObjectName(QLatin1String(name));
-        m->setFixedHeight(26);
+        m->setFixedHeight(2 * m->fontMetrics().lineSpacing() + 10);
         m->setTabChangesFocus(true);
-        m->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        m->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
         fBindings.push_back({m, QLatin1String(field), false});
         return m;
     };
@@ -315,6 +316,7 @@ TFrameZelmModelScheda::TFrameZelmModelScheda(QWidget* parent) : TFrameZelmModelM
     topLayout->setContentsMargins(2, 2, 2, 2);
     topLayout->addLayout(idLine);
     topLayout->addLayout(blocks);
+    FrameDett->setMinimumHeight(130);
     topLayout->addWidget(FrameDett, 1);
 
     auto* client = new QWidget(this);
@@ -333,6 +335,7 @@ TFrameZelmModelScheda::TFrameZelmModelScheda(QWidget* parent) : TFrameZelmModelM
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
     layout->addWidget(tools);
+    client->setMinimumHeight(150);
     layout->addWidget(top, 3);
     layout->addWidget(client, 2);
 
@@ -477,10 +480,17 @@ void TFrameZelmModelScheda::PostEdits() {
     std::vector<std::pair<QString, QVariant>> values;
     for (const TBinding& b : fBindings) {
         QString text;
-        if (auto* e = qobject_cast<QLineEdit*>(b.control))
+        if (auto* e = qobject_cast<QLineEdit*>(b.control)) {
             text = e->text();
-        else if (auto* m = qobject_cast<QPlainTextEdit*>(b.control))
+        } else if (auto* m = qobject_cast<QPlainTextEdit*>(b.control)) {
+            // Notes keep the host's CR LF line ends; an untouched note is left as stored.
             text = m->toPlainText();
+            const QString stored = ClientDataSet->Value(b.field).toString();
+            if (QString(stored).replace(QStringLiteral("\r\n"), QStringLiteral("\n")) == text)
+                text = stored;
+            else
+                text.replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
+        }
         if (b.date) {
             const QDate d = DataDaTesto(text);
             if (!text.trimmed().isEmpty() && !d.isValid()) {

@@ -21,7 +21,7 @@
 
 TFormZelmModel::TFormZelmModel(int utente, int idFinestra) : TFormBase(utente, idFinestra) {
     setObjectName(QStringLiteral("FormZelmModel"));
-    resize(1404, 554);
+    resize(1404, 860); // the stored placement wins once there is one
     Notebook = new QTabWidget(this);
     Notebook->setObjectName(QStringLiteral("Notebook"));
     FrameRicerca = new TFrameZelmModelRicerca(Notebook);

@@ -1,0 +1,456 @@
+// The sheet card and its panels as a user works them: states, colours, picks, the file
+// reference, the panels' rules, the dialogs, the export through the real office; screenshots.
+#include "ZelmModelFormFixture.h"
+
+#include "framework/ui/ModalDialog.h"
+#include "model/MemDataSet.h"
+#include "view/zelmmodel/FileWriteForm.h"
+#include "view/zelmmodel/FramePanels.h"
+#include "view/zelmmodel/StoWriteForm.h"
+
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QHeaderView>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QToolButton>
+
+#include <functional>
+
+namespace {
+void SaveShot(QWidget& widget, const QString& name) {
+    QDir().mkpath(QStringLiteral("screenshots"));
+    widget.grab().save(QStringLiteral("screenshots/%1.png").arg(name));
+}
+
+/// The next modal dialog is shown, handed to `fill`, and answered OK when it returns true.
+void OnNextModal(std::function<bool(QDialog&)> fill) {
+    SetModalHook([fill](QDialog& dialog) {
+        SetModalHook({});
+        dialog.show();
+        QCoreApplication::processEvents();
+        const bool ok = fill(dialog);
+        dialog.hide();
+        return ok ? int(QDialog::Accepted) : int(QDialog::Rejected);
+    });
+}
+
+QColor Base(QWidget* w) {
+    return w->palette().color(QPalette::Base);
+}
+} // namespace
+
+class ZelmModelCard : public ZelmModelFormTest {
+protected:
+    void TearDown() override {
+        SetModalHook({});
+        TFrameZelmModelScheda::ApriFile = fApri;
+        ZelmModelFormTest::TearDown();
+    }
+    /// The window with sheet `id` on the card, editable or not.
+    TFormZelmModel& Card(int id, bool edit) {
+        TFormZelmModel& form = *Open();
+        Select(form, id);
+        form.Esegui(edit ? cmdModifica : cmdMostra);
+        EXPECT_EQ(form.PaginaCorrente(), 1) << LastText().toStdString();
+        EXPECT_EQ(form.FrameScheda->ReadOnly(), !edit);
+        return form;
+    }
+    std::function<bool(const QString&)> fApri = TFrameZelmModelScheda::ApriFile;
+};
+INSTANTIATE_TEST_SUITE_P(, ZelmModelCard, ::testing::Values(DbMode::Embedded), DbModeName);
+
+TEST_P(ZelmModelCard, ViewAndEditStates) {
+    TFormZelmModel& form = Card(1, false);
+    TFrameZelmModelScheda& s = *form.FrameScheda;
+    SaveShot(form, "card-view");
+    EXPECT_EQ(s.findChild<QLineEdit*>("DBEditCodice")->text(), "DEC-101");
+    EXPECT_EQ(s.findChild<QLineEdit*>("DBEditData")->text(), "01/09/2026");
+    EXPECT_EQ(s.LabelCodiceCliente->text(), "C001");
+    EXPECT_EQ(s.LabelIdModel->text(), "1");
+    EXPECT_FALSE(s.ImageQrCode->pixmap().isNull());
+    EXPECT_TRUE(s.ActionModifica->isEnabled());
+    for (QWidget* w : std::initializer_list<QWidget*>{s.ActionSalva, s.ActionAnnulla,
+                                                      s.ActionRilasciaC, s.ActionRilasciaP,
+                                                      s.ActionWriteFile, s.ActionRicercaCliente})
+        EXPECT_FALSE(w->isEnabled()) << w->objectName().toStdString();
+    EXPECT_TRUE(s.ActionExportXls->isEnabled());
+    EXPECT_TRUE(s.findChild<QLineEdit*>("DBEditCodice")->isReadOnly());
+    // Every panel button is off and the preferences cannot be ticked.
+    for (QToolButton* b : s.findChildren<QToolButton*>())
+        if (b->parentWidget()->objectName() == "PanelTop" &&
+            qobject_cast<TFrameZelmModelControl*>(b->parentWidget()->parentWidget())) {
+            EXPECT_FALSE(b->isEnabled()) << b->objectName().toStdString();
+        }
+    QListWidgetItem* item = s.FramePrefComp->CheckListBox->item(3);
+    EXPECT_FALSE(item->flags() & Qt::ItemIsUserCheckable);
+    EXPECT_EQ(s.FramePrefComp->CheckListBox->count(), 4);
+    EXPECT_EQ(s.FramePrefComp->GetData()->Count(), 3); // the sheet's three saved preferences
+
+    Click(s.ActionModifica);
+    SaveShot(form, "card-edit");
+    EXPECT_FALSE(s.ReadOnly());
+    EXPECT_FALSE(s.findChild<QLineEdit*>("DBEditCodice")->isReadOnly());
+    EXPECT_TRUE(s.findChild<QLineEdit*>("DBEditStatusScheda")->isReadOnly());
+    EXPECT_TRUE(s.ActionRilasciaC->isEnabled());
+    EXPECT_FALSE(s.ActionRilasciaP->isEnabled());
+    EXPECT_FALSE(s.ActionExportXls->isEnabled());
+    EXPECT_FALSE(s.ActionChiudi->isEnabled());
+    EXPECT_TRUE(s.FrameDett->ActionNuovo->isEnabled());
+    EXPECT_TRUE(s.FramePrefComp->CheckListBox->item(3)->flags() & Qt::ItemIsUserCheckable);
+    Click(s.ActionAnnulla);
+}
+
+TEST_P(ZelmModelCard, StatusColourAndReleaseButtons) {
+    ExecSql(fArchive, "UPDATE ZELMMODEL SET STATUSSCHEDA=NULL WHERE ID=6");
+    const struct {
+        int id;
+        QColor colour;
+        bool rilasciaC, rilasciaP;
+    } cases[] = {{1, Qt::yellow, true, false},
+                 {6, Qt::yellow, true, false}, // no status counts as in preparation
+                 {2, QColor(0, 255, 0), false, true},
+                 {3, QColor(0, 255, 0), false, false}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.id);
+        fDialogs->answers = {true}; // sheet 3 asks for a new variant
+        TFormZelmModel& form = *Open();
+        Select(form, c.id);
+        if (c.id == 3) { // released for production: the card shows it, read-only
+            Click(form.FrameRicerca->ButtonMostra);
+        } else {
+            Click(form.FrameRicerca->ButtonModifica);
+        }
+        TFrameZelmModelScheda& s = *form.FrameScheda;
+        EXPECT_EQ(Base(s.DBEditStatusScheda), c.colour);
+        EXPECT_EQ(s.ActionRilasciaC->isEnabled(), c.rilasciaC);
+        EXPECT_EQ(s.ActionRilasciaP->isEnabled(), c.rilasciaP);
+        form.Esegui(s.ReadOnly() ? cmdChiudi : cmdAnnulla);
+    }
+    ExecSql(fArchive, "UPDATE ZELMMODEL SET STATUSSCHEDA='Sospesa' WHERE ID=6");
+    TFormZelmModel& form = *Open();
+    form.FrameRicerca->CheckNascondiSospesi->click();
+    Select(form, 6);
+    Click(form.FrameRicerca->ButtonMostra);
+    EXPECT_EQ(Base(form.FrameScheda->DBEditStatusScheda), QColor(Qt::red));
+}
+
+TEST_P(ZelmModelCard, DatesCustomerAndFileReferencePicks) {
+    TFormZelmModel& form = Card(1, true);
+    TFrameZelmModelScheda& s = *form.FrameScheda;
+    auto* prototipo = s.findChild<QLineEdit*>("DBEditDataPrototipo");
+    auto* conferma = s.findChild<QLineEdit*>("DBEditDataConfermaCampione");
+    // A typed edit goes with the pick; the pick opens on the current date.
+    s.findChild<QLineEdit*>("DBEditLinea")->setText("Sportiva");
+    fDialogs->dateAnswers = {QDate(2026, 12, 24)};
+    Click(s.findChild<QToolButton*>("ActionDataConfermaCampione"));
+    EXPECT_EQ(fDialogs->inputs.back().title, "Selezione data conferma campione");
+    EXPECT_EQ(conferma->text(), "24/12/2026");
+    fDialogs->dateAnswers = {QDate(2026, 9, 2)};
+    Click(s.findChild<QToolButton*>("ActionDataPrototipo"));
+    EXPECT_EQ(fDialogs->inputs.back().initial.toDate(), QDate(2026, 9, 1));
+    EXPECT_EQ(prototipo->text(), "02/09/2026");
+    fDialogs->dateAnswers = {QDate(2026, 1, 1)};
+    Click(s.findChild<QToolButton*>("ActionData"));
+    EXPECT_EQ(fDialogs->inputs.back().title, "Selezione data");
+    // Emptied by hand, a date is stored as none.
+    conferma->clear();
+
+    TFakeRicerche::answer = "C999"; // the code is kept, the short name emptied
+    Click(s.ActionRicercaCliente);
+    EXPECT_EQ(TFakeRicerche::opened.back(), "C001");
+    EXPECT_EQ(s.LabelCodiceCliente->text(), "C999");
+    EXPECT_EQ(s.findChild<QLineEdit*>("DBEditSiglaCliente")->text(), "");
+    TFakeRicerche::answer = "C004";
+    Click(s.ActionRicercaCliente);
+    EXPECT_EQ(s.findChild<QLineEdit*>("DBEditSiglaCliente")->text(), "BERGAMO SH");
+
+    OnNextModal([](QDialog& d) {
+        auto& f = static_cast<TFormZelmModelFileWrite&>(d);
+        SaveShot(f, "dialog-file");
+        f.EditPercorsoFile->setText("/srv/modelli");
+        f.EditNomeFile->setText("DEC-101.xls");
+        return true;
+    });
+    Click(s.ActionWriteFile);
+    EXPECT_EQ(s.LabelFile->text(), "DEC-101.xls");
+
+    Click(s.ActionSalva);
+    ASSERT_EQ(form.PaginaCorrente(), 0) << LastText().toStdString();
+    EXPECT_EQ(Value("SELECT DATAPROTOTIPO || '|' || DATA || '|' || COALESCE(DATACONFERMACAMPIONE, "
+                    "'null') || '|' || LINEA || '|' || CODICECLIENTE || '|' || SIGLACLIENTE || "
+                    "'|' || PERCORSOFILE || NOMEFILE FROM ZELMMODEL WHERE ID=1")
+                  .toString(),
+              "2026-09-02|2026-01-01|null|Sportiva|C004|BERGAMO SH|/srv/modelliDEC-101.xls");
+}
+
+TEST_P(ZelmModelCard, ADateThatIsNotOneIsRefusedAndNothingIsLost) {
+    TFormZelmModel& form = Card(1, true);
+    TFrameZelmModelScheda& s = *form.FrameScheda;
+    s.findChild<QLineEdit*>("DBEditDataSfilata")->setText("31/02/2026");
+    s.findChild<QLineEdit*>("DBEditModello")->setText("Aurora bis");
+    Click(s.ActionSalva);
+    EXPECT_EQ(form.PaginaCorrente(), 1);
+    EXPECT_EQ(LastText(), "Operazione non consentita\r\n'31/02/2026' non è una data valida");
+    EXPECT_EQ(s.findChild<QLineEdit*>("DBEditModello")->text(), "Aurora bis");
+    s.findChild<QLineEdit*>("DBEditDataSfilata")->setText("28/02/2026");
+    Click(s.ActionSalva);
+    EXPECT_EQ(form.PaginaCorrente(), 0);
+    EXPECT_EQ(Value("SELECT DATASFILATA FROM ZELMMODEL WHERE ID=1").toDate(), QDate(2026, 2, 28));
+}
+
+TEST_P(ZelmModelCard, FileLabelOpensTheReferenceOrSaysWhyNot) {
+    QTemporaryDir dir;
+    QFile existing(dir.filePath("scheda.xls"));
+    ASSERT_TRUE(existing.open(QIODevice::WriteOnly));
+    existing.close();
+    QStringList opened;
+    bool application = true;
+    TFrameZelmModelScheda::ApriFile = [&](const QString& path) {
+        opened << path;
+        return application;
+    };
+    const struct {
+        QString folder, name, message;
+    } cases[] = {
+        {dir.path(), "scheda.xls", ""}, // no trailing separator: folder, separator, name
+        {dir.path() + "/manca/", "scheda.xls", "Percorso non trovato."},
+        {dir.path() + "/", "altra.xls", "File non trovato."},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name.toStdString());
+        ExecSql(fArchive, QStringLiteral("UPDATE ZELMMODEL SET PERCORSOFILE='%1', NOMEFILE='%2' "
+                                         "WHERE ID=1")
+                              .arg(c.folder, c.name));
+        TFormZelmModel& form = Card(1, false);
+        fDialogs->Clear();
+        opened.clear();
+        form.FrameScheda->ClickFile();
+        EXPECT_EQ(fDialogs->Texts().join(""), c.message);
+        EXPECT_EQ(opened.size(), c.message.isEmpty() ? 1 : 0);
+        if (!opened.isEmpty()) {
+            EXPECT_EQ(opened[0], dir.filePath("scheda.xls"));
+        }
+        form.Esegui(cmdChiudi);
+    }
+    application = false;
+    ExecSql(fArchive,
+            QStringLiteral("UPDATE ZELMMODEL SET PERCORSOFILE='%1/', NOMEFILE='scheda.xls' "
+                           "WHERE ID=1")
+                .arg(dir.path()));
+    TFormZelmModel& form = Card(1, false);
+    fDialogs->Clear();
+    form.FrameScheda->ClickFile();
+    EXPECT_EQ(LastText(), "Nessuna applicazione associata a questo tipo di file.");
+    form.Esegui(cmdChiudi);
+
+    // No reference: nothing on a read-only card, the reference dialog on an editable one.
+    ExecSql(fArchive, "UPDATE ZELMMODEL SET PERCORSOFILE=NULL, NOMEFILE=NULL WHERE ID=6");
+    TFormZelmModel& view = Card(6, false);
+    EXPECT_EQ(view.FrameScheda->LabelFile->text(), "Nessun riferimento file");
+    bool dialog = false;
+    OnNextModal([&](QDialog&) { return dialog = true, false; });
+    fDialogs->Clear();
+    view.FrameScheda->ClickFile();
+    EXPECT_FALSE(dialog);
+    EXPECT_TRUE(fDialogs->shown.empty());
+    view.Esegui(cmdModifica);
+    view.FrameScheda->ClickFile();
+    EXPECT_TRUE(dialog);
+}
+
+// --- panels ---------------------------------------------------------------------------------
+
+TEST_P(ZelmModelCard, SizeColumnsFollowTheOperativeSize) {
+    QStringList values;
+    for (int i = 1; i <= 20; ++i)
+        values << QStringLiteral("INSERT INTO TAGLIEOPERATIVE (CODICE, NRIGA, DESCRIZIONE1) "
+                                 "VALUES ('T20', %1, 'M%1')")
+                      .arg(i);
+    for (int i = 1; i <= 5; ++i)
+        values << QStringLiteral("INSERT INTO TAGLIEOPERATIVE (CODICE, NRIGA, DESCRIZIONE1) "
+                                 "VALUES ('T05', %1, 'P%1')")
+                      .arg(i);
+    for (const QString& v : values)
+        ExecSql(fArchive, v);
+    TFormZelmModel& form = Card(6, true); // no details yet
+    TFrameZelmModelDett& d = *form.FrameScheda->FrameDett;
+    auto shown = [&] {
+        QStringList titles;
+        for (int c = 0; c < d.Grid->model()->columnCount(); ++c)
+            if (!d.Grid->isColumnHidden(c))
+                titles << d.Grid->model()->headerData(c, Qt::Horizontal).toString();
+        return titles;
+    };
+    for (const auto& [code, count, first] :
+         {std::tuple{"T20", 17, "M1"}, std::tuple{"T05", 5, "P1"}}) {
+        SCOPED_TRACE(code);
+        fDialogs->Clear();
+        // The list offers the distinct codes in order.
+        const QStringList all{"D35-42", "T05", "T20", "U36-44"};
+        fDialogs->listAnswers = {static_cast<int>(all.indexOf(code))};
+        Click(d.ActionTagliaOperativa);
+        EXPECT_EQ(fDialogs->inputs.back().title, "Selezione taglia operativa");
+        const QStringList titles = shown();
+        ASSERT_EQ(titles.size(), count + 1) << titles.join(",").toStdString();
+        EXPECT_EQ(titles[0], "Tipo dettaglio");
+        EXPECT_EQ(titles[1], first);
+        EXPECT_EQ(d.EditHeader->text(), code);
+    }
+    SaveShot(*form.FrameScheda, "card-sizes");
+}
+
+TEST_P(ZelmModelCard, DetailRules) {
+    TFormZelmModel& form = Card(1, true);
+    TFrameZelmModelDett& d = *form.FrameScheda->FrameDett;
+    ASSERT_EQ(d.DataSet->RecordCount(), 3);
+    // Empty, taken, then a new type: the dialog opens again on what was typed.
+    fDialogs->textAnswers = {"", "Lunghezza fondo", "Larghezza pianta"};
+    Click(d.ActionNuovo);
+    EXPECT_EQ(fDialogs->Texts(), (QStringList{"Tipo dettaglio obbligatorio",
+                                              "Tipo dettaglio \"Lunghezza fondo\" già usato"}));
+    ASSERT_EQ(fDialogs->inputs.size(), 3u);
+    EXPECT_EQ(fDialogs->inputs[2].initial.toString(), "Lunghezza fondo");
+    EXPECT_EQ(d.DataSet->RecordCount(), 4);
+    fDialogs->Clear();
+    fDialogs->textAnswers = {QString(31, 'x')};
+    Click(d.ActionNuovo); // too long: the record's own rule, then Cancel
+    EXPECT_EQ(fDialogs->shown.size(), 1u);
+    EXPECT_EQ(d.DataSet->RecordCount(), 4);
+
+    fDialogs->Clear();
+    Click(d.ActionTagliaOperativa);
+    EXPECT_EQ(LastText(),
+              "Non è possibile cambiare taglia operativa se sono presenti dei dettagli");
+    fDialogs->answers = {true};
+    Click(d.ActionClear);
+    EXPECT_EQ(fDialogs->Texts().back(), "Rimuovere la taglia operativa e tutti i dettagli?");
+    EXPECT_EQ(d.PanelInfo->text(), "Taglia operativa non impostata");
+    EXPECT_FALSE(d.ActionNuovo->isEnabled());
+    Click(form.FrameScheda->ActionSalva);
+    EXPECT_EQ(Value("SELECT COUNT(*) FROM ZELMMODELDETT WHERE IDMODEL=1").toInt(), 0);
+    EXPECT_TRUE(Value("SELECT TAGLIAOPERATIVA FROM ZELMMODEL WHERE ID=1").isNull());
+}
+
+TEST_P(ZelmModelCard, OptionSetLockedOnceAnOptionIsExpressed) {
+    TFormZelmModel& form = Card(6, true); // no option set
+    TFrameZelmModelOpz& o = *form.FrameScheda->FrameOpz;
+    EXPECT_EQ(o.PanelInfo->text(), "Set opzioni lavorazione non impostato");
+    fDialogs->listAnswers = {0}; // set 1
+    Click(o.ActionSetOpzioniLavoraz);
+    EXPECT_EQ(fDialogs->inputs.back().title, "Selezione set opzioni lavoraz.");
+    ASSERT_EQ(o.DataSet->RecordCount(), 6);
+    EXPECT_EQ(o.DataSet->Value(0, o.DataSet->FieldIndex("ETICHETTA")).toString(),
+              "Cucitura tomaia");
+    EXPECT_TRUE(o.DataSet->Value(0, o.DataSet->FieldIndex("DESCRIZIONE")).isNull());
+    // Typing a description in the grid.
+    const int column = o.DataSet->FieldIndex("DESCRIZIONE");
+    o.Grid->setCurrentIndex(o.Grid->model()->index(1, column));
+    o.Grid->edit(o.Grid->currentIndex());
+    auto* editor = qobject_cast<QLineEdit*>(o.Grid->indexWidget(o.Grid->currentIndex()));
+    ASSERT_NE(editor, nullptr);
+    editor->setText("Foderata in pelle");
+    fDialogs->Clear();
+    Click(o.ActionSetOpzioniLavoraz); // posts the open editor first
+    EXPECT_EQ(LastText(),
+              "Non è possibile cambiare set se sono state espresse delle opzioni lavorazioni");
+    fDialogs->answers = {false};
+    Click(o.ActionClear);
+    EXPECT_EQ(LastText(), "Rimuovere il set e tutte le opzioni lavorazioni?");
+    EXPECT_EQ(o.DataSet->RecordCount(), 6);
+    Click(form.FrameScheda->ActionSalva);
+    EXPECT_EQ(Value("SELECT COUNT(*) FROM ZELMMODELOPZ WHERE IDMODEL=5").toInt(), 6);
+    EXPECT_EQ(Value("SELECT DESCRIZIONE FROM ZELMMODELOPZ WHERE IDMODEL=5 AND "
+                    "ETICHETTA='Fodera'")
+                  .toString(),
+              "Foderata in pelle");
+    EXPECT_EQ(Value("SELECT SETOPZIONILAVORAZ FROM ZELMMODEL WHERE ID=6").toInt(), 1);
+}
+
+TEST_P(ZelmModelCard, PreferencesCheckedAreSavedAndLockTheSet) {
+    TFormZelmModel& form = Card(6, true);
+    TFrameZelmModelPrefComp& p = *form.FrameScheda->FramePrefComp;
+    EXPECT_EQ(p.PanelInfo->text(), "Set preferenze componenti non impostato");
+    fDialogs->listAnswers = {1}; // set 2
+    Click(p.ActionSetPreferenzeComponenti);
+    ASSERT_EQ(p.CheckListBox->count(), 3);
+    p.CheckListBox->item(2)->setCheckState(Qt::Checked);
+    fDialogs->Clear();
+    Click(p.ActionSetPreferenzeComponenti);
+    EXPECT_EQ(LastText(),
+              "Non è possibile cambiare set se sono state espresse delle preferenze componenti");
+    Click(form.FrameScheda->ActionSalva);
+    EXPECT_EQ(Value("SELECT ETICHETTA || '|' || IDOPZIONE FROM ZELMMODELPREFCOMP WHERE IDMODEL=5")
+                  .toString(),
+              "Fibbia ottone|2");
+}
+
+TEST_P(ZelmModelCard, AnnotationsInDateOrderThroughTheirDialog) {
+    TFormZelmModel& form = Card(1, true);
+    TFrameZelmModelSto& a = *form.FrameScheda->FrameSto;
+    ASSERT_EQ(a.DataSet->RecordCount(), 3);
+    bool typesOffered = false;
+    OnNextModal([&](QDialog& d) {
+        auto& f = static_cast<TFormZelmModelStoWrite&>(d);
+        SaveShot(f, "dialog-annotation");
+        EXPECT_EQ(f.DBEditData->text(), QDate::currentDate().toString("dd/MM/yyyy"));
+        EXPECT_EQ(f.DBComboTipo->currentText(), "");
+        typesOffered = f.DBComboTipo->count() == 3; // Campionario, Produzione, Prototipo
+        // Empty text is refused and the dialog stays.
+        f.ButtonOk->click();
+        EXPECT_EQ(LastText(), "Inserire un'annotazione");
+        f.DBComboTipo->setEditText("Reclamo");
+        f.DBEditData->setText("15/03/2026");
+        f.DBEditAnnotazione->setText("Cucitura allentata");
+        return true;
+    });
+    Click(a.ActionNuovo);
+    EXPECT_TRUE(typesOffered);
+    ASSERT_EQ(a.DataSet->RecordCount(), 4);
+    EXPECT_EQ(a.DataSet->Value(0, a.DataSet->FieldIndex("TIPOANNOTAZIONE")).toString(), "Reclamo");
+
+    // Editing the current (oldest) one moves it after the others.
+    a.DataSet->First();
+    OnNextModal([](QDialog& d) {
+        auto& f = static_cast<TFormZelmModelStoWrite&>(d);
+        EXPECT_EQ(f.DBEditAnnotazione->text(), "Cucitura allentata");
+        f.DBEditData->setText("01/12/2026");
+        return true;
+    });
+    Click(a.ActionModifica);
+    EXPECT_EQ(a.DataSet->Value(3, a.DataSet->FieldIndex("TIPOANNOTAZIONE")).toString(), "Reclamo");
+    Click(form.FrameScheda->ActionSalva);
+    EXPECT_EQ(Value("SELECT LIST(TIPOANNOTAZIONE, ',') FROM (SELECT TIPOANNOTAZIONE FROM "
+                    "ZELMMODELSTO WHERE IDMODEL=1 ORDER BY DATAANNOTAZIONE)")
+                  .toString(),
+              "Prototipo,Campionario,Produzione,Reclamo");
+}
+
+TEST_P(ZelmModelCard, ExportThroughTheOfficeWritesAWorkbook) {
+    QTemporaryDir dir;
+    const QString target = dir.filePath("DEC-101");
+    TFormZelmModel& form = Card(1, false);
+    fDialogs->Clear();
+    fDialogs->fileAnswers = {target};
+    Click(form.FrameScheda->ActionExportXls);
+    EXPECT_EQ(fDialogs->inputs.back().title, "Export XLS");
+    EXPECT_EQ(LastText(), "Operazione completata") << fDialogs->Texts().join(" / ").toStdString();
+    EXPECT_GT(QFileInfo(target + ".xls").size(), 0);
+    // Cancel on the file dialog ends silently.
+    fDialogs->Clear();
+    Click(form.FrameScheda->ActionExportXls);
+    EXPECT_TRUE(fDialogs->shown.empty());
+}
+
+TEST_P(ZelmModelCard, SearchPageScreenshot) {
+    TFormZelmModel& form = *Open();
+    form.resize(1400, 700);
+    QCoreApplication::processEvents();
+    SaveShot(form, "search-page");
+    EXPECT_EQ(form.Notebook->tabText(0), "Ricerca");
+    EXPECT_EQ(form.windowTitle(),
+              "Schede modelli - Ditta: CALZATURIFICIO BRENTA - Utente: Mario Rossi");
+}
