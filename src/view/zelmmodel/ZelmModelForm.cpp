@@ -25,17 +25,19 @@ TFormZelmModel::TFormZelmModel(int utente, int idFinestra) : TFormBase(utente, i
     Notebook = new QTabWidget(this);
     Notebook->setObjectName(QStringLiteral("Notebook"));
     FrameRicerca = new TFrameZelmModelRicerca(Notebook);
-    FrameScheda = new TFrameZelmModelScheda(Notebook);
+    // The card is built the first time a sheet is opened: most sessions only search.
+    fPaginaScheda = new QWidget(Notebook);
+    fPaginaScheda->setObjectName(QStringLiteral("PaginaScheda"));
+    auto* pagina = new QVBoxLayout(fPaginaScheda);
+    pagina->setContentsMargins(0, 0, 0, 0);
     Notebook->addTab(FrameRicerca, QStringLiteral("Ricerca"));
-    Notebook->addTab(FrameScheda, QStringLiteral("Scheda"));
+    Notebook->addTab(fPaginaScheda, QStringLiteral("Scheda"));
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(Notebook);
     MostraPagina(0);
-    for (TFrameZelmModelMaster* frame :
-         std::initializer_list<TFrameZelmModelMaster*>{FrameRicerca, FrameScheda})
-        connect(frame, &TFrameZelmModelMaster::OnCommand, this,
-                Guarded([this](TFrameZelmModelMaster*, TZelmModelCommand c) { Esegui(c); }));
+    connect(FrameRicerca, &TFrameZelmModelMaster::OnCommand, this,
+            Guarded([this](TFrameZelmModelMaster*, TZelmModelCommand c) { Esegui(c); }));
 }
 
 // The pages and the service use the session's connection: they go before it does.
@@ -58,8 +60,6 @@ void TFormZelmModel::FormShow() {
     fService->SetSession(FSession);
     FrameRicerca->SetSession(FSession);
     FrameRicerca->SetService(fService.get());
-    FrameScheda->SetSession(FSession);
-    FrameScheda->SetService(fService.get());
     MostraPagina(0);
     FrameRicerca->Open();
 }
@@ -82,6 +82,18 @@ bool TFormZelmModel::FormClose() {
         RunGuarded([this] { fService->EndTransaction(false); });
     }
     return TFormBase::FormClose();
+}
+
+TFrameZelmModelScheda* TFormZelmModel::Scheda() {
+    if (!FrameScheda) {
+        FrameScheda = new TFrameZelmModelScheda(fPaginaScheda);
+        fPaginaScheda->layout()->addWidget(FrameScheda);
+        FrameScheda->SetSession(FSession);
+        FrameScheda->SetService(fService.get());
+        connect(FrameScheda, &TFrameZelmModelMaster::OnCommand, this,
+                Guarded([this](TFrameZelmModelMaster*, TZelmModelCommand c) { Esegui(c); }));
+    }
+    return FrameScheda;
 }
 
 int TFormZelmModel::PaginaCorrente() const {
@@ -196,8 +208,8 @@ void TFormZelmModel::Nuovo() {
         fService->EndTransaction(false);
         return;
     }
-    FrameScheda->SetContext(*context);
-    FrameScheda->SetReadOnly(false);
+    Scheda()->SetContext(*context);
+    Scheda()->SetReadOnly(false);
     MostraPagina(1);
 }
 
@@ -211,8 +223,8 @@ void TFormZelmModel::Duplica() {
         fService->EndTransaction(false);
         return;
     }
-    FrameScheda->SetContext(*duplicate);
-    FrameScheda->SetReadOnly(false);
+    Scheda()->SetContext(*duplicate);
+    Scheda()->SetReadOnly(false);
     MostraPagina(1);
 }
 
@@ -236,8 +248,8 @@ void TFormZelmModel::Modifica() {
         fService->EndTransaction(false);
         return;
     }
-    FrameScheda->SetContext(*context);
-    FrameScheda->SetReadOnly(false);
+    Scheda()->SetContext(*context);
+    Scheda()->SetReadOnly(false);
     MostraPagina(1);
 }
 
@@ -276,8 +288,8 @@ void TFormZelmModel::Mostra() {
         fService->EndTransaction(false);
         return;
     }
-    FrameScheda->SetContext(*context);
-    FrameScheda->SetReadOnly(true);
+    Scheda()->SetContext(*context);
+    Scheda()->SetReadOnly(true);
     MostraPagina(1);
 }
 
@@ -285,7 +297,7 @@ void TFormZelmModel::Salva() {
     std::unique_ptr<TZelmModelContext> context;
     bool ok = false;
     if (!Verifica([&] {
-            context = FrameScheda->GetContext();
+            context = Scheda()->GetContext();
             fService->StartTransaction();
             ok = Conferma(fService->ValidateSave(*context).get(), QStringLiteral("Continuare?"));
         }) ||
@@ -312,7 +324,7 @@ void TFormZelmModel::Rilascia(bool produzione) {
     std::unique_ptr<TZelmModelContext> context;
     bool ok = false;
     if (!Verifica([&] {
-            context = FrameScheda->GetContext();
+            context = Scheda()->GetContext();
             fService->StartTransaction();
             std::unique_ptr<TValidationResult> result = produzione
                                                             ? fService->ValidateRilasciaP(*context)
@@ -339,8 +351,8 @@ void TFormZelmModel::Rilascia(bool produzione) {
         return;
     FrameRicerca->RefreshGrid(context->Model()->Id());
     fService->StartTransaction();
-    FrameScheda->SetContext(*context);
-    FrameScheda->SetReadOnly(true);
+    Scheda()->SetContext(*context);
+    Scheda()->SetReadOnly(true);
 }
 
 void TFormZelmModel::Sospendi() {
@@ -374,7 +386,7 @@ void TFormZelmModel::ExportXls() {
     bool ok = false;
     if (!Verifica([&] {
             fService->StartTransaction();
-            context = fService->Load(FrameScheda->FieldsCache()->Id());
+            context = fService->Load(Scheda()->FieldsCache()->Id());
             const QString reference = context->Model()->GetFileName();
             if (!Conferma(fService->ValidateExportXls(*context).get(),
                           QStringLiteral("Esportare comunque la scheda?")))
@@ -395,7 +407,7 @@ void TFormZelmModel::ExportXls() {
     if (!Esecuzione(
             [&] {
                 TFrameDlg* overlay =
-                    TFrameDlg::BuildFrameDlg(FrameScheda, QStringLiteral("Export in corso"), false);
+                    TFrameDlg::BuildFrameDlg(Scheda(), QStringLiteral("Export in corso"), false);
                 TScopeExit remove([overlay] { delete overlay; });
                 exporter.Exec();
             },

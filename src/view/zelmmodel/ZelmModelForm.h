@@ -31,7 +31,9 @@ public:
 
     QTabWidget* Notebook;
     TFrameZelmModelRicerca* FrameRicerca;
-    TFrameZelmModelScheda* FrameScheda;
+    /// The card; none until a sheet is first opened (Scheda() builds it).
+    TFrameZelmModelScheda* FrameScheda = nullptr;
+    TFrameZelmModelScheda* Scheda();
 
 protected:
     void FormShow() override;
@@ -68,4 +70,5 @@ private:
                          const QString& plainQuestion = QString());
 
     std::unique_ptr<TZelmModelService> fService;
+    QWidget* fPaginaScheda;
 };
