@@ -22,8 +22,8 @@
 
 namespace {
 void SaveShot(QWidget& widget, const QString& name) {
-    QDir().mkpath(QStringLiteral("screenshots"));
-    widget.grab().save(QStringLiteral("screenshots/%1.png").arg(name));
+    QDir().mkpath(QStringLiteral(ZELM_SCREENSHOT_DIR));
+    widget.grab().save(QStringLiteral(ZELM_SCREENSHOT_DIR "/%1.png").arg(name));
 }
 
 /// The next modal dialog is shown, handed to `fill`, and answered OK when it returns true.
