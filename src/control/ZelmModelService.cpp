@@ -55,48 +55,7 @@ template <typename L> bool HasRows(const L* list) {
 }
 } // namespace
 
-TZelmModelService::TZelmModelService(QObject* owner) : QObject(owner) {}
-
-TZelmModelService::~TZelmModelService() {
-    // Accessors hold statements on the transaction: they go first.
-    delete fManager;
-    fManager = nullptr;
-}
-
-TIBDatabase& TZelmModelService::IBDatabase() const {
-    if (!fSession)
-        throw EZavoError(QStringLiteral("Sessione non impostata"));
-    return fSession->IBDatabase();
-}
-
-TIBTransaction& TZelmModelService::IBTransaction() {
-    if (!fTransaction)
-        fTransaction = CreaTransazione(IBDatabase(), TTipoTransazione::Snapshot, false);
-    return *fTransaction;
-}
-
-TDataAccessManager& TZelmModelService::DataAccessManager() {
-    if (!fManager) {
-        fManager = new TDataAccessManager(this);
-        fManager->SetIBDatabase(&IBDatabase());
-        fManager->SetIBTransaction(&IBTransaction());
-    }
-    return *fManager;
-}
-
-void TZelmModelService::StartTransaction() {
-    if (!IBTransaction().InTransaction())
-        IBTransaction().StartTransaction();
-}
-
-void TZelmModelService::EndTransaction(bool commit) {
-    if (!fTransaction || !fTransaction->InTransaction())
-        return;
-    if (commit)
-        fTransaction->Commit();
-    else
-        fTransaction->Rollback();
-}
+TZelmModelService::TZelmModelService(QObject* owner) : TServiceBase(owner) {}
 
 std::unique_ptr<TZelmModelContext> TZelmModelService::CreateNew() {
     auto context = std::make_unique<TZelmModelContext>();
@@ -363,12 +322,6 @@ TZelmModelService::ValidateExportXls(const TZelmModelContext& context) {
         }
     }
     return result;
-}
-
-void TZelmModelService::RequireWriteAccess() const {
-    if (fSession && fSession->DirittoAccesso() == daSolaLettura)
-        throw EZavoError(QStringLiteral("Operazione non consentita: l'utente ha accesso in sola "
-                                        "lettura"));
 }
 
 void TZelmModelService::SaveSheetRow(TZelmModelContext& context) {

@@ -1,7 +1,7 @@
 // Every rule and operation on model sheets, in the one snapshot transaction of its window.
 #pragma once
 
-#include "DataAccessManager.h"
+#include "ServiceBase.h"
 
 #include "model/ZelmModelContext.h"
 
@@ -17,22 +17,10 @@ public:
     bool NewVariante = false;
 };
 
-class TZelmModelService : public QObject {
+class TZelmModelService : public TServiceBase {
     Q_OBJECT
 public:
     explicit TZelmModelService(QObject* owner = nullptr);
-    ~TZelmModelService() override;
-
-    TSession* Session() const { return fSession; }
-    void SetSession(TSession* session) { fSession = session; }
-    TIBDatabase& IBDatabase() const;
-    /// Created on first use (snapshot: concurrency, nowait).
-    TIBTransaction& IBTransaction();
-    TDataAccessManager& DataAccessManager();
-
-    void StartTransaction();
-    /// Commits (true) or rolls back (false) an active transaction; nothing when idle.
-    void EndTransaction(bool commit);
 
     std::unique_ptr<TZelmModelContext> CreateNew();
     void Lock(int id);
@@ -65,15 +53,9 @@ private:
     void ChangeStatus(TZelmModelContext& context, TStatusScheda status);
     /// Throws the first missing reference of the sheet.
     void CheckReferences(const TZelmModelContext& context);
-    /// Refuses every write for a session with read-only access.
-    void RequireWriteAccess() const;
     /// Stores the sheet's row; a new variant takes the model's next free number when its own
     /// was taken meanwhile.
     void SaveSheetRow(TZelmModelContext& context);
     /// Adds the lock's refusal to `result` as an error.
     void LockInto(const TZelmModelData& sheet, TValidationResult& result);
-
-    TSession* fSession = nullptr;
-    std::unique_ptr<TIBTransaction> fTransaction;
-    TDataAccessManager* fManager = nullptr;
 };

@@ -6,7 +6,7 @@
 #include "framework/ui/DataModuleQuenvar.h"
 #include "framework/ui/QtDialogs.h"
 #include "view/ImpXlsHelvoForm.h"
-#include "view/ZelmCreaArtForm.h"
+#include "view/zelmcreaart/ZelmCreaArtForm.h"
 #include "view/zelmmodel/ZelmModelForm.h"
 
 #include <string>
