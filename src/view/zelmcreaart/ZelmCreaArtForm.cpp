@@ -95,6 +95,7 @@ void TFormZelmCreaArt::Build() {
     LabelIdModel = value("LabelIdModel");
     LabelIdVariante = value("LabelIdVariante");
     LabelDataVariante = value("LabelDataVariante");
+    LabelDataVariante->setMinimumWidth(90);
     EditCliente = edit("EditCliente", 0, true);
     EditLavorazione = edit("EditLavorazione", 0, true);
     EditCodice = edit("EditCodice", 0, true);
