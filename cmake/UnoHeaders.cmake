@@ -48,6 +48,13 @@ set(UNO_TYPES
     com.sun.star.uno.XComponentContext
     com.sun.star.uno.DeploymentException
     com.sun.star.sheet.XSheetCellRange
+    com.sun.star.graphic.GraphicProvider
+    com.sun.star.graphic.XGraphic
+    com.sun.star.drawing.XShape
+    com.sun.star.drawing.XDrawPageSupplier
+    com.sun.star.drawing.XDrawPage
+    com.sun.star.awt.Point
+    com.sun.star.awt.Size
 )
 set(UNO_HEADER_DIR ${CMAKE_BINARY_DIR}/unoheaders)
 set(UNO_STAMP ${UNO_HEADER_DIR}/.stamp)

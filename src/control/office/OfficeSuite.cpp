@@ -1,5 +1,7 @@
 #include "OfficeSuite.h"
 
+#include <com/sun/star/awt/Point.hpp>
+#include <com/sun/star/awt/Size.hpp>
 #include <com/sun/star/beans/PropertyValue.hpp>
 #include <com/sun/star/beans/XMultiPropertySet.hpp>
 #include <com/sun/star/beans/XPropertySet.hpp>
@@ -8,7 +10,12 @@
 #include <com/sun/star/connection/NoConnectException.hpp>
 #include <com/sun/star/container/XIndexAccess.hpp>
 #include <com/sun/star/container/XNameAccess.hpp>
+#include <com/sun/star/drawing/XDrawPage.hpp>
+#include <com/sun/star/drawing/XDrawPageSupplier.hpp>
+#include <com/sun/star/drawing/XShape.hpp>
 #include <com/sun/star/frame/Desktop.hpp>
+#include <com/sun/star/graphic/GraphicProvider.hpp>
+#include <com/sun/star/graphic/XGraphic.hpp>
 #include <com/sun/star/frame/XComponentLoader.hpp>
 #include <com/sun/star/frame/XDesktop2.hpp>
 #include <com/sun/star/frame/XStorable.hpp>
@@ -345,6 +352,7 @@ void TOfficeSuite::Shutdown() {
 // --- documents --------------------------------------------------------------------------------
 struct TSpreadsheet::Impl {
     Reference<lang::XComponent> document;
+    Reference<uno::XComponentContext> context; // the office's, for its services
     Reference<sheet::XSpreadsheet> sheet;
     Reference<util::XNumberFormats> formats;
     // Kept once obtained: every query of an interface is a round trip to the office.
@@ -373,8 +381,18 @@ std::unique_ptr<TSpreadsheet::Impl> OpenDocument(Reference<frame::XDesktop2> des
     impl->document = loader->loadComponentFromURL(url, "_blank", 0, props);
     if (!impl->document.is())
         throw EOfficeError(QStringLiteral("Documento non aperto: ") + ToQ(url));
-    Reference<sheet::XSpreadsheetDocument> doc(impl->document, UNO_QUERY_THROW);
-    Reference<container::XIndexAccess> sheets(doc->getSheets(), UNO_QUERY_THROW);
+    // A file the office opens as something else (a text, a drawing) is closed again, not left
+    // open in the office.
+    Reference<sheet::XSpreadsheetDocument> doc(impl->document, UNO_QUERY);
+    Reference<container::XIndexAccess> sheets(doc.is() ? doc->getSheets() : nullptr, UNO_QUERY);
+    if (!doc.is() || !sheets.is() || sheets->getCount() == 0) {
+        Reference<util::XCloseable> closeable(impl->document, UNO_QUERY);
+        if (closeable.is())
+            closeable->close(true);
+        else
+            impl->document->dispose();
+        throw EOfficeError(QStringLiteral("Il documento non è un foglio di calcolo: ") + ToQ(url));
+    }
     impl->sheet.set(sheets->getByIndex(0), UNO_QUERY_THROW);
     return impl;
 }
@@ -400,9 +418,11 @@ static std::unique_ptr<TSpreadsheet> WithRestart(TOfficeSuite::Impl& d, F&& open
 }
 
 std::unique_ptr<TSpreadsheet> TOfficeSuite::NewSpreadsheet() {
-    return WithRestart(*d, [](Reference<frame::XDesktop2> desktop) {
+    return WithRestart(*d, [this](Reference<frame::XDesktop2> desktop) {
         const Sequence<beans::PropertyValue> props = One(Prop("Hidden", Any(true)));
-        return OpenDocument(desktop, "private:factory/scalc", props);
+        auto impl = OpenDocument(desktop, "private:factory/scalc", props);
+        impl->context = d->remote;
+        return impl;
     });
 }
 
@@ -410,7 +430,9 @@ std::unique_ptr<TSpreadsheet> TOfficeSuite::LoadSpreadsheet(const QString& path)
     const OUString url = ToOU(FileUrl(path));
     return WithRestart(*d, [&](Reference<frame::XDesktop2> desktop) {
         // Hidden: a headless office must not try to show a loaded document in a frame.
-        return OpenDocument(desktop, url, One(Prop("Hidden", Any(true))));
+        auto impl = OpenDocument(desktop, url, One(Prop("Hidden", Any(true))));
+        impl->context = d->remote;
+        return impl;
     });
 }
 
@@ -796,6 +818,33 @@ void TSpreadsheet::StoreToHtml(const QString& path) {
             One(Prop("FilterName", Any(OUString("HTML (StarCalc)"))));
         Reference<frame::XStorable>(d->document, UNO_QUERY_THROW)
             ->storeToURL(ToOU(TOfficeSuite::FileUrl(path, true)), props);
+    });
+}
+
+void TSpreadsheet::StoreToFlatXml(const QString& path) {
+    Guard([&] {
+        const Sequence<beans::PropertyValue> props =
+            One(Prop("FilterName", Any(OUString("OpenDocument Spreadsheet Flat XML"))));
+        Reference<frame::XStorable>(d->document, UNO_QUERY_THROW)
+            ->storeToURL(ToOU(TOfficeSuite::FileUrl(path, true)), props);
+    });
+}
+
+void TSpreadsheet::InsertImage(const QString& path, int col, int row, int width, int height) {
+    Guard([&] {
+        Reference<lang::XMultiServiceFactory> factory(d->document, UNO_QUERY_THROW);
+        Reference<drawing::XShape> shape(
+            factory->createInstance("com.sun.star.drawing.GraphicObjectShape"), UNO_QUERY_THROW);
+        Reference<graphic::XGraphicProvider> provider = graphic::GraphicProvider::create(d->context);
+        Reference<graphic::XGraphic> picture = provider->queryGraphic(
+            One(Prop("URL", Any(ToOU(TOfficeSuite::FileUrl(path, true))))));
+        Reference<drawing::XDrawPageSupplier> pages(d->sheet, UNO_QUERY_THROW);
+        pages->getDrawPage()->add(shape);
+        Reference<beans::XPropertySet>(shape, UNO_QUERY_THROW)
+            ->setPropertyValue("Graphic", Any(picture));
+        const awt::Point at = d->Props(d->Cell(col, row))->getPropertyValue("Position").get<awt::Point>();
+        shape->setPosition(at);
+        shape->setSize(awt::Size(width, height));
     });
 }
 

@@ -1,5 +1,6 @@
 #include "FrameCustom.h"
 
+#include "framework/core/DataBreve.h"
 #include "framework/ui/DataModuleQuenvar.h"
 
 #include <QLineEdit>
@@ -22,21 +23,11 @@ void TFrameZelmModelCustom::SetControlReadOnly(QWidget* control, bool readOnly) 
 }
 
 QString TestoData(const QDate& date) {
-    return date.isValid() ? date.toString(QStringLiteral("dd/MM/yyyy")) : QString();
+    return TestoDataBreve(date);
 }
 
 QDate DataDaTesto(const QString& text) {
-    const QString t = text.trimmed();
-    for (const char* f : {"dd/MM/yyyy", "d/M/yyyy", "dd/MM/yy", "d/M/yy"}) {
-        QDate d = QDate::fromString(t, QLatin1String(f));
-        if (d.isValid()) {
-            // Two-digit years are read in the window a workstation uses (…1930–2029).
-            if (QLatin1String(f).endsWith(QLatin1String("/yy")) && d.year() < 1930)
-                d = d.addYears(100);
-            return d;
-        }
-    }
-    return QDate();
+    return DataBreve(text);
 }
 
 /// A tool bar button of 90 × 26 with its image from the shared list.

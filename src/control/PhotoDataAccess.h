@@ -1,0 +1,33 @@
+// The photo application's tables: its control row and its picture rows.
+#pragma once
+
+#include "DataAccessObject.h"
+
+#include "model/PhotoData.h"
+
+class TLumetraControlAccess : public TDataAccessObject {
+    Q_OBJECT
+public:
+    using TDataAccessObject::TDataAccessObject;
+    bool Load(int codiceSituazione, const QString& controlloCodice, TLumetraControlData& to);
+
+private:
+    TIBSQL* fLoad = nullptr;
+};
+
+class TOrvoItemPhotoAccess : public TDataAccessObject {
+    Q_OBJECT
+public:
+    using TDataAccessObject::TDataAccessObject;
+    bool Load(int id, TOrvoItemPhotoData& to);
+    /// Inserts the picture; an Id of 0 is drawn from IDORVOITEMPHOTOCOUNTER first.
+    void Insert(TOrvoItemPhotoData& data);
+    /// Clears the cover mark of every other cover of the album (`exceptId` 0: none excluded).
+    void ResetCover(int idAlbum, int exceptId = 0);
+
+private:
+    TIBSQL* fLoad = nullptr;
+    TIBSQL* fInsert = nullptr;
+    TIBSQL* fGen = nullptr;
+    TIBSQL* fCover = nullptr;
+};

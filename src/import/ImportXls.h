@@ -1,0 +1,80 @@
+// The import of workbooks of the source system into model sheets: one workbook at a time in the
+// write transaction, every attempt logged in ZELMLOGIMPXLS in a transaction of its own. The
+// import window and the command-line importer both run this driver.
+#pragma once
+
+#include "LetturaScheda.h"
+
+#include <QObject>
+#include <QString>
+
+#include <functional>
+#include <memory>
+
+class TIBDatabase;
+class TIBSQL;
+class TIBTransaction;
+class TFotoXls;
+class TSpreadsheet;
+
+/// What the sheet insert gave: the new sheet's identifiers and model code.
+struct TSModelResult {
+    int Id = 0;
+    int IdModel = 0;
+    QString QrCode;
+};
+
+/// The outcome of one workbook as logged.
+struct TEsitoXls {
+    QString esito; ///< "OK", "ERRORE", "FILE GIA ACQUISITO", "FILE MANCANTE"
+    QString note;
+    QString nomeFile;
+};
+
+class TImportXls : public QObject {
+    Q_OBJECT
+public:
+    /// Prepares the statements on `database` for user `utente`. `tempDir` and `programDir` are
+    /// the folders the pictures are worked in and stored under (see TFotoXls).
+    TImportXls(TIBDatabase& database, int utente, const QString& tempDir,
+               const QString& programDir, QObject* owner = nullptr);
+    ~TImportXls() override;
+
+    /// Pictures go to the photo store too.
+    bool AcquisisciFoto = false;
+
+    /// Imports one workbook and logs the attempt. Raises (and logs nothing) only when the photo
+    /// store is asked for and its control row is missing.
+    TEsitoXls Importa(const QString& fileName);
+
+    /// The workbooks of a folder (its own entries "*.xls*" whose extension is .xls or .xlsx, any
+    /// case), in the order the file system lists them.
+    static QStringList FileDellaCartella(const QString& folder);
+
+    /// Called before each workbook of a batch with its position (from 1), the count and the
+    /// name; false stops the batch before that workbook.
+    using TProgresso = std::function<bool(int n, int count, const QString& file)>;
+    /// Imports every workbook of `files` in turn; one failure never stops the batch.
+    QList<TEsitoXls> ImportaFile(const QStringList& files, const TProgresso& progresso = {});
+
+    /// The write transaction (the already-imported test and every write of a workbook).
+    TIBTransaction& TransazioneScrittura() { return *fScrittura; }
+
+private:
+    TSModelResult InserisciScheda(const TTestataXls& t, const QString& nome,
+                                  const QString& percorso);
+    void ImpostaTagliaOperativa(const TSModelResult& r, const QStringList& taglie);
+    void InserisciDettagli(const TSModelResult& r, const QList<TRigaDettaglio>& righe);
+    void InserisciOpzioni(const TSModelResult& r, const QList<TSetOpzioniItem>& opzioni);
+    void InserisciPreferenze(const TSModelResult& r, const QList<TPreferenzeComp>& preferenze);
+    QList<TSetCandidato> Candidati(const QString& table, const QString& primaEtichetta);
+    int GenId(const char* generator);
+    void Log(const TEsitoXls& esito, const QString& percorso);
+
+    TIBDatabase& fDatabase;
+    int fUtente;
+    QString fTempDir, fProgramDir;
+    std::unique_ptr<TIBTransaction> fScrittura, fLog, fLettura;
+    std::unique_ptr<TIBSQL> fInsertLog, fGiaAcquisito, fCliente, fInsertScheda;
+    std::unique_ptr<TFotoXls> fFoto;
+};
