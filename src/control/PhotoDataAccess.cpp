@@ -23,8 +23,8 @@ void TOrvoItemPhotoAccess::Insert(TOrvoItemPhotoData& data) {
         data.SetId(gen.Fields(0).AsInteger());
         gen.Close();
     }
-    TIBSQL& sql = Sql(fInsert, InsertLines(QStringLiteral("ORVOITEMPHOTO"),
-                                           TOrvoItemPhotoData::Columns()));
+    TIBSQL& sql =
+        Sql(fInsert, InsertLines(QStringLiteral("ORVOITEMPHOTO"), TOrvoItemPhotoData::Columns()));
     TStatementRow row(sql);
     data.AssignTo(row);
     sql.ExecQuery();

@@ -136,11 +136,13 @@ TFoglioXls TFoglioXls::DaXml(const QByteArray& data) {
 TFoglioXls TFoglioXls::DaDocumento(TSpreadsheet& documento) {
     QTemporaryDir dir;
     if (!dir.isValid())
-        throw EZavoError(QStringLiteral("Cartella temporanea non creata: %1").arg(dir.errorString()));
+        throw EZavoError(
+            QStringLiteral("Cartella temporanea non creata: %1").arg(dir.errorString()));
     const QString path = dir.filePath(QStringLiteral("foglio.fods"));
     documento.StoreToFlatXml(path);
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
-        throw EZavoError(QStringLiteral("Lettura del documento non riuscita: %1").arg(file.errorString()));
+        throw EZavoError(
+            QStringLiteral("Lettura del documento non riuscita: %1").arg(file.errorString()));
     return DaXml(file.readAll());
 }

@@ -65,8 +65,8 @@ QString TFotoXls::Cartella(const QString& codiceModello, const QString& programD
     QString key = codiceModello;
     if (const QString prefix = fControllo.PrefissoRitorno(); !prefix.isEmpty())
         key = key.toUpper().startsWith(prefix.toUpper()) ? key.mid(prefix.size()) : QString();
-    const QString column =
-        fControllo.OrvoDataCampo2().isEmpty() ? fControllo.CampoRicerca() : fControllo.OrvoDataCampo2();
+    const QString column = fControllo.OrvoDataCampo2().isEmpty() ? fControllo.CampoRicerca()
+                                                                 : fControllo.OrvoDataCampo2();
     QString answer;
     try {
         // The key is bound, not pasted into the statement.
@@ -116,7 +116,8 @@ void TFotoXls::Estrai(TSpreadsheet& documento, const QString& fileName,
             const QString jpg = QDir(work).filePath(file.completeBaseName() + ".jpg");
             QImage image(picture);
             if (image.isNull() || !image.save(jpg, "JPEG", 80))
-                throw EZavoError(QStringLiteral("Conversione in JPEG non riuscita: %1").arg(picture));
+                throw EZavoError(
+                    QStringLiteral("Conversione in JPEG non riuscita: %1").arg(picture));
             picture = jpg;
         }
         TOrvoItemPhotoData record;
@@ -125,15 +126,18 @@ void TFotoXls::Estrai(TSpreadsheet& documento, const QString& fileName,
         record.SetStatus(QStringLiteral("ATTIVO"));
         record.SetRegolaInstradamentoFoto(rifUniversale);
         record.SetCodiceItem(codiceModello);
-        record.SetNomeFile(QStringLiteral("%1_%2").arg(codiceModello).arg(number, 3, 10, QLatin1Char('0')));
+        record.SetNomeFile(
+            QStringLiteral("%1_%2").arg(codiceModello).arg(number, 3, 10, QLatin1Char('0')));
         record.SetEstensioneFile(QStringLiteral("jpg"));
         record.SetPercorsoFoto(Cartella(codiceModello, programDir));
 
         if (!QDir(record.PercorsoFoto()).exists())
-            throw EZavoError(QStringLiteral("Directory \"%1\" non trovata").arg(record.PercorsoFoto()));
+            throw EZavoError(
+                QStringLiteral("Directory \"%1\" non trovata").arg(record.PercorsoFoto()));
         const QString target = record.FileName();
         if (QFileInfo::exists(target) || !QFile::copy(picture, target))
-            throw EZavoError(QStringLiteral("Copia del file %1 in %2 non riuscita").arg(picture, target));
+            throw EZavoError(
+                QStringLiteral("Copia del file %1 in %2 non riuscita").arg(picture, target));
         const QString thumbs = QDir(record.PercorsoFoto()).filePath(QStringLiteral("miniature"));
         CreaCartella(thumbs);
         const QImage image(picture);

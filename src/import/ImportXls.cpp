@@ -45,15 +45,16 @@ TImportXls::TImportXls(TIBDatabase& database, int utente, const QString& tempDir
     fLog->StartTransaction();
     fLettura->StartTransaction();
     fInsertLog = std::make_unique<TIBSQL>(&database, fLog.get());
-    fInsertLog->SetSQL(QStringList{
-        "INSERT INTO ZELMLOGIMPXLS (", "  ID, DATAORA, OPERATORE, NOMEFILE, PERCORSOFILE, ESITO, NOTE",
-        ") VALUES (",
-        "  GEN_ID(ID_ZELMLOGIMPXLS_COUNTER, 1), CURRENT_TIMESTAMP, " + QString::number(utente) +
-            ", :NOMEFILE, :PERCORSOFILE, :ESITO, :NOTE",
-        ")"});
+    fInsertLog->SetSQL(
+        QStringList{"INSERT INTO ZELMLOGIMPXLS (",
+                    "  ID, DATAORA, OPERATORE, NOMEFILE, PERCORSOFILE, ESITO, NOTE", ") VALUES (",
+                    "  GEN_ID(ID_ZELMLOGIMPXLS_COUNTER, 1), CURRENT_TIMESTAMP, " +
+                        QString::number(utente) + ", :NOMEFILE, :PERCORSOFILE, :ESITO, :NOTE",
+                    ")"});
     fGiaAcquisito = std::make_unique<TIBSQL>(&database, fScrittura.get());
-    fGiaAcquisito->SetSQL(QStringList{"SELECT COALESCE(COUNT(*),0) TOT FROM ZELMMODEL ",
-                                      "WHERE NOMEFILE = :NOMEFILE AND PERCORSOFILE = :PERCORSOFILE"});
+    fGiaAcquisito->SetSQL(
+        QStringList{"SELECT COALESCE(COUNT(*),0) TOT FROM ZELMMODEL ",
+                    "WHERE NOMEFILE = :NOMEFILE AND PERCORSOFILE = :PERCORSOFILE"});
     fCliente = std::make_unique<TIBSQL>(&database, fLettura.get());
     fCliente->SetSQL(QStringLiteral(
         "SELECT CODICE FROM CLIENTI WHERE DESCRIZIONESINTETICA = :DESCRIZIONESINTETICA"));
@@ -109,17 +110,20 @@ QStringList TImportXls::FileDellaCartella(const QString& folder) {
 
 int TImportXls::GenId(const char* generator) {
     TIBSQL sql(&fDatabase, fScrittura.get());
-    sql.SetSQL(QStringLiteral("SELECT GEN_ID(%1, 1) FROM RDB$DATABASE").arg(QLatin1String(generator)));
+    sql.SetSQL(
+        QStringLiteral("SELECT GEN_ID(%1, 1) FROM RDB$DATABASE").arg(QLatin1String(generator)));
     sql.ExecQuery();
     return sql.Fields(0).AsInteger();
 }
 
 TEsitoXls TImportXls::Importa(const QString& fileName) {
-    if (AcquisisciFoto && !fFoto)
-        fFoto = std::make_unique<TFotoXls>(fDatabase, *fScrittura, fUtente);
+    // A fresh snapshot first: the control row and the already-imported test see what others
+    // committed meanwhile.
     if (fScrittura->InTransaction())
         fScrittura->Commit();
     fScrittura->StartTransaction();
+    if (AcquisisciFoto && !fFoto)
+        fFoto = std::make_unique<TFotoXls>(fDatabase, *fScrittura, fUtente);
 
     const QFileInfo file(fileName);
     TEsitoXls esito;
@@ -228,24 +232,23 @@ TSModelResult TImportXls::InserisciScheda(const TTestataXls& t, const QString& n
     s.ParamByName("DATAVARIANTE").SetNull();
     s.ParamByName("QRCODE").SetString(r.QrCode);
     s.ParamByName("CODICECLIENTE").SetString(codice);
-    const std::pair<const char*, QString> texts[] = {
-        {"SIGLACLIENTE", t.SiglaCliente},
-        {"LAVORAZIONE", t.Lavorazione},
-        {"CODICE", t.Codice},
-        {"FORMA", t.Forma},
-        {"TACCO", t.Tacco},
-        {"PLATO", t.Plato},
-        {"STAGIONE", t.Stagione},
-        {"TIPO", t.Tipo},
-        {"MODOLAVORAZIONE", t.ModoLavorazione},
-        {"MODELLO", t.Modello},
-        {"LINEA", t.Linea},
-        {"INDUSTRIALIZZATORE", t.Industrializzatore},
-        {"NOTEVARIE", t.NoteVarie},
-        {"NOTECUOIO", t.NoteCuoio},
-        {"NOTECAMP", t.NoteCamp},
-        {"NOMEFILE", nome},
-        {"PERCORSOFILE", percorso}};
+    const std::pair<const char*, QString> texts[] = {{"SIGLACLIENTE", t.SiglaCliente},
+                                                     {"LAVORAZIONE", t.Lavorazione},
+                                                     {"CODICE", t.Codice},
+                                                     {"FORMA", t.Forma},
+                                                     {"TACCO", t.Tacco},
+                                                     {"PLATO", t.Plato},
+                                                     {"STAGIONE", t.Stagione},
+                                                     {"TIPO", t.Tipo},
+                                                     {"MODOLAVORAZIONE", t.ModoLavorazione},
+                                                     {"MODELLO", t.Modello},
+                                                     {"LINEA", t.Linea},
+                                                     {"INDUSTRIALIZZATORE", t.Industrializzatore},
+                                                     {"NOTEVARIE", t.NoteVarie},
+                                                     {"NOTECUOIO", t.NoteCuoio},
+                                                     {"NOTECAMP", t.NoteCamp},
+                                                     {"NOMEFILE", nome},
+                                                     {"PERCORSOFILE", percorso}};
     for (const auto& [param, value] : texts)
         s.ParamByName(param).SetString(value);
     Data(s, "DATA", t.Data);
@@ -257,8 +260,8 @@ TSModelResult TImportXls::InserisciScheda(const TTestataXls& t, const QString& n
     Data(s, "DATATESTADISERIE", t.DataTestaDiSerie);
     Data(s, "DATACONFERMATESTADISERIE", t.DataConfermaTestaDiSerie);
     Data(s, "DATACONFERMAPRODUZIONE", t.DataConfermaProduzione);
-    for (const char* none : {"DATACONFERMAPROTOTIPO", "STATUSSCHEDA", "SETOPZIONILAVORAZ",
-                             "SETPREFERENZECOMPONENTI"})
+    for (const char* none :
+         {"DATACONFERMAPROTOTIPO", "STATUSSCHEDA", "SETOPZIONILAVORAZ", "SETPREFERENZECOMPONENTI"})
         s.ParamByName(none).SetNull();
     Passo(QStringLiteral("Errore insert ZELMMODEL: "), [&] { s.ExecQuery(); });
     return r;
@@ -269,18 +272,19 @@ void TImportXls::ImpostaTagliaOperativa(const TSModelResult& r, const QStringLis
         throw EZavoError(QStringLiteral(
             "Impossibile impostare la taglia operativa: Elenco taglie vuoto nel documento."));
     TIBSQL find(&fDatabase, fScrittura.get());
-    find.SetSQL(QStringLiteral(
-        "SELECT FIRST 1 CODICE FROM TAGLIEOPERATIVE WHERE DESCRIZIONE1 = :DESC1"));
+    find.SetSQL(
+        QStringLiteral("SELECT FIRST 1 CODICE FROM TAGLIEOPERATIVE WHERE DESCRIZIONE1 = :DESC1"));
     find.ParamByName("DESC1").SetString(taglie.first());
     find.ExecQuery();
     if (find.Eof())
-        throw EZavoError(
-            QStringLiteral("Taglia operativa non trovata per il valore: \"%1\"").arg(taglie.first()));
+        throw EZavoError(QStringLiteral("Taglia operativa non trovata per il valore: \"%1\"")
+                             .arg(taglie.first()));
     const QString codice = find.Fields(0).AsString();
     find.Close();
     Passo(QStringLiteral("Errore durante l'aggiornamento della Taglia Operativa: "), [&] {
         TIBSQL update(&fDatabase, fScrittura.get());
-        update.SetSQL(QStringLiteral("UPDATE ZELMMODEL SET TAGLIAOPERATIVA = :TAGLIA WHERE ID = :ID"));
+        update.SetSQL(
+            QStringLiteral("UPDATE ZELMMODEL SET TAGLIAOPERATIVA = :TAGLIA WHERE ID = :ID"));
         update.ParamByName("TAGLIA").SetString(codice);
         update.ParamByName("ID").SetInteger(r.Id);
         update.ExecQuery();
@@ -333,8 +337,8 @@ QList<TSetCandidato> TImportXls::Candidati(const QString& table, const QString& 
 
 void TImportXls::InserisciOpzioni(const TSModelResult& r, const QList<TSetOpzioniItem>& opzioni) {
     if (opzioni.isEmpty())
-        throw EZavoError(QStringLiteral(
-            "Impossibile cercare Set Opzioni: La lista letta da Excel è vuota."));
+        throw EZavoError(
+            QStringLiteral("Impossibile cercare Set Opzioni: La lista letta da Excel è vuota."));
     QStringList labels;
     for (const TSetOpzioniItem& o : opzioni)
         labels << o.Etichetta;
@@ -380,8 +384,8 @@ void TImportXls::InserisciPreferenze(const TSModelResult& r,
     const std::optional<int> nset =
         TrovaSet(Candidati(QStringLiteral("ZELMSETPREFERENZECOMPONENTI"), labels.first()), labels);
     if (!nset)
-        throw EZavoError(QStringLiteral(
-            "Nessun Set Preferenze Componenti trovato per le etichette fornite."));
+        throw EZavoError(
+            QStringLiteral("Nessun Set Preferenze Componenti trovato per le etichette fornite."));
     Passo(QStringLiteral("Errore aggiornamento Set Preferenze Componenti (NSET: %1): ").arg(*nset),
           [&] {
               TIBSQL update(&fDatabase, fScrittura.get());

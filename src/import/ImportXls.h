@@ -36,8 +36,8 @@ class TImportXls : public QObject {
 public:
     /// Prepares the statements on `database` for user `utente`. `tempDir` and `programDir` are
     /// the folders the pictures are worked in and stored under (see TFotoXls).
-    TImportXls(TIBDatabase& database, int utente, const QString& tempDir,
-               const QString& programDir, QObject* owner = nullptr);
+    TImportXls(TIBDatabase& database, int utente, const QString& tempDir, const QString& programDir,
+               QObject* owner = nullptr);
     ~TImportXls() override;
 
     /// Pictures go to the photo store too.

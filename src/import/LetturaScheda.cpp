@@ -47,8 +47,7 @@ QString ValoreSotto(const TFoglioXls& f, const QString& label, int n, int firstC
     return Valore(f, label, n, firstCol, firstRow, 0, 1);
 }
 
-QString ValoreDestra(const TFoglioXls& f, const QString& label, int n, int firstCol,
-                     int firstRow) {
+QString ValoreDestra(const TFoglioXls& f, const QString& label, int n, int firstCol, int firstRow) {
     return Valore(f, label, n, firstCol, firstRow, 1, 0);
 }
 

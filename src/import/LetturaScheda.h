@@ -26,10 +26,10 @@ struct TPreferenzeComp {
 
 /// The header values of the sheet; dates are null when the workbook gives none.
 struct TTestataXls {
-    QString SiglaCliente, Lavorazione, Codice, Forma, Tacco, Plato, Stagione, Tipo,
-        ModoLavorazione, Modello, Linea, Industrializzatore, NoteVarie, NoteCuoio, NoteCamp;
-    QDate Data, DataPrototipo, DataCampione, DataConfermaCampione, DataSfilata,
-        DataConfermaSfilata, DataTestaDiSerie, DataConfermaTestaDiSerie, DataConfermaProduzione;
+    QString SiglaCliente, Lavorazione, Codice, Forma, Tacco, Plato, Stagione, Tipo, ModoLavorazione,
+        Modello, Linea, Industrializzatore, NoteVarie, NoteCuoio, NoteCamp;
+    QDate Data, DataPrototipo, DataCampione, DataConfermaCampione, DataSfilata, DataConfermaSfilata,
+        DataTestaDiSerie, DataConfermaTestaDiSerie, DataConfermaProduzione;
 };
 
 struct TTaglieXls {

@@ -36,14 +36,16 @@ void TOrvoItemPhotoData::SetEstensioneFile(const QString& value) {
 }
 
 QString TOrvoItemPhotoData::FileName() const {
-    const QString ext = FEstensioneFile.isEmpty() ? QStringLiteral("jpg") : FEstensioneFile.toLower();
+    const QString ext =
+        FEstensioneFile.isEmpty() ? QStringLiteral("jpg") : FEstensioneFile.toLower();
     return QDir(FPercorsoFoto).filePath(FNomeFile + QLatin1Char('.') + ext);
 }
 
 QStringList TOrvoItemPhotoData::Columns() {
-    return {"ID",          "DATAORA",   "CODICEOPERATORE",         "CERTIFICATO",
-            "CODICEITEM",  "ESTENSIONECODICE", "NOMEFILE",          "STATUS",
-            "TITOLO",      "NOTE",      "CLASSIFICAZIONE",         "REGOLAINSTRADAMENTOFOTO",
+    return {"ID",           "DATAORA",         "CODICEOPERATORE",
+            "CERTIFICATO",  "CODICEITEM",      "ESTENSIONECODICE",
+            "NOMEFILE",     "STATUS",          "TITOLO",
+            "NOTE",         "CLASSIFICAZIONE", "REGOLAINSTRADAMENTOFOTO",
             "PERCORSOFOTO", "ESTENSIONE_FILE"};
 }
 

@@ -14,11 +14,11 @@
 #include <com/sun/star/drawing/XDrawPageSupplier.hpp>
 #include <com/sun/star/drawing/XShape.hpp>
 #include <com/sun/star/frame/Desktop.hpp>
-#include <com/sun/star/graphic/GraphicProvider.hpp>
-#include <com/sun/star/graphic/XGraphic.hpp>
 #include <com/sun/star/frame/XComponentLoader.hpp>
 #include <com/sun/star/frame/XDesktop2.hpp>
 #include <com/sun/star/frame/XStorable.hpp>
+#include <com/sun/star/graphic/GraphicProvider.hpp>
+#include <com/sun/star/graphic/XGraphic.hpp>
 #include <com/sun/star/lang/DisposedException.hpp>
 #include <com/sun/star/lang/Locale.hpp>
 #include <com/sun/star/lang/XComponent.hpp>
@@ -835,14 +835,16 @@ void TSpreadsheet::InsertImage(const QString& path, int col, int row, int width,
         Reference<lang::XMultiServiceFactory> factory(d->document, UNO_QUERY_THROW);
         Reference<drawing::XShape> shape(
             factory->createInstance("com.sun.star.drawing.GraphicObjectShape"), UNO_QUERY_THROW);
-        Reference<graphic::XGraphicProvider> provider = graphic::GraphicProvider::create(d->context);
-        Reference<graphic::XGraphic> picture = provider->queryGraphic(
-            One(Prop("URL", Any(ToOU(TOfficeSuite::FileUrl(path, true))))));
+        Reference<graphic::XGraphicProvider> provider =
+            graphic::GraphicProvider::create(d->context);
+        Reference<graphic::XGraphic> picture =
+            provider->queryGraphic(One(Prop("URL", Any(ToOU(TOfficeSuite::FileUrl(path, true))))));
         Reference<drawing::XDrawPageSupplier> pages(d->sheet, UNO_QUERY_THROW);
         pages->getDrawPage()->add(shape);
         Reference<beans::XPropertySet>(shape, UNO_QUERY_THROW)
             ->setPropertyValue("Graphic", Any(picture));
-        const awt::Point at = d->Props(d->Cell(col, row))->getPropertyValue("Position").get<awt::Point>();
+        const awt::Point at =
+            d->Props(d->Cell(col, row))->getPropertyValue("Position").get<awt::Point>();
         shape->setPosition(at);
         shape->setSize(awt::Size(width, height));
     });

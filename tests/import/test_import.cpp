@@ -1,0 +1,316 @@
+// The workbook import through the real office and a real archive: workbooks written by the
+// office as the source system lays them out, imported, logged, refused; folders; pictures.
+#include "import/FotoXls.h"
+#include "import/ImportXls.h"
+
+#include "control/office/OfficeSuite.h"
+#include "framework/db/IBDatabase.h"
+
+#include "support/TestSupport.h"
+
+#include <QDir>
+#include <QFile>
+#include <QGuiApplication>
+#include <QImage>
+
+namespace {
+/// A workbook laid out as the source system writes them; `change` edits it before it is stored.
+void Scrivi(const QString& path, const std::function<void(TSpreadsheet&)>& change = {}) {
+    auto doc = TOfficeSuite::Instance().NewSpreadsheet();
+    const std::tuple<int, int, QString> cells[] = {{0, 0, "CLIENTE"},
+                                                   {1, 0, "DATA"},
+                                                   {2, 0, "LAVORAZIONE"},
+                                                   {3, 0, "CODICE"},
+                                                   {4, 0, "FORMA"},
+                                                   {5, 0, "TACCO"},
+                                                   {6, 0, "PLATO"},
+                                                   {0, 1, "MILANO MODA"},
+                                                   {1, 1, "12-03-2024 OK"},
+                                                   {2, 1, "Cucito"},
+                                                   {3, 1, "IMP-1"},
+                                                   {4, 1, "F1"},
+                                                   {5, 1, "T1"},
+                                                   {6, 1, "P1"},
+                                                   {0, 2, "PROTOTIPO"},
+                                                   {2, 2, "01/02/2024"},
+                                                   {3, 2, "CONFERMA CAMPIONE"},
+                                                   {4, 2, ":"},
+                                                   {0, 3, "STAGIONE"},
+                                                   {1, 3, "PE 2025"},
+                                                   {0, 5, "TOMAIA"},
+                                                   {1, 5, "interi"},
+                                                   {0, 6, "ALTEZZA"},
+                                                   {1, 6, "45"},
+                                                   {0, 7, "TIPO"},
+                                                   {1, 7, "Donna"},
+                                                   {0, 8, "LAVORAZ."},
+                                                   {1, 8, "Montato"},
+                                                   {0, 9, "MODELLO"},
+                                                   {1, 9, "Aurora"},
+                                                   {0, 11, "LINEA"},
+                                                   {1, 11, "Classica"},
+                                                   {0, 12, "Cucitura tomaia"},
+                                                   {1, 12, "Doppia"},
+                                                   {0, 13, "FODERA"},
+                                                   {0, 14, "Sottopiede"},
+                                                   {0, 15, "Suola"},
+                                                   {0, 16, "Tacco"},
+                                                   {0, 17, "Bordo"},
+                                                   {9, 12, "x"},
+                                                   {10, 12, "Pelle vitello"},
+                                                   {14, 12, "Cuoio suola"},
+                                                   {17, 12, "X"},
+                                                   {18, 12, "Gomma antiscivolo"},
+                                                   {10, 13, "Fodera in pelle"},
+                                                   {0, 19, "INDUSTRIALIZZATORE"},
+                                                   {2, 19, "Mario Rossi"},
+                                                   {0, 62, "VARIE"},
+                                                   {1, 62, "Nota varia"}};
+    for (const auto& [col, row, text] : cells)
+        doc->SetString(col, row, text);
+    for (int i = 0; i < 4; ++i)
+        doc->SetValue(1 + i, 4, 36 + i); // sizes as numbers, read as shown
+    doc->Merge(TCellArea{1, 6, 3, 6});   // "45" over three sizes
+    doc->SetString(4, 6, "46");
+    if (change)
+        change(*doc);
+    doc->StoreAsExcel97(path);
+    doc->Close();
+}
+
+QImage Picture(int w, int h, Qt::GlobalColor colour) {
+    QImage image(w, h, QImage::Format_RGB32);
+    image.fill(colour);
+    return image;
+}
+} // namespace
+
+class ImportXls : public DbModeTest {
+protected:
+    void SetUp() override {
+        DbModeTest::SetUp();
+        if (IsSkipped())
+            return;
+        fHost = ProvisionDemo();
+        fArchive.SetDatabaseName(fHost.Connection(fHost.archiveDb));
+        fArchive.Open();
+        fImport =
+            std::make_unique<TImportXls>(fArchive, 1, fFolder.Path("tmp"), fFolder.Path("bin"));
+    }
+    void TearDown() override {
+        fImport.reset();
+        if (fArchive.Connected())
+            fArchive.Close();
+    }
+    QVariant Value(const QString& sql) { return QueryValue(fArchive, sql); }
+    QString Esiti() {
+        return Value("SELECT LIST(ESITO || ':' || NOMEFILE || ':' || COALESCE(CAST(NOTE AS "
+                     "VARCHAR(200)), ''), ' | ') FROM (SELECT * FROM ZELMLOGIMPXLS ORDER BY ID)")
+            .toString();
+    }
+
+    THostFolder fHost;
+    TIBDatabase fArchive;
+    std::unique_ptr<TImportXls> fImport;
+};
+INSTANTIATE_TEST_SUITE_P(, ImportXls, ::testing::Values(DbMode::Embedded), DbModeName);
+
+TEST_P(ImportXls, AWorkbookBecomesASheetWithItsRows) {
+    QDir().mkpath(fFolder.Path("uno"));
+    const QString path = fFolder.Path("uno/modello.xls");
+    Scrivi(path);
+    const TEsitoXls esito = fImport->Importa(path);
+    ASSERT_EQ(esito.esito, "OK") << esito.note.toStdString();
+    const int id = Value("SELECT MAX(ID) FROM ZELMMODEL").toInt();
+    const int idModel =
+        Value(QStringLiteral("SELECT IDMODEL FROM ZELMMODEL WHERE ID=%1").arg(id)).toInt();
+    EXPECT_EQ(
+        Value(QStringLiteral(
+                  "SELECT QRCODE || '|' || CODICECLIENTE || '|' || SIGLACLIENTE || '|' || "
+                  "DATA || '|' || DATAPROTOTIPO || '|' || COALESCE(DATACONFERMACAMPIONE, "
+                  "'-') || '|' || STAGIONE || '|' || TIPO || '|' || MODOLAVORAZIONE || '|' || "
+                  "MODELLO || '|' || LINEA || '|' || INDUSTRIALIZZATORE || '|' || NOTEVARIE "
+                  "|| '|' || TAGLIAOPERATIVA || '|' || SETOPZIONILAVORAZ || '|' || "
+                  "SETPREFERENZECOMPONENTI || '|' || NOMEFILE || '|' || IDVARIANTE || '|' "
+                  "|| COALESCE(STATUSSCHEDA, '-') FROM ZELMMODEL WHERE ID=%1")
+                  .arg(id))
+            .toString(),
+        QStringLiteral("M%1V000|C001|MILANO MODA|2024-03-12|2024-02-01|-|PE 2025|Donna|"
+                       "Montato|Aurora|Classica|Mario Rossi|Nota varia|%2|1|1|modello.xls|0|-")
+            .arg(idModel, 7, 10, QLatin1Char('0'))
+            .arg(Value("SELECT FIRST 1 CODICE FROM TAGLIEOPERATIVE WHERE DESCRIZIONE1='36'")
+                     .toString()));
+    EXPECT_EQ(
+        Value(QStringLiteral("SELECT PERCORSOFILE FROM ZELMMODEL WHERE ID=%1").arg(id)).toString(),
+        QDir::toNativeSeparators(fFolder.Path("uno")) + "/");
+    EXPECT_EQ(Value(QStringLiteral("SELECT LIST(TIPODETT || ':' || D1 || D2 || D3 || D4 || "
+                                   "COALESCE(D5, '-'), ' ') FROM ZELMMODELDETT WHERE IDMODEL=%1")
+                        .arg(idModel))
+                  .toString(),
+              "TOMAIA:X.X.- ALTEZZA:45454546-");
+    EXPECT_EQ(Value(QStringLiteral("SELECT COUNT(*) FROM ZELMMODELOPZ WHERE IDMODEL=%1 AND "
+                                   "IDOPZIONE=1")
+                        .arg(idModel))
+                  .toInt(),
+              6);
+    EXPECT_EQ(Value(QStringLiteral("SELECT LIST(ETICHETTA, ',') FROM ZELMMODELPREFCOMP WHERE "
+                                   "IDMODEL=%1")
+                        .arg(idModel))
+                  .toString(),
+              "Pelle vitello,Gomma antiscivolo");
+
+    // Twice: already imported, nothing more written; the same workbook elsewhere: imported.
+    EXPECT_EQ(fImport->Importa(path).esito, "FILE GIA ACQUISITO");
+    QDir().mkpath(fFolder.Path("due"));
+    QFile::copy(path, fFolder.Path("due/modello.xls"));
+    EXPECT_EQ(fImport->Importa(fFolder.Path("due/modello.xls")).esito, "OK");
+    EXPECT_EQ(fImport->Importa(fFolder.Path("due/manca.xls")).esito, "FILE MANCANTE");
+    EXPECT_EQ(Esiti(), "OK:modello.xls: | FILE GIA ACQUISITO:modello.xls: | OK:modello.xls: | "
+                       "FILE MANCANTE:manca.xls:");
+}
+
+TEST_P(ImportXls, AFailedWorkbookLeavesNothingAndTheNextOneGoesOn) {
+    const int before = Value("SELECT COUNT(*) FROM ZELMMODEL").toInt();
+    const struct {
+        QString file, note;
+        std::function<void(TSpreadsheet&)> change;
+    } cases[] = {
+        {"senza-cliente.xls", "Errore ZELMMODEL: SiglaCliente mancante",
+         [](TSpreadsheet& d) { d.SetString(0, 0, "Cliente"); }},
+        {"cliente-ignoto.xls", "Errore ZELMMODEL: CodiceCliente non trovato",
+         [](TSpreadsheet& d) { d.SetString(0, 1, "NESSUNO"); }},
+        {"data.xls", "'DA DEFINIRE' non è una data valida",
+         [](TSpreadsheet& d) { d.SetString(1, 1, "da definire"); }},
+        {"stagione.xls",
+         "Impossibile impostare la taglia operativa: Elenco taglie vuoto nel documento.",
+         [](TSpreadsheet& d) {
+             d.SetString(0, 3, "");
+             d.SetString(0, 13, "STAGIONE");
+         }},
+        {"taglia.xls", "Taglia operativa non trovata per il valore: \"99\"",
+         [](TSpreadsheet& d) { d.SetValue(1, 4, 99); }},
+        {"set.xls", "Nessun Set Opzioni trovato.", [](TSpreadsheet& d) { d.SetString(0, 17, ""); }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.file.toStdString());
+        Scrivi(fFolder.Path(c.file), c.change);
+        const TEsitoXls e = fImport->Importa(fFolder.Path(c.file));
+        EXPECT_EQ(e.esito, "ERRORE");
+        EXPECT_EQ(e.note, c.note);
+    }
+    QFile text(fFolder.Path("testo.xls"));
+    ASSERT_TRUE(text.open(QIODevice::WriteOnly));
+    text.write("non è un foglio\n");
+    text.close();
+    EXPECT_EQ(fImport->Importa(fFolder.Path("testo.xls")).esito, "ERRORE");
+    EXPECT_EQ(Value("SELECT COUNT(*) FROM ZELMMODEL").toInt(), before);
+    Scrivi(fFolder.Path("buono.xls"));
+    EXPECT_EQ(fImport->Importa(fFolder.Path("buono.xls")).esito, "OK");
+    EXPECT_EQ(Value("SELECT COUNT(*) FROM ZELMMODEL").toInt(), before + 1);
+    EXPECT_EQ(Value("SELECT COUNT(*) FROM ZELMLOGIMPXLS WHERE ESITO='ERRORE'").toInt(), 7);
+}
+
+TEST_P(ImportXls, AFolderTakesItsWorkbooksAndStopsWhenAsked) {
+    const QString dir = fFolder.Path("cartella");
+    QDir().mkpath(dir + "/sotto");
+    Scrivi(dir + "/a.xls");
+    Scrivi(dir + "/b.XLSX");
+    Scrivi(dir + "/c.xlsm");
+    Scrivi(dir + "/sotto/d.xls");
+    QStringList files = TImportXls::FileDellaCartella(dir);
+    for (QString& f : files)
+        f = QFileInfo(f).fileName();
+    files.sort();
+    EXPECT_EQ(files, (QStringList{"a.xls", "b.XLSX"}));
+
+    QStringList seen;
+    const QList<TEsitoXls> esiti = fImport->ImportaFile(
+        TImportXls::FileDellaCartella(dir), [&](int n, int count, const QString& file) {
+            seen << QStringLiteral("%1/%2 %3").arg(n).arg(count).arg(QFileInfo(file).fileName());
+            return n < 2; // the user stops before the second
+        });
+    EXPECT_EQ(esiti.size(), 1);
+    EXPECT_EQ(seen.size(), 2);
+    EXPECT_TRUE(seen[0].startsWith("1/2 "));
+}
+
+TEST_P(ImportXls, PicturesGoToThePhotoStore) {
+    const QString store = fFolder.Path("foto");
+    QDir().mkpath(store);
+    // Without the control row nothing is imported and nothing is logged.
+    ExecSql(fArchive, "DELETE FROM LUMETRACONTROL");
+    fImport->AcquisisciFoto = true;
+    Scrivi(fFolder.Path("foto.xls"), [&](TSpreadsheet& d) {
+        const QString png = fFolder.Path("rosso.png"), jpg = fFolder.Path("blu.jpg");
+        Picture(600, 400, Qt::red).save(png);
+        Picture(100, 50, Qt::blue).save(jpg, "JPEG", 90);
+        d.InsertImage(png, 12, 2, 4000, 3000);
+        d.InsertImage(jpg, 12, 20, 2000, 1000);
+    });
+    try {
+        fImport->Importa(fFolder.Path("foto.xls"));
+        FAIL() << "imported without a photo control";
+    } catch (const EZavoError& e) {
+        EXPECT_EQ(e.Message(), "Errore: Nessun pulsante FOTO MODELLI trovato su LUMETRACONTROL");
+    }
+    EXPECT_EQ(Value("SELECT COUNT(*) FROM ZELMLOGIMPXLS").toInt(), 0);
+
+    ExecSql(fArchive, QStringLiteral("INSERT INTO LUMETRACONTROL (CODICESITUAZIONE, "
+                                     "CONTROLLOCODICE, CONTROLLOETICHETTA, IMAGEPATH, "
+                                     "FILLORVOITEMPHOTO, TABELLARICERCA, CAMPORICERCA, "
+                                     "CAMPORITORNO, PREFISSORITORNO) VALUES (3, 'FM', 'Foto "
+                                     "modelli', '%1', 1, 'CARTELLE', 'NOME', 'CHIAVE', 'm')")
+                          .arg(store));
+    ExecSql(fArchive, "CREATE TABLE CARTELLE (CHIAVE VARCHAR(20), NOME VARCHAR(40))");
+    const int next =
+        Value("SELECT GEN_ID(IDMODEL_ZELMMODEL_COUNTER, 0) + 1 FROM RDB$DATABASE").toInt();
+    const QString code = QStringLiteral("M%1V000").arg(next, 7, 10, QLatin1Char('0'));
+    ExecSql(fArchive,
+            QStringLiteral("INSERT INTO CARTELLE VALUES ('%1', 'CLIENTE A/B')").arg(code.mid(1)));
+    const TEsitoXls e = fImport->Importa(fFolder.Path("foto.xls"));
+    ASSERT_EQ(e.esito, "OK") << e.note.toStdString();
+    const QString folder = store + "/CLIENTE AB/" + QDate::currentDate().toString("yyyy MM dd");
+    const QStringList files = QDir(folder).entryList(QDir::Files, QDir::Name);
+    EXPECT_EQ(files, (QStringList{code + "_001.jpg", code + "_002.jpg"}));
+    QStringList sizes;
+    for (int i = 1; i <= 2; ++i) {
+        const QImage thumb(QStringLiteral("%1/miniature/%2_%3.tbn")
+                               .arg(folder, code)
+                               .arg(i, 3, 10, QLatin1Char('0')));
+        sizes << QStringLiteral("%1x%2").arg(thumb.width()).arg(thumb.height());
+    }
+    sizes.sort();
+    EXPECT_EQ(sizes, (QStringList{"100x50", "180x120"}));
+    EXPECT_EQ(Value("SELECT LIST(NOMEFILE || ':' || ESTENSIONE_FILE || ':' || STATUS || ':' || "
+                    "REGOLAINSTRADAMENTOFOTO || ':' || CODICEITEM, ' ') FROM (SELECT * FROM "
+                    "ORVOITEMPHOTO ORDER BY NOMEFILE)")
+                  .toString(),
+              QStringLiteral("%1_001:jpg:ATTIVO:12:%1 %1_002:jpg:ATTIVO:12:%1").arg(code));
+    EXPECT_FALSE(QDir(fFolder.Path("tmp/foto")).exists()); // the working folder is removed
+
+    // A store folder that is not there fails the workbook and leaves no row.
+    ExecSql(fArchive, QStringLiteral("UPDATE LUMETRACONTROL SET IMAGEPATH='%1/manca', "
+                                     "TABELLARICERCA=NULL")
+                          .arg(store));
+    auto again =
+        std::make_unique<TImportXls>(fArchive, 1, fFolder.Path("tmp"), fFolder.Path("bin"));
+    again->AcquisisciFoto = true;
+    QDir().mkpath(fFolder.Path("altra"));
+    QFile::copy(fFolder.Path("foto.xls"), fFolder.Path("altra/foto.xls"));
+    const TEsitoXls failed = again->Importa(fFolder.Path("altra/foto.xls"));
+    EXPECT_EQ(failed.esito, "ERRORE");
+    EXPECT_EQ(failed.note, QStringLiteral("Directory \"%1/manca\" non trovata").arg(store));
+    EXPECT_EQ(Value("SELECT COUNT(*) FROM ORVOITEMPHOTO").toInt(), 2);
+}
+
+TEST(FotoXls, ThumbnailsFitWithoutGrowing) {
+    EXPECT_EQ(TFotoXls::Miniatura(Picture(600, 400, Qt::red)).size(), QSize(180, 120));
+    EXPECT_EQ(TFotoXls::Miniatura(Picture(100, 50, Qt::red)).size(), QSize(100, 50));
+    EXPECT_EQ(TFotoXls::Miniatura(Picture(1000, 100, Qt::red)).size(), QSize(180, 18));
+}
+
+int main(int argc, char** argv) {
+    ::testing::InitGoogleTest(&argc, argv);
+    QGuiApplication app(argc, argv); // image plugins (JPEG)
+    return RUN_ALL_TESTS();
+}
