@@ -5,7 +5,7 @@
 #include "framework/lookup/RicercheZavo.h"
 #include "framework/ui/DataModuleQuenvar.h"
 #include "framework/ui/QtDialogs.h"
-#include "view/ImpXlsHelvoForm.h"
+#include "view/impxls/ImpXlsHelvoForm.h"
 #include "view/zelmcreaart/ZelmCreaArtForm.h"
 #include "view/zelmmodel/ZelmModelForm.h"
 

@@ -6,7 +6,7 @@
 namespace {
 TDataModuleQuenvar* gModule = nullptr;
 
-// Simple glyphs, one per meaning of the list; indices 3 and 11 are kept but shown nowhere.
+// Simple glyphs, one per meaning of the list; index 3 is kept but shown nowhere.
 void Draw(QPainter& p, int index) {
     const QColor green(0x2e, 0x8b, 0x3d), red(0xc0, 0x39, 0x2b), blue(0x29, 0x6f, 0xc1),
         grey(0x5f, 0x63, 0x68), amber(0xe0, 0x9b, 0x1a);
@@ -130,7 +130,13 @@ void Draw(QPainter& p, int index) {
         p.setBrush(blue);
         p.drawEllipse(QPointF(8, 9), 2.8, 2.8);
         break;
-    default: // 3 and 11: a neutral dot
+    case 11: // refresh a list: circular arrow
+        pen(blue, 1.6);
+        p.drawArc(QRectF(3, 3, 10, 10), 90 * 16, 270 * 16);
+        p.drawLine(QPointF(8, 3), QPointF(11, 1));
+        p.drawLine(QPointF(8, 3), QPointF(11, 5.5));
+        break;
+    default: // 3: a neutral dot
         p.setPen(Qt::NoPen);
         p.setBrush(grey);
         p.drawEllipse(QPointF(8, 8), 3, 3);
