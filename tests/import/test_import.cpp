@@ -1,5 +1,6 @@
 // The workbook import through the real office and a real archive: workbooks written by the
 // office as the source system lays them out, imported, logged, refused; folders; pictures.
+#include "WorkbookFixture.h"
 #include "import/FotoXls.h"
 #include "import/ImportXls.h"
 
@@ -12,72 +13,9 @@
 #include <QFile>
 #include <QGuiApplication>
 #include <QImage>
+#include <QProcess>
 
 namespace {
-/// A workbook laid out as the source system writes them; `change` edits it before it is stored.
-void Scrivi(const QString& path, const std::function<void(TSpreadsheet&)>& change = {}) {
-    auto doc = TOfficeSuite::Instance().NewSpreadsheet();
-    const std::tuple<int, int, QString> cells[] = {{0, 0, "CLIENTE"},
-                                                   {1, 0, "DATA"},
-                                                   {2, 0, "LAVORAZIONE"},
-                                                   {3, 0, "CODICE"},
-                                                   {4, 0, "FORMA"},
-                                                   {5, 0, "TACCO"},
-                                                   {6, 0, "PLATO"},
-                                                   {0, 1, "MILANO MODA"},
-                                                   {1, 1, "12-03-2024 OK"},
-                                                   {2, 1, "Cucito"},
-                                                   {3, 1, "IMP-1"},
-                                                   {4, 1, "F1"},
-                                                   {5, 1, "T1"},
-                                                   {6, 1, "P1"},
-                                                   {0, 2, "PROTOTIPO"},
-                                                   {2, 2, "01/02/2024"},
-                                                   {3, 2, "CONFERMA CAMPIONE"},
-                                                   {4, 2, ":"},
-                                                   {0, 3, "STAGIONE"},
-                                                   {1, 3, "PE 2025"},
-                                                   {0, 5, "TOMAIA"},
-                                                   {1, 5, "interi"},
-                                                   {0, 6, "ALTEZZA"},
-                                                   {1, 6, "45"},
-                                                   {0, 7, "TIPO"},
-                                                   {1, 7, "Donna"},
-                                                   {0, 8, "LAVORAZ."},
-                                                   {1, 8, "Montato"},
-                                                   {0, 9, "MODELLO"},
-                                                   {1, 9, "Aurora"},
-                                                   {0, 11, "LINEA"},
-                                                   {1, 11, "Classica"},
-                                                   {0, 12, "Cucitura tomaia"},
-                                                   {1, 12, "Doppia"},
-                                                   {0, 13, "FODERA"},
-                                                   {0, 14, "Sottopiede"},
-                                                   {0, 15, "Suola"},
-                                                   {0, 16, "Tacco"},
-                                                   {0, 17, "Bordo"},
-                                                   {9, 12, "x"},
-                                                   {10, 12, "Pelle vitello"},
-                                                   {14, 12, "Cuoio suola"},
-                                                   {17, 12, "X"},
-                                                   {18, 12, "Gomma antiscivolo"},
-                                                   {10, 13, "Fodera in pelle"},
-                                                   {0, 19, "INDUSTRIALIZZATORE"},
-                                                   {2, 19, "Mario Rossi"},
-                                                   {0, 62, "VARIE"},
-                                                   {1, 62, "Nota varia"}};
-    for (const auto& [col, row, text] : cells)
-        doc->SetString(col, row, text);
-    for (int i = 0; i < 4; ++i)
-        doc->SetValue(1 + i, 4, 36 + i); // sizes as numbers, read as shown
-    doc->Merge(TCellArea{1, 6, 3, 6});   // "45" over three sizes
-    doc->SetString(4, 6, "46");
-    if (change)
-        change(*doc);
-    doc->StoreAsExcel97(path);
-    doc->Close();
-}
-
 QImage Picture(int w, int h, Qt::GlobalColor colour) {
     QImage image(w, h, QImage::Format_RGB32);
     image.fill(colour);
@@ -301,6 +239,44 @@ TEST_P(ImportXls, PicturesGoToThePhotoStore) {
     EXPECT_EQ(failed.esito, "ERRORE");
     EXPECT_EQ(failed.note, QStringLiteral("Directory \"%1/manca\" non trovata").arg(store));
     EXPECT_EQ(Value("SELECT COUNT(*) FROM ORVOITEMPHOTO").toInt(), 2);
+}
+
+// The command-line importer: one line per workbook, the exit code of the worst outcome. An
+// embedded archive is open in one process at a time, so the importer and the test share it
+// through the server.
+class ImportXlsCli : public ImportXls {};
+INSTANTIATE_TEST_SUITE_P(, ImportXlsCli, ::testing::Values(DbMode::Server), DbModeName);
+
+TEST_P(ImportXlsCli, CommandLineImporter) {
+    QString fErr;
+    const QString dir = fFolder.Path("cli");
+    QDir().mkpath(dir);
+    Scrivi(dir + "/uno.xls");
+    Scrivi(dir + "/due.xlsx", [](TSpreadsheet& d) { d.SetString(0, 0, "Cliente"); });
+    auto run = [&](const QStringList& args, QString* out = nullptr) {
+        QProcess p;
+        p.start(ZELM_IMPORT, QStringList{"--folder", fHost.root} + args);
+        EXPECT_TRUE(p.waitForFinished(120000));
+        fErr = QString::fromUtf8(p.readAllStandardError());
+        if (out)
+            *out = QString::fromUtf8(p.readAllStandardOutput());
+        return p.exitCode();
+    };
+    QString out;
+    EXPECT_EQ(run({dir + "/uno.xls"}, &out), 0) << fErr.toStdString();
+    EXPECT_EQ(out, "OK\tuno.xls\t\n");
+    EXPECT_EQ(run({dir}, &out), 1); // uno already imported, due refused
+    QStringList lines = out.split('\n', Qt::SkipEmptyParts);
+    lines.sort();
+    EXPECT_EQ(lines, (QStringList{"ERRORE\tdue.xlsx\tErrore ZELMMODEL: SiglaCliente mancante",
+                                  "FILE GIA ACQUISITO\tuno.xls\t"}));
+    EXPECT_EQ(run({dir + "/manca.xls"}, &out), 1);
+    EXPECT_EQ(out, "FILE MANCANTE\tmanca.xls\t\n");
+    EXPECT_EQ(run({}), 2);
+    EXPECT_EQ(run({"--user", "77", dir}), 2);
+    ExecSql(fArchive, "DELETE FROM LUMETRACONTROL");
+    EXPECT_EQ(run({"--foto", dir + "/uno.xls"}, &out), 2);
+    EXPECT_EQ(out, "");
 }
 
 TEST(FotoXls, ThumbnailsFitWithoutGrowing) {

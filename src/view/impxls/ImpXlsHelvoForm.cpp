@@ -106,13 +106,13 @@ TImpXlsHelvoForm::TImpXlsHelvoForm(int utente, int idFinestra) : TFormBase(utent
     FrameLog->SetTableName(QStringLiteral("ZELMLOGIMPXLS"));
     FrameLog->SetSituazione(4);
     FrameLog->SetFieldControl(new TFieldControlLog(FrameLog->Query(), FrameLog));
-    FrameLog->SQL = QStringList{QStringLiteral(
-        "SELECT ZELMLOGIMPXLS.ID, ZELMLOGIMPXLS.DATAORA, ZELMLOGIMPXLS.OPERATORE, "
-        "ZELMLOGIMPXLS.NOMEFILE, ZELMLOGIMPXLS.PERCORSOFILE, ZELMLOGIMPXLS.ESITO, "
-        "CAST(ZELMLOGIMPXLS.NOTE AS VARCHAR(255)) AS NOTE FROM ZELMLOGIMPXLS")};
-    fImport = std::make_unique<TImportXls>(FSession->IBDatabase(),
-                                           FSession->ZavoUser()->CodiceUtente(),
-                                           FSession->ParametriTrebon()->TempDir(), HostProgramDir());
+    FrameLog->SQL = QStringList{
+        QStringLiteral("SELECT ZELMLOGIMPXLS.ID, ZELMLOGIMPXLS.DATAORA, ZELMLOGIMPXLS.OPERATORE, "
+                       "ZELMLOGIMPXLS.NOMEFILE, ZELMLOGIMPXLS.PERCORSOFILE, ZELMLOGIMPXLS.ESITO, "
+                       "CAST(ZELMLOGIMPXLS.NOTE AS VARCHAR(255)) AS NOTE FROM ZELMLOGIMPXLS")};
+    fImport =
+        std::make_unique<TImportXls>(FSession->IBDatabase(), FSession->ZavoUser()->CodiceUtente(),
+                                     FSession->ParametriTrebon()->TempDir(), HostProgramDir());
 }
 
 // The list and the importer use the session's connection: they go before it does.
@@ -146,8 +146,8 @@ void TImpXlsHelvoForm::Aggiorna() {
 }
 
 void TImpXlsHelvoForm::ScegliFile() {
-    const QString file = Dialogs().ChooseOpenFile(QString(), EditFile->text(),
-                                                  QStringLiteral("File excel|*.*"));
+    const QString file =
+        Dialogs().ChooseOpenFile(QString(), EditFile->text(), QStringLiteral("File excel|*.*"));
     if (!file.isEmpty())
         EditFile->setText(QDir::toNativeSeparators(file));
 }

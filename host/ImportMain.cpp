@@ -1,0 +1,97 @@
+// zelm-import: the workbook import for scheduled jobs, the same driver as the import window.
+//   zelm-import [--folder HOSTDIR] [--user N] [--foto] PATH...
+// Each PATH is a workbook or a folder (its own workbooks). One line per attempted workbook on
+// standard output, "ESITO<TAB>file name<TAB>NOTE"; progress on standard error. Exit code 0 when
+// every workbook ended "OK" or "FILE GIA ACQUISITO", 1 when any ended "ERRORE" or
+// "FILE MANCANTE", 2 when nothing could be attempted.
+#include "framework/core/WinPath.h"
+#include "framework/core/ZavoError.h"
+#include "framework/session/Session.h"
+#include "framework/session/ZavoUser.h"
+#include "import/ImportXls.h"
+
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QTextStream>
+
+namespace {
+int Uso(QTextStream& err, const QString& why) {
+    err << why << "\n"
+        << "Uso: zelm-import [--folder CARTELLA] [--user N] [--foto] PERCORSO...\n";
+    return 2;
+}
+} // namespace
+
+int main(int argc, char** argv) {
+    // Pictures are converted and scaled without any display.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication app(argc, argv);
+    QTextStream out(stdout), err(stderr);
+    QStringList args = QCoreApplication::arguments().mid(1);
+    QString folder;
+    int utente = 1;
+    bool foto = false;
+    QStringList paths;
+    for (int i = 0; i < args.size(); ++i) {
+        const QString& a = args[i];
+        if (a == QLatin1String("--folder") && i + 1 < args.size()) {
+            folder = args[++i];
+        } else if (a == QLatin1String("--user") && i + 1 < args.size()) {
+            bool ok = false;
+            utente = args[++i].toInt(&ok);
+            if (!ok)
+                return Uso(err, QStringLiteral("Utente non valido: %1").arg(args[i]));
+        } else if (a == QLatin1String("--foto")) {
+            foto = true;
+        } else if (a.startsWith(QLatin1String("--"))) {
+            return Uso(err, QStringLiteral("Opzione sconosciuta: %1").arg(a));
+        } else {
+            paths << a;
+        }
+    }
+    if (paths.isEmpty())
+        return Uso(err, QStringLiteral("Nessun file o cartella da importare"));
+    if (!folder.isEmpty())
+        qputenv("ZELM_HOST_DIR", QFile::encodeName(QFileInfo(folder).absoluteFilePath()));
+
+    QStringList files;
+    for (const QString& p : paths)
+        files << (QFileInfo(p).isDir() ? TImportXls::FileDellaCartella(p)
+                                       : QStringList{QFileInfo(p).absoluteFilePath()});
+    try {
+        TSession session(nullptr, utente);
+        TImportXls import(session.IBDatabase(), utente, session.ParametriTrebon()->TempDir(),
+                          HostProgramDir());
+        import.AcquisisciFoto = foto;
+        int attempted = 0, failed = 0;
+        for (int i = 0; i < files.size(); ++i) {
+            err << QStringLiteral("[%1/%2] %3\n").arg(i + 1).arg(files.size()).arg(files[i]);
+            err.flush();
+            TEsitoXls esito;
+            try {
+                esito = import.Importa(files[i]);
+            } catch (const EZavoError& e) {
+                // The photo store is not set up: nothing more can be attempted.
+                err << e.Message() << "\n";
+                return attempted == 0 ? 2 : 1;
+            }
+            ++attempted;
+            QString note = esito.note;
+            note.replace(QLatin1Char('\t'), QLatin1Char(' '));
+            note.replace(QStringLiteral("\r\n"), QStringLiteral(" "));
+            note.replace(QLatin1Char('\n'), QLatin1Char(' '));
+            out << esito.esito << '\t' << esito.nomeFile << '\t' << note << "\n";
+            out.flush();
+            if (esito.esito == QLatin1String("ERRORE") ||
+                esito.esito == QLatin1String("FILE MANCANTE"))
+                ++failed;
+        }
+        if (attempted == 0)
+            return Uso(err, QStringLiteral("Nessuna cartella di lavoro da importare"));
+        return failed > 0 ? 1 : 0;
+    } catch (const EZavoError& e) {
+        err << e.Message() << "\n";
+        return 2;
+    }
+}
