@@ -1,12 +1,16 @@
 // The window of a workbook's first sheet that the import reads (columns A–AD, rows 1–100) as
-// neutral data: each cell's displayed text and the merged areas. Read from the office in one
-// round trip: the document stored as flat OpenDocument XML and parsed here.
+// neutral data: each cell's displayed text, and the width of a merged area asked for a cell.
+// The texts come from the office in one round trip (the sheet stored as CSV with the texts as
+// shown); a merged width is asked of the office only for the cells that need it.
 #pragma once
 
 #include <QByteArray>
+#include <QHash>
 #include <QList>
 #include <QString>
 #include <QVector>
+
+#include <functional>
 
 class TSpreadsheet;
 
@@ -20,9 +24,10 @@ public:
     };
 
     TFoglioXls();
-    /// The first sheet of `xml` (a flat OpenDocument spreadsheet); no sheet: an empty window.
-    static TFoglioXls DaXml(const QByteArray& xml);
-    /// The first sheet of an open workbook.
+    /// The cells of a CSV text (comma, double quotes, UTF-8).
+    static TFoglioXls DaCsv(const QByteArray& csv);
+    /// The first sheet of an open workbook; its merged widths are asked of `documento`, which
+    /// must stay open while the sheet is read.
     static TFoglioXls DaDocumento(TSpreadsheet& documento);
 
     bool HaFogli() const { return fHaFogli; }
@@ -31,11 +36,16 @@ public:
     void SetTesto(int col, int row, const QString& text);
     /// Width of the merged area that starts at the cell (1 when none).
     int Larghezza(int col, int row) const;
-    const QList<TArea>& Aree() const { return fAree; }
     void AggiungiArea(const TArea& area) { fAree << area; }
+    /// Where merged widths come from besides the areas added.
+    void SetFonteLarghezze(std::function<int(int col, int row)> fonte) {
+        fFonte = std::move(fonte);
+    }
 
 private:
     QVector<QString> fTesti;
     QList<TArea> fAree;
+    std::function<int(int, int)> fFonte;
+    mutable QHash<int, int> fLarghezze;
     bool fHaFogli = false;
 };

@@ -87,6 +87,7 @@ TImportXls::TImportXls(TIBDatabase& database, int utente, const QString& tempDir
 TImportXls::~TImportXls() {
     // Statements before their transactions; an open write is given back.
     fFoto.reset();
+    fStatements.clear();
     fInsertScheda.reset();
     fCliente.reset();
     fGiaAcquisito.reset();
@@ -108,12 +109,22 @@ QStringList TImportXls::FileDellaCartella(const QString& folder) {
     return files;
 }
 
+TIBSQL& TImportXls::Sql(const QString& text) {
+    std::unique_ptr<TIBSQL>& slot = fStatements[text];
+    if (!slot) {
+        slot = std::make_unique<TIBSQL>(&fDatabase, fScrittura.get());
+        slot->SetSQL(text);
+    }
+    return *slot;
+}
+
 int TImportXls::GenId(const char* generator) {
-    TIBSQL sql(&fDatabase, fScrittura.get());
-    sql.SetSQL(
-        QStringLiteral("SELECT GEN_ID(%1, 1) FROM RDB$DATABASE").arg(QLatin1String(generator)));
+    TIBSQL& sql =
+        Sql(QStringLiteral("SELECT GEN_ID(%1, 1) FROM RDB$DATABASE").arg(QLatin1String(generator)));
     sql.ExecQuery();
-    return sql.Fields(0).AsInteger();
+    const int id = sql.Fields(0).AsInteger();
+    sql.Close();
+    return id;
 }
 
 TEsitoXls TImportXls::Importa(const QString& fileName) {
@@ -271,20 +282,20 @@ void TImportXls::ImpostaTagliaOperativa(const TSModelResult& r, const QStringLis
     if (taglie.isEmpty())
         throw EZavoError(QStringLiteral(
             "Impossibile impostare la taglia operativa: Elenco taglie vuoto nel documento."));
-    TIBSQL find(&fDatabase, fScrittura.get());
-    find.SetSQL(
+    TIBSQL& find = Sql(
         QStringLiteral("SELECT FIRST 1 CODICE FROM TAGLIEOPERATIVE WHERE DESCRIZIONE1 = :DESC1"));
     find.ParamByName("DESC1").SetString(taglie.first());
     find.ExecQuery();
-    if (find.Eof())
+    if (find.Eof()) {
+        find.Close();
         throw EZavoError(QStringLiteral("Taglia operativa non trovata per il valore: \"%1\"")
                              .arg(taglie.first()));
+    }
     const QString codice = find.Fields(0).AsString();
     find.Close();
     Passo(QStringLiteral("Errore durante l'aggiornamento della Taglia Operativa: "), [&] {
-        TIBSQL update(&fDatabase, fScrittura.get());
-        update.SetSQL(
-            QStringLiteral("UPDATE ZELMMODEL SET TAGLIAOPERATIVA = :TAGLIA WHERE ID = :ID"));
+        TIBSQL& update =
+            Sql(QStringLiteral("UPDATE ZELMMODEL SET TAGLIAOPERATIVA = :TAGLIA WHERE ID = :ID"));
         update.ParamByName("TAGLIA").SetString(codice);
         update.ParamByName("ID").SetInteger(r.Id);
         update.ExecQuery();
@@ -292,14 +303,14 @@ void TImportXls::ImpostaTagliaOperativa(const TSModelResult& r, const QStringLis
 }
 
 void TImportXls::InserisciDettagli(const TSModelResult& r, const QList<TRigaDettaglio>& righe) {
-    TIBSQL insert(&fDatabase, fScrittura.get());
-    insert.SetSQL(QStringList{
+    TIBSQL& insert = Sql(QStringList{
         "INSERT INTO ZELMMODELDETT (", "  ID, IDMODEL, TIPODETT, ",
         "  D1, D2, D3, D4, D5, D6, D7, D8, D9, D10, D11, D12, D13, D14, D15, D16, D17",
         ") VALUES (", "  :ID, :IDMODEL, :TIPODETT, ",
         "  :D1, :D2, :D3, :D4, :D5, :D6, :D7, :D8, :D9, :D10, :D11, :D12, :D13, :D14, :D15, :D16, "
         ":D17",
-        ")"});
+        ")"}
+                             .join('\n'));
     for (const TRigaDettaglio& riga : righe) {
         const int id = GenId("ID_ZELMMODELDETT_COUNTER");
         Passo(QStringLiteral("Errore inserimento riga dettaglio \"%1\": ").arg(riga.Nome), [&] {
@@ -319,11 +330,11 @@ void TImportXls::InserisciDettagli(const TSModelResult& r, const QList<TRigaDett
 }
 
 QList<TSetCandidato> TImportXls::Candidati(const QString& table, const QString& primaEtichetta) {
-    TIBSQL sql(&fDatabase, fScrittura.get());
-    sql.SetSQL(QStringLiteral("SELECT r.NSET, r.NRIGA, r.ETICHETTA FROM %1 r WHERE r.NSET IN ( "
-                              "    SELECT DISTINCT s.NSET     FROM %1 s     WHERE s.ETICHETTA = "
-                              ":PRIMA_ETICHETTA ) ORDER BY r.NSET, r.NRIGA")
-                   .arg(table));
+    TIBSQL& sql =
+        Sql(QStringLiteral("SELECT r.NSET, r.NRIGA, r.ETICHETTA FROM %1 r WHERE r.NSET IN ( "
+                           "    SELECT DISTINCT s.NSET     FROM %1 s     WHERE s.ETICHETTA = "
+                           ":PRIMA_ETICHETTA ) ORDER BY r.NSET, r.NRIGA")
+                .arg(table));
     sql.ParamByName("PRIMA_ETICHETTA").SetString(primaEtichetta);
     QList<TSetCandidato> sets;
     for (sql.ExecQuery(); !sql.Eof(); sql.Next()) {
@@ -332,6 +343,7 @@ QList<TSetCandidato> TImportXls::Candidati(const QString& table, const QString& 
             sets << TSetCandidato{nset, {}};
         sets.last().Etichette << sql.Fields(2).AsString();
     }
+    sql.Close();
     return sets;
 }
 
@@ -348,20 +360,19 @@ void TImportXls::InserisciOpzioni(const TSModelResult& r, const QList<TSetOpzion
         throw EZavoError(QStringLiteral("Nessun Set Opzioni trovato."));
     Passo(QStringLiteral("Errore durante l'aggiornamento del Set Opzioni (NSET: %1): ").arg(*nset),
           [&] {
-              TIBSQL update(&fDatabase, fScrittura.get());
-              update.SetSQL(
+              TIBSQL& update = Sql(
                   QStringLiteral("UPDATE ZELMMODEL SET SETOPZIONILAVORAZ = :NSET WHERE ID = :ID"));
               update.ParamByName("NSET").SetInteger(*nset);
               update.ParamByName("ID").SetInteger(r.Id);
               update.ExecQuery();
           });
-    TIBSQL insert(&fDatabase, fScrittura.get());
-    insert.SetSQL(QStringList{"INSERT INTO ZELMMODELOPZ (",
-                              "  ID, IDMODEL, IDVARIANTEMODEL, IDOPZIONE, ETICHETTA, DESCRIZIONE",
-                              ") VALUES (",
-                              "  GEN_ID(ID_ZELMMODELOPZ_COUNTER, 1), :IDMODEL, :IDVARIANTEMODEL, "
-                              ":IDOPZIONE, :ETICHETTA, :DESCRIZIONE",
-                              ")"});
+    TIBSQL& insert = Sql(QStringList{
+        "INSERT INTO ZELMMODELOPZ (",
+        "  ID, IDMODEL, IDVARIANTEMODEL, IDOPZIONE, ETICHETTA, DESCRIZIONE", ") VALUES (",
+        "  GEN_ID(ID_ZELMMODELOPZ_COUNTER, 1), :IDMODEL, :IDVARIANTEMODEL, "
+        ":IDOPZIONE, :ETICHETTA, :DESCRIZIONE",
+        ")"}
+                             .join('\n'));
     for (const TSetOpzioniItem& o : opzioni)
         Passo(QStringLiteral("Errore inserimento set opzioni \"%1\": ").arg(o.Etichetta), [&] {
             insert.ParamByName("IDMODEL").SetInteger(r.IdModel);
@@ -388,19 +399,19 @@ void TImportXls::InserisciPreferenze(const TSModelResult& r,
             QStringLiteral("Nessun Set Preferenze Componenti trovato per le etichette fornite."));
     Passo(QStringLiteral("Errore aggiornamento Set Preferenze Componenti (NSET: %1): ").arg(*nset),
           [&] {
-              TIBSQL update(&fDatabase, fScrittura.get());
-              update.SetSQL(QStringLiteral(
+              TIBSQL& update = Sql(QStringLiteral(
                   "UPDATE ZELMMODEL SET SETPREFERENZECOMPONENTI = :NSET WHERE ID = :ID"));
               update.ParamByName("NSET").SetInteger(*nset);
               update.ParamByName("ID").SetInteger(r.Id);
               update.ExecQuery();
           });
-    TIBSQL insert(&fDatabase, fScrittura.get());
-    insert.SetSQL(QStringList{"INSERT INTO ZELMMODELPREFCOMP (",
-                              "  ID, IDMODEL, IDVARIANTEMODEL, IDOPZIONE, ETICHETTA", ") VALUES (",
-                              "  GEN_ID(ID_ZELMMODELPREFCOMP_COUNTER, 1), :IDMODEL, "
-                              ":IDVARIANTEMODEL, :IDOPZIONE, :ETICHETTA",
-                              ")"});
+    TIBSQL& insert =
+        Sql(QStringList{"INSERT INTO ZELMMODELPREFCOMP (",
+                        "  ID, IDMODEL, IDVARIANTEMODEL, IDOPZIONE, ETICHETTA", ") VALUES (",
+                        "  GEN_ID(ID_ZELMMODELPREFCOMP_COUNTER, 1), :IDMODEL, "
+                        ":IDVARIANTEMODEL, :IDOPZIONE, :ETICHETTA",
+                        ")"}
+                .join('\n'));
     for (const TPreferenzeComp& p : preferenze) {
         if (!p.Presente)
             continue;

@@ -9,6 +9,7 @@
 #include <QString>
 
 #include <functional>
+#include <map>
 #include <memory>
 
 class TIBDatabase;
@@ -69,6 +70,8 @@ private:
     void InserisciPreferenze(const TSModelResult& r, const QList<TPreferenzeComp>& preferenze);
     QList<TSetCandidato> Candidati(const QString& table, const QString& primaEtichetta);
     int GenId(const char* generator);
+    /// A statement of the write transaction, prepared once and kept for the next workbooks.
+    TIBSQL& Sql(const QString& text);
     void Log(const TEsitoXls& esito, const QString& percorso);
 
     TIBDatabase& fDatabase;
@@ -77,4 +80,5 @@ private:
     std::unique_ptr<TIBTransaction> fScrittura, fLog, fLettura;
     std::unique_ptr<TIBSQL> fInsertLog, fGiaAcquisito, fCliente, fInsertScheda;
     std::unique_ptr<TFotoXls> fFoto;
+    std::map<QString, std::unique_ptr<TIBSQL>> fStatements;
 };

@@ -128,8 +128,11 @@ TTaglieXls LeggiTaglie(const TFoglioXls& f) {
         QStringList values;
         // A merged cell stands for as many sizes as it is wide.
         for (int col = 1; col - 1 < count && col < TFoglioXls::kColonne;) {
-            const int width = f.Larghezza(col, row);
             const QString text = f.Testo(col, row);
+            // The cells a merged area covers read empty: only a text followed by an empty cell
+            // can stand for several sizes, and only its width is asked for.
+            const bool mayCover = !text.isEmpty() && col < count && f.Testo(col + 1, row).isEmpty();
+            const int width = mayCover ? f.Larghezza(col, row) : 1;
             for (int i = 0; i < width && values.size() < count; ++i)
                 values << text;
             col += width;

@@ -6,10 +6,13 @@
 
 #include "control/office/OfficeSuite.h"
 #include "framework/db/IBDatabase.h"
+#include "framework/db/IBSQL.h"
+#include "framework/db/IBTransaction.h"
 
 #include "support/TestSupport.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QGuiApplication>
 #include <QImage>
@@ -146,6 +149,32 @@ TEST_P(ImportXls, AFailedWorkbookLeavesNothingAndTheNextOneGoesOn) {
     EXPECT_EQ(fImport->Importa(fFolder.Path("buono.xls")).esito, "OK");
     EXPECT_EQ(Value("SELECT COUNT(*) FROM ZELMMODEL").toInt(), before + 1);
     EXPECT_EQ(Value("SELECT COUNT(*) FROM ZELMLOGIMPXLS WHERE ESITO='ERRORE'").toInt(), 7);
+}
+
+// Another user's uncommitted sheet on the identifier the import draws next: the no-wait write
+// transaction fails the workbook at once instead of waiting.
+TEST_P(ImportXls, ALockHeldElsewhereFailsTheWorkbookAtOnce) {
+    Scrivi(fFolder.Path("lock.xls"));
+    TIBDatabase other;
+    other.SetDatabaseName(fHost.Connection(fHost.archiveDb));
+    other.Open();
+    {
+        TIBTransaction tr(&other);
+        tr.StartTransaction();
+        TIBSQL sql(&other, &tr);
+        sql.SetSQL("INSERT INTO ZELMMODEL (ID, IDMODEL, IDVARIANTE) VALUES "
+                   "(GEN_ID(ID_ZELMMODEL_COUNTER, 0) + 1, 999, 0)");
+        sql.ExecQuery();
+        QElapsedTimer t;
+        t.start();
+        const TEsitoXls e = fImport->Importa(fFolder.Path("lock.xls"));
+        EXPECT_LT(t.elapsed(), 20000);
+        EXPECT_EQ(e.esito, "ERRORE");
+        EXPECT_TRUE(e.note.startsWith("Errore insert ZELMMODEL: ")) << e.note.toStdString();
+        tr.Rollback();
+    }
+    other.Close();
+    EXPECT_EQ(Value("SELECT COUNT(*) FROM ZELMMODEL WHERE IDMODEL=999").toInt(), 0);
 }
 
 TEST_P(ImportXls, AFolderTakesItsWorkbooksAndStopsWhenAsked) {

@@ -127,32 +127,31 @@ TEST(LetturaScheda, OptionsPreferencesAndSets) {
     EXPECT_FALSE(TrovaSet(sets, {"CALZATA", "Suola"}).has_value());
 }
 
-TEST(FoglioXls, FlatOpenDocumentCells) {
-    const QByteArray xml = R"(<?xml version="1.0" encoding="UTF-8"?>
-<office:document xmlns:office="urn:oasis:names:tc:opendocument:xmlns:office:1.0"
- xmlns:table="urn:oasis:names:tc:opendocument:xmlns:table:1.0"
- xmlns:text="urn:oasis:names:tc:opendocument:xmlns:text:1.0"><office:body><office:spreadsheet>
-<table:table table:name="Uno">
- <table:table-row><table:table-cell table:number-columns-repeated="2"><text:p>a<text:s text:c="2"/>b</text:p></table:table-cell>
-  <table:table-cell table:number-columns-spanned="3"><text:p>45</text:p></table:table-cell>
-  <table:covered-table-cell table:number-columns-repeated="2"/><table:table-cell><text:p>x</text:p><text:p>y</text:p></table:table-cell></table:table-row>
- <table:table-row table:number-rows-repeated="2"><table:table-cell/><table:table-cell><text:p> 12/03/2024 </text:p></table:table-cell></table:table-row>
- <table:table-row-group><table:table-row><table:table-cell table:number-columns-repeated="40"><text:p>z</text:p></table:table-cell></table:table-row></table:table-row-group>
-</table:table>
-<table:table table:name="Due"><table:table-row><table:table-cell><text:p>no</text:p></table:table-cell></table:table-row></table:table>
-</office:spreadsheet></office:body></office:document>)";
-    const TFoglioXls f = TFoglioXls::DaXml(xml);
+TEST(FoglioXls, CsvCellsAndMergedWidths) {
+    const TFoglioXls f =
+        TFoglioXls::DaCsv("a  b, x ,\"con, virgola\",\"su\ndue righe\",\"\"\"citato\"\"\"\r\n"
+                          ",12/03/2024\n\n" +
+                          QByteArray(31, ',') + "\n");
     EXPECT_TRUE(f.HaFogli());
     EXPECT_EQ(f.Testo(0, 0), "a  b");
-    EXPECT_EQ(f.Testo(1, 0), "a  b");
-    EXPECT_EQ(f.Testo(2, 0), "45");
-    EXPECT_EQ(f.Larghezza(2, 0), 3);
-    EXPECT_EQ(f.Testo(3, 0), "");
-    EXPECT_EQ(f.Testo(5, 0), "x\ny");
+    EXPECT_EQ(f.Testo(1, 0), "x");
+    EXPECT_EQ(f.Testo(2, 0), "con, virgola");
+    EXPECT_EQ(f.Testo(3, 0), "su\ndue righe");
+    EXPECT_EQ(f.Testo(4, 0), "\"citato\"");
     EXPECT_EQ(f.Testo(1, 1), "12/03/2024");
-    EXPECT_EQ(f.Testo(1, 2), "12/03/2024");
-    EXPECT_EQ(f.Testo(29, 3), "z");
-    EXPECT_EQ(f.Testo(0, 4), ""); // the second sheet is not read
-    EXPECT_FALSE(TFoglioXls::DaXml("<document/>").HaFogli());
-    EXPECT_THROW(TFoglioXls::DaXml("<document><broken"), EZavoError);
+    EXPECT_EQ(f.Testo(0, 2), "");
+
+    // Widths: the areas given first, then the source, asked once per cell.
+    TFoglioXls g;
+    g.AggiungiArea({1, 5, 3, 1});
+    int asked = 0;
+    g.SetFonteLarghezze([&](int col, int) {
+        ++asked;
+        return col == 4 ? 2 : 1;
+    });
+    EXPECT_EQ(g.Larghezza(1, 5), 3);
+    EXPECT_EQ(g.Larghezza(4, 5), 2);
+    EXPECT_EQ(g.Larghezza(4, 5), 2);
+    EXPECT_EQ(g.Larghezza(5, 5), 1);
+    EXPECT_EQ(asked, 2);
 }

@@ -821,10 +821,13 @@ void TSpreadsheet::StoreToHtml(const QString& path) {
     });
 }
 
-void TSpreadsheet::StoreToFlatXml(const QString& path) {
+void TSpreadsheet::StoreToCsv(const QString& path) {
     Guard([&] {
-        const Sequence<beans::PropertyValue> props =
-            One(Prop("FilterName", Any(OUString("OpenDocument Spreadsheet Flat XML"))));
+        // Comma, double quotes, UTF-8, from line 1; token 9: the texts as the cells show them.
+        Sequence<beans::PropertyValue> props(2);
+        props.getArray()[0] = Prop("FilterName", Any(OUString("Text - txt - csv (StarCalc)")));
+        props.getArray()[1] =
+            Prop("FilterOptions", Any(OUString("44,34,76,1,,0,false,true,true,false,false")));
         Reference<frame::XStorable>(d->document, UNO_QUERY_THROW)
             ->storeToURL(ToOU(TOfficeSuite::FileUrl(path, true)), props);
     });

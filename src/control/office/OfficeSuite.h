@@ -134,9 +134,8 @@ public:
     void FitToOnePage();
     void StoreAsExcel97(const QString& path);
     void StoreToHtml(const QString& path);
-    /// The document as one flat OpenDocument XML file: every sheet's cells with their displayed
-    /// texts and merged areas, in one round trip.
-    void StoreToFlatXml(const QString& path);
+    /// The first sheet as CSV (UTF-8, comma, double quotes) with the texts the cells show.
+    void StoreToCsv(const QString& path);
     /// Embeds a picture file with its top-left corner on a cell, sized in 1/100 mm.
     void InsertImage(const QString& path, int col, int row, int width, int height);
     void Close();

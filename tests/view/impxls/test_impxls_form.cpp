@@ -57,6 +57,8 @@ TEST_P(ImpXlsForm, RefusalsOneWorkbookAndAFolder) {
                            "Il percorso specificato non è valido o non esiste."}));
 
     fDialogs->Clear();
+    QDir().mkpath(ZELM_SCREENSHOT_DIR);
+    f.grab().save(ZELM_SCREENSHOT_DIR "/import-before.png");
     const QString dir = fFolder.Path("modelli");
     QDir().mkpath(dir);
     Scrivi(dir + "/a.xls");
@@ -85,8 +87,7 @@ TEST_P(ImpXlsForm, RefusalsOneWorkbookAndAFolder) {
     EXPECT_EQ(seen, (QStringList{"1/3", "2/3"}));
     EXPECT_EQ(fDialogs->Texts(), QStringList{"Operazione completata"});
     EXPECT_EQ(LogRows(), 2); // one more: the workbook in hand when the stop came was not begun
-    QDir().mkpath(ZELM_SCREENSHOT_DIR);
-    f.grab().save(ZELM_SCREENSHOT_DIR "/import.png");
+    f.grab().save(ZELM_SCREENSHOT_DIR "/import-after.png");
 
     // Refresh keeps the row.
     f.FrameLog->RefreshGrid(QVariant(Value("SELECT MIN(ID) FROM ZELMLOGIMPXLS").toInt()));
