@@ -58,3 +58,19 @@ void TOrvoItemPhotoAccess::ResetCover(int idAlbum, int exceptId) {
         sql.ParamByName("ID").SetInteger(exceptId);
     sql.ExecQuery();
 }
+
+bool TOrvoViewerCallDataAccess::Load(int id, TOrvoViewerCallData& to) {
+    TIBSQL& sql = Sql(fLoad, {"SELECT * FROM ORVOVIEWERCALL WHERE ID=:ID"});
+    sql.ParamByName("ID").SetInteger(id);
+    return LoadRecord(sql, to);
+}
+
+void TOrvoViewerCallDataAccess::Save(TOrvoViewerCallData& data) {
+    if (data.Id() == 0)
+        data.SetId(NextValue(QStringLiteral("ID_ORVOVIEWERCALL_COUNTER")));
+    TIBSQL& sql =
+        Sql(fSave, UpsertLines(QStringLiteral("ORVOVIEWERCALL"), TOrvoViewerCallData::Columns()));
+    TStatementRow row(sql);
+    data.AssignTo(row);
+    sql.ExecQuery();
+}

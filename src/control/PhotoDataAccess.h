@@ -20,6 +20,7 @@ class TOrvoItemPhotoAccess : public TDataAccessObject {
 public:
     using TDataAccessObject::TDataAccessObject;
     bool Load(int id, TOrvoItemPhotoData& to);
+    ZELM_OR_NONE(TOrvoItemPhotoData, Load, (int id), id)
     /// Inserts the picture; an Id of 0 is drawn from IDORVOITEMPHOTOCOUNTER first.
     void Insert(TOrvoItemPhotoData& data);
     /// Clears the cover mark of every other cover of the album (`exceptId` 0: none excluded).
@@ -30,4 +31,18 @@ private:
     TIBSQL* fInsert = nullptr;
     TIBSQL* fGen = nullptr;
     TIBSQL* fCover = nullptr;
+};
+
+class TOrvoViewerCallDataAccess : public TDataAccessObject {
+    Q_OBJECT
+public:
+    using TDataAccessObject::TDataAccessObject;
+    bool Load(int id, TOrvoViewerCallData& to);
+    ZELM_OR_NONE(TOrvoViewerCallData, Load, (int id), id)
+    /// Draws the ID from ID_ORVOVIEWERCALL_COUNTER when 0, then updates or inserts the row.
+    void Save(TOrvoViewerCallData& data);
+
+private:
+    TIBSQL* fLoad = nullptr;
+    TIBSQL* fSave = nullptr;
 };

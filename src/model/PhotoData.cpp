@@ -83,3 +83,30 @@ void TOrvoItemPhotoData::Write(TRow& r) const {
     SetStringOrNull(r, "PERCORSOFOTO", FPercorsoFoto);
     SetStringOrNull(r, "ESTENSIONE_FILE", FEstensioneFile);
 }
+
+QStringList TOrvoViewerCallData::Columns() {
+    return {"ID",          "DATAORA",          "OPERATORE",
+            "CODICEITEM",  "ESTENSIONECODICE", "CLASSIFICAZIONE",
+            "IDFOTOSCELTA"};
+}
+
+void TOrvoViewerCallData::Read(const TRow& r) {
+    FId = r.AsInteger("ID");
+    FDataOra = GetDateOrZero(r, "DATAORA");
+    FOperatore = r.AsInteger("OPERATORE");
+    FCodiceItem = r.AsString("CODICEITEM");
+    FEstensioneCodice = r.AsString("ESTENSIONECODICE");
+    FClassificazione = r.AsString("CLASSIFICAZIONE");
+    FIdFotoScelta = r.AsInteger("IDFOTOSCELTA");
+}
+
+// Empty texts and zero numbers are written as NULL (a pick leaves IDFOTOSCELTA to the viewer).
+void TOrvoViewerCallData::Write(TRow& r) const {
+    SetIntegerOrNull(r, "ID", FId, true);
+    SetDateTimeOrNull(r, "DATAORA", FDataOra);
+    SetIntegerOrNull(r, "OPERATORE", FOperatore, true);
+    SetStringOrNull(r, "CODICEITEM", FCodiceItem);
+    SetStringOrNull(r, "ESTENSIONECODICE", FEstensioneCodice);
+    SetStringOrNull(r, "CLASSIFICAZIONE", FClassificazione);
+    SetIntegerOrNull(r, "IDFOTOSCELTA", FIdFotoScelta, true);
+}

@@ -65,3 +65,21 @@ protected:
     void Write(TRow& to) const override;
     QString FEstensioneFile;
 };
+
+/// A call of the photo viewer: the hand-over row the viewer reads (and, picking, fills).
+class TOrvoViewerCallData : public TRecord<TOrvoViewerCallData> {
+    ZELM_VALUE(int, Id)
+    ZELM_VALUE(QDateTime, DataOra)
+    ZELM_VALUE(int, Operatore)
+    ZELM_TEXT(CodiceItem, 50)
+    ZELM_TEXT(EstensioneCodice, 3)
+    ZELM_TEXT(Classificazione, 10)
+    ZELM_VALUE(int, IdFotoScelta)
+
+public:
+    static QStringList Columns();
+
+protected:
+    void Read(const TRow& from) override;
+    void Write(TRow& to) const override;
+};

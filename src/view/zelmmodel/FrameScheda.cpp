@@ -4,6 +4,7 @@
 #include "FileWriteForm.h"
 #include "FramePanels.h"
 
+#include "control/LumetraViewer.h"
 #include "control/ZelmModelService.h"
 #include "framework/core/Dialogs.h"
 #include "framework/core/SlotGuard.h"
@@ -209,7 +210,6 @@ TFrameZelmModelScheda::TFrameZelmModelScheda(QWidget* parent) : TFrameZelmModelM
     ActionOrvoPhoto->setObjectName(QStringLiteral("ActionOrvoPhoto"));
     ActionOrvoPhoto->setToolTip(QStringLiteral("Visualizza foto collegate alla scheda"));
     ActionOrvoPhoto->setFocusPolicy(Qt::NoFocus);
-    ActionOrvoPhoto->setEnabled(false); // the photo viewer link is not installed yet
     auto* statusRow = new QHBoxLayout;
     statusRow->addWidget(Box(top, QStringLiteral("Status scheda"), {DBEditStatusScheda}), 1);
     auto* qr = new QVBoxLayout;
@@ -363,6 +363,7 @@ TFrameZelmModelScheda::TFrameZelmModelScheda(QWidget* parent) : TFrameZelmModelM
     connect(ActionRicercaCliente, &QToolButton::clicked, this,
             Guarded([this] { RicercaCliente(); }));
     connect(ActionWriteFile, &QToolButton::clicked, this, Guarded([this] { WriteFile(); }));
+    connect(ActionOrvoPhoto, &QPushButton::clicked, this, Guarded([this] { OrvoPhoto(); }));
     SetReadOnly(true);
 }
 
@@ -617,6 +618,26 @@ void TFrameZelmModelScheda::ClickFile() {
     }
     if (!ApriFile(local))
         Dialogs().Warning(QStringLiteral("Nessuna applicazione associata a questo tipo di file."));
+}
+
+void TFrameZelmModelScheda::OrvoPhoto() {
+    TLumetraViewer viewer;
+    try {
+        const QString qr = fFieldsCache ? fFieldsCache->QrCode() : QString();
+        if (qr.isEmpty())
+            throw EZavoError(QStringLiteral("QRCode non valorizzato"));
+        viewer.Session = Session();
+        viewer.CodiceItem = qr;
+        viewer.Prepare();
+    } catch (...) {
+        Dialogs().Warning(QStringLiteral("Operazione non consentita\r\n") + CurrentErrorMessage());
+        return;
+    }
+    try {
+        viewer.Show();
+    } catch (...) {
+        Dialogs().Warning(QStringLiteral("Operazione fallita\r\n") + CurrentErrorMessage());
+    }
 }
 
 bool TFrameZelmModelScheda::eventFilter(QObject* watched, QEvent* event) {

@@ -43,6 +43,8 @@ public:
     void RicercaCliente();
     void WriteFile();
     void ClickFile();
+    /// The photo viewer on the sheet's QR code; the window keeps painting until it ends.
+    void OrvoPhoto();
     /// Writes what the controls hold into the row ("post any pending edit").
     void PostEdits();
 

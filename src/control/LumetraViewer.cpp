@@ -1,0 +1,184 @@
+#include "LumetraViewer.h"
+
+#include "framework/core/WinPath.h"
+#include "framework/db/DBConnection.h"
+#include "framework/db/IBDatabase.h"
+#include "framework/db/IBTransaction.h"
+#include "framework/session/Session.h"
+#include "framework/session/ZavoUser.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QEventLoop>
+#include <QFileInfo>
+#include <QProcess>
+
+void TCmdStrings::Append(const QString& keyName, const QString& value) {
+    fParams << QStringLiteral("%1=\"%2\"").arg(keyName, value);
+}
+
+void TCmdStrings::Append(const QString& keyName, int value) {
+    Append(keyName, QString::number(value));
+}
+
+void TExeFacade::Run() {
+    QProcess process;
+    QByteArray output;
+    // Read as it comes: a program that writes more than a pipe holds never stalls.
+    connect(&process, &QProcess::readyReadStandardOutput, &process,
+            [&] { output += process.readAllStandardOutput(); });
+    QEventLoop loop;
+    connect(&process, &QProcess::finished, &loop, &QEventLoop::quit);
+    connect(&process, &QProcess::errorOccurred, &loop, [&](QProcess::ProcessError e) {
+        if (e == QProcess::FailedToStart)
+            loop.quit();
+    });
+    process.setProcessChannelMode(QProcess::SeparateChannels);
+    process.setStandardErrorFile(QProcess::nullDevice());
+    process.start(ExeName, Params);
+    if (!process.waitForStarted(-1))
+        throw EZavoError(
+            QStringLiteral("Errore indefinito durante l'esecuzione di %1").arg(ExeName));
+    process.closeWriteChannel();
+    // The windows keep painting while the program runs; the user's input waits.
+    if (process.state() != QProcess::NotRunning)
+        loop.exec(QEventLoop::ExcludeUserInputEvents);
+    process.waitForFinished(-1);
+    output += process.readAllStandardOutput();
+    if (process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0)
+        throw EZavoError(QString::fromLocal8Bit(output).trimmed());
+}
+
+TLumetraViewer::TLumetraViewer(QObject* owner) : QObject(owner) {}
+
+TLumetraViewer::~TLumetraViewer() {
+    fCalls.reset();
+    fPhotos.reset();
+    if (fTransaction && fTransaction->InTransaction())
+        fTransaction->Rollback();
+}
+
+QString TLumetraViewer::ProgramName() {
+    return HostProgramDir() + QStringLiteral("LumetraViewer");
+}
+
+QString TLumetraViewer::ParameterFileName() {
+    return HostProgramDir() + QStringLiteral("ParametriLumetra.ini");
+}
+
+TIBTransaction& TLumetraViewer::Transaction() {
+    if (!fTransaction) {
+        fTransaction = CreaTransazione(Session->IBDatabase(), TTipoTransazione::Snapshot, false);
+        fCalls = std::make_unique<TOrvoViewerCallDataAccess>();
+        fCalls->SetIBDatabase(&Session->IBDatabase());
+        fCalls->SetIBTransaction(fTransaction.get());
+        fPhotos = std::make_unique<TOrvoItemPhotoAccess>();
+        fPhotos->SetIBDatabase(&Session->IBDatabase());
+        fPhotos->SetIBTransaction(fTransaction.get());
+    }
+    return *fTransaction;
+}
+
+void TLumetraViewer::Prepare() {
+    if (!fInitialised) {
+        if (!QFileInfo(ProgramName()).isFile())
+            throw EZavoError(QStringLiteral("File %1 non trovato").arg(ProgramName()));
+        const QString ini = ParameterFileName();
+        TZavoUser user;
+        try {
+            if (!QFileInfo(ini).isFile())
+                throw EZavoError(QStringLiteral("File %1 non trovato").arg(ini));
+            TDBConnectionInfo info;
+            info.FileName = HostProgramDir() + QStringLiteral("user/user.fdb");
+            info.LoadFromIniFile(ini, QStringLiteral("CONFIG"));
+            user.ConnettiDB(info);
+        } catch (const EZavoError& e) {
+            throw EZavoError(QStringLiteral("Impossibile stabilire la connessione allo USER.FDB "
+                                            "parametrizzato in %1\r\n")
+                                 .arg(ini) +
+                             e.Message());
+        }
+        try {
+            user.CheckUtenteDitta(Session->ZavoUser()->CodiceUtente(),
+                                  Session->ZavoUser()->DittaUtente());
+        } catch (const EZavoError& e) {
+            throw EZavoError(
+                QStringLiteral("Errore di configurazione nello USER.FDB parametrizzato in %1\r\n")
+                    .arg(ini) +
+                e.Message());
+        }
+        fInitialised = true;
+    }
+    if (CodiceItem.isEmpty())
+        throw EZavoError(QStringLiteral("Codice Item non specificato"));
+}
+
+int TLumetraViewer::Run(bool pick) {
+    TOrvoViewerCallData call;
+    try {
+        TIBTransaction& tr = Transaction();
+        if (!tr.InTransaction())
+            tr.StartTransaction();
+        call.SetDataOra(QDateTime::currentDateTime());
+        call.SetOperatore(Session->ZavoUser()->CodiceUtente());
+        call.SetCodiceItem(CodiceItem);
+        call.SetIdFotoScelta(pick ? 0 : -1);
+        fCalls->Save(call);
+        tr.Commit();
+    } catch (const EZavoError& e) {
+        if (fTransaction && fTransaction->InTransaction())
+            fTransaction->Rollback();
+        throw EZavoError(QStringLiteral("Errore durante la scrittura log chiamata a Viewer\r\n") +
+                         e.Message());
+    }
+    TCmdStrings cmd;
+    cmd.Append(QStringLiteral("UTENTE"), Session->ZavoUser()->CodiceUtente());
+    cmd.Append(QStringLiteral("DITTA"), Session->ZavoUser()->DittaUtente());
+    cmd.Append(QStringLiteral("ORVOVIEWERCALL"), call.Id());
+    TExeFacade exe;
+    exe.ExeName = ProgramName();
+    exe.Params = cmd.Params();
+    exe.ShowWindow = TExeFacade::swShowNormal;
+    exe.Run();
+    return call.Id();
+}
+
+void TLumetraViewer::Show() {
+    Run(false);
+}
+
+QString TLumetraViewer::PhotoFileName(const TOrvoItemPhotoData& photo) {
+    QString folder = photo.PercorsoFoto();
+    if (!folder.isEmpty() && !folder.endsWith(QLatin1Char('/')) &&
+        !folder.endsWith(QLatin1Char('\\')))
+        folder += QLatin1Char('/');
+    const QString ext = photo.EstensioneFile();
+    const QString suffix = ext.isEmpty()                      ? QStringLiteral(".jpg")
+                           : ext.startsWith(QLatin1Char('.')) ? ext
+                                                              : QLatin1Char('.') + ext.toLower();
+    return folder + QFileInfo(photo.NomeFile()).completeBaseName() + suffix;
+}
+
+bool TLumetraViewer::PickPhoto(QString& fileName) {
+    const int id = Run(true);
+    TIBTransaction& tr = Transaction();
+    tr.StartTransaction();
+    struct TRollback {
+        TIBTransaction& t;
+        ~TRollback() {
+            if (t.InTransaction())
+                t.Rollback();
+        }
+    } rollback{tr};
+    const std::unique_ptr<TOrvoViewerCallData> call = fCalls->Load(id);
+    if (!call)
+        return false;
+    const std::unique_ptr<TOrvoItemPhotoData> photo = fPhotos->Load(call->IdFotoScelta());
+    if (!photo)
+        return false;
+    const QString name = PhotoFileName(*photo);
+    if (!QFileInfo::exists(name))
+        throw EZavoError(QStringLiteral("Immagine \"%1\" non trovata").arg(name));
+    fileName = name;
+    return true;
+}

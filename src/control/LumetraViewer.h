@@ -1,0 +1,80 @@
+// The link to the companion photo viewer: a call row written to ORVOVIEWERCALL, the viewer
+// started on it and waited for, and in pick mode the chosen photo read back; and the small
+// launcher of external programs it runs on.
+#pragma once
+
+#include "PhotoDataAccess.h"
+
+#include <QObject>
+#include <QStringList>
+
+#include <memory>
+
+class TIBTransaction;
+class TSession;
+
+/// A program's parameters, each written KEY="value".
+class TCmdStrings {
+public:
+    void Append(const QString& keyName, const QString& value);
+    void Append(const QString& keyName, int value);
+    void Append(const QString& param) { fParams << param; }
+    /// The parameters in order, one blank between them.
+    QString Serialize() const { return fParams.join(QLatin1Char(' ')); }
+    const QStringList& Params() const { return fParams; }
+
+private:
+    QStringList fParams;
+};
+
+/// Runs an external program and waits for it. Each parameter reaches the program as one
+/// argument, exactly as written (KEY="value", quotes included). While it runs the caller's
+/// windows keep painting but take no input. A program that cannot start raises
+/// "Errore indefinito durante l'esecuzione di %s"; a non-zero exit code raises what the program
+/// wrote on its standard output.
+class TExeFacade : public QObject {
+    Q_OBJECT
+public:
+    enum TShowWindow { swHide, swShowNormal };
+    using QObject::QObject;
+    QString ExeName;
+    QStringList Params;
+    TShowWindow ShowWindow = swShowNormal;
+    void Run();
+};
+
+class TLumetraViewer : public QObject {
+    Q_OBJECT
+public:
+    explicit TLumetraViewer(QObject* owner = nullptr);
+    ~TLumetraViewer() override;
+
+    TSession* Session = nullptr;
+    QString CodiceItem;
+
+    /// The viewer beside the host program ("LumetraViewer") and its parameter file.
+    static QString ProgramName();
+    static QString ParameterFileName();
+
+    /// Checks the program and the user database of the parameter file once, the item code
+    /// every time.
+    void Prepare();
+    /// The viewer on the item; returns when it has ended.
+    void Show();
+    /// The viewer in pick mode: true with the full name of the chosen photo's file.
+    bool PickPhoto(QString& fileName);
+
+    /// The file of a picture row: folder, delimiter, name and its extension (".jpg" when none,
+    /// kept when it starts with a dot, otherwise a dot and the lower-cased extension).
+    static QString PhotoFileName(const TOrvoItemPhotoData& photo);
+
+private:
+    /// Writes the call row and runs the viewer on it; the call's ID.
+    int Run(bool pick);
+    TIBTransaction& Transaction();
+
+    std::unique_ptr<TIBTransaction> fTransaction;
+    std::unique_ptr<TOrvoViewerCallDataAccess> fCalls;
+    std::unique_ptr<TOrvoItemPhotoAccess> fPhotos;
+    bool fInitialised = false;
+};

@@ -1,0 +1,174 @@
+// The photo viewer link with stand-in viewers written by the test (shell scripts): the call row,
+// the parameters, the failures and their texts, a large output, pick mode; the card's action.
+#include "ZelmModelFormFixture.h"
+
+#include "control/LumetraViewer.h"
+#include "framework/core/WinPath.h"
+#include "framework/session/Session.h"
+
+#include <QDir>
+#include <QFile>
+#include <QPushButton>
+#include <QTimer>
+
+namespace {
+/// A stand-in viewer: `body` is the shell script after the line that records the arguments.
+void StandIn(const QString& body) {
+    QFile f(TLumetraViewer::ProgramName());
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(QStringLiteral("#!/bin/sh\n"
+                           "printf '%s|' \"$@\" > \"$(dirname \"$0\")/viewer-args\"\n%1\n")
+                .arg(body)
+                .toUtf8());
+    f.close();
+    f.setPermissions(f.permissions() | QFileDevice::ExeOwner);
+}
+
+QString Args() {
+    QFile f(HostProgramDir() + "viewer-args");
+    return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()) : QString();
+}
+} // namespace
+
+class Viewer : public ZelmModelFormTest {
+protected:
+    void SetUp() override {
+        ZelmModelFormTest::SetUp();
+        if (IsSkipped())
+            return;
+        QFile ini(TLumetraViewer::ParameterFileName());
+        ASSERT_TRUE(ini.open(QIODevice::WriteOnly));
+        ini.write(QStringLiteral("[CONFIG]\nPercorsoDatabase=%1\n")
+                      .arg(fHost.Connection(fHost.userDb))
+                      .toUtf8());
+        ini.close();
+        fSession = std::make_unique<TSession>(nullptr, 1);
+    }
+    void TearDown() override {
+        fSession.reset();
+        ZelmModelFormTest::TearDown();
+    }
+    /// Runs a view call of `item`; the error's text, or "" on success.
+    QString Show(const QString& item = "M0000001V000") {
+        TLumetraViewer v;
+        v.Session = fSession.get();
+        v.CodiceItem = item;
+        try {
+            v.Prepare();
+            v.Show();
+        } catch (const EZavoError& e) {
+            return e.Message();
+        }
+        return QString();
+    }
+    int Calls() { return Value("SELECT COUNT(*) FROM ORVOVIEWERCALL").toInt(); }
+    std::unique_ptr<TSession> fSession;
+};
+INSTANTIATE_TEST_SUITE_P(, Viewer, ::testing::Values(DbMode::Embedded), DbModeName);
+
+TEST_P(Viewer, ViewCallWritesOneRowAndPassesTheParameters) {
+    EXPECT_EQ(Show(), QString::fromUtf8("File %1 non trovato").arg(TLumetraViewer::ProgramName()));
+    EXPECT_EQ(Calls(), 0); // refused before any write
+
+    StandIn("exit 0");
+    EXPECT_EQ(Show(), "");
+    const int id = Value("SELECT MAX(ID) FROM ORVOVIEWERCALL").toInt();
+    EXPECT_EQ(Value(QStringLiteral("SELECT IDFOTOSCELTA || '|' || OPERATORE || '|' || CODICEITEM "
+                                   "FROM ORVOVIEWERCALL WHERE ID=%1")
+                        .arg(id))
+                  .toString(),
+              "-1|1|M0000001V000");
+    EXPECT_EQ(Args(), QStringLiteral("UTENTE=\"1\"|DITTA=\"CALZATURIFICIO BRENTA\"|"
+                                     "ORVOVIEWERCALL=\"%1\"|")
+                          .arg(id));
+    EXPECT_EQ(Show(QString(60, 'Q')), "");
+    EXPECT_EQ(Value("SELECT CODICEITEM FROM ORVOVIEWERCALL ORDER BY ID DESC ROWS 1").toString(),
+              QString(50, 'Q'));
+    EXPECT_EQ(Calls(), 2);
+    EXPECT_EQ(Show(""), "Codice Item non specificato");
+}
+
+TEST_P(Viewer, FailuresAndTheirTexts) {
+    StandIn("echo 'Album non trovato'\nexit 3");
+    EXPECT_EQ(Show(), "Album non trovato");
+    EXPECT_EQ(Calls(), 1); // the call stays written
+    // A megabyte on standard output and a non-zero exit: nothing stalls, all of it is told.
+    StandIn("head -c 1048576 /dev/zero | tr '\\000' 'x'\nexit 1");
+    const QString big = Show();
+    EXPECT_EQ(big.size(), 1048576);
+    // A program that cannot be started.
+    QFile::setPermissions(TLumetraViewer::ProgramName(), QFileDevice::ReadOwner);
+    EXPECT_EQ(Show(), QStringLiteral("Errore indefinito durante l'esecuzione di %1")
+                          .arg(TLumetraViewer::ProgramName()));
+    // A parameter file whose user database does not know the user's company.
+    StandIn("exit 0");
+    QFile ini(TLumetraViewer::ParameterFileName());
+    ASSERT_TRUE(ini.open(QIODevice::WriteOnly));
+    ini.write("[CONFIG]\nPercorsoDatabase=/nessuna/cartella/user.fdb\n");
+    ini.close();
+    EXPECT_TRUE(Show().startsWith(
+        QStringLiteral(
+            "Impossibile stabilire la connessione allo USER.FDB parametrizzato in %1\r\n")
+            .arg(TLumetraViewer::ParameterFileName())));
+}
+
+TEST_P(Viewer, PickModeReadsTheChosenPhoto) {
+    const struct {
+        QString ext, name;
+    } names[] = {
+        {"JPG", "/foto/M1_001.jpg"}, {"", "/foto/M1_001.jpg"}, {".png", "/foto/M1_001.png"}};
+    for (const auto& c : names) {
+        TOrvoItemPhotoData p;
+        p.SetPercorsoFoto("/foto");
+        p.SetNomeFile("M1_001");
+        p.SetEstensioneFile(c.ext);
+        EXPECT_EQ(TLumetraViewer::PhotoFileName(p), c.name) << c.ext.toStdString();
+    }
+    // The stand-in waits while the test plays the viewer's part: it fills IDFOTOSCELTA.
+    const QString folder = fFolder.Path("foto");
+    QDir().mkpath(folder);
+    QFile(folder + "/M1_001.png").open(QIODevice::WriteOnly);
+    ExecSql(fArchive, QStringLiteral("INSERT INTO ORVOITEMPHOTO (ID, NOMEFILE, PERCORSOFOTO, "
+                                     "ESTENSIONE_FILE) VALUES (77, 'M1_001', '%1', '.png')")
+                          .arg(folder));
+    StandIn("while [ ! -f \"$(dirname \"$0\")/viewer-go\" ]; do sleep 0.05; done\nexit 0");
+    QFile::remove(HostProgramDir() + "viewer-go");
+    QTimer timer;
+    QObject::connect(&timer, &QTimer::timeout, [&] {
+        const QString args = Args();
+        const int at = args.indexOf("ORVOVIEWERCALL=\"");
+        if (at < 0)
+            return;
+        const int id = args.mid(at + 16).section('"', 0, 0).toInt();
+        ExecSql(fArchive,
+                QStringLiteral("UPDATE ORVOVIEWERCALL SET IDFOTOSCELTA=77 WHERE ID=%1").arg(id));
+        QFile(HostProgramDir() + "viewer-go").open(QIODevice::WriteOnly);
+        timer.stop();
+    });
+    timer.start(50);
+    TLumetraViewer v;
+    v.Session = fSession.get();
+    v.CodiceItem = "M0000001V000";
+    v.Prepare();
+    QString file;
+    EXPECT_TRUE(v.PickPhoto(file));
+    EXPECT_EQ(file, folder + "/M1_001.png");
+    EXPECT_TRUE(Value("SELECT IDFOTOSCELTA FROM ORVOVIEWERCALL WHERE IDFOTOSCELTA=77").isValid());
+}
+
+TEST_P(Viewer, TheCardsOrvoPhotoAction) {
+    StandIn("echo 'Viewer occupato'\nexit 3");
+    ExecSql(fArchive, "UPDATE ZELMMODEL SET QRCODE=NULL WHERE ID=6");
+    TFormZelmModel& form = *Open();
+    Select(form, 6);
+    Click(form.FrameRicerca->ButtonMostra);
+    Click(form.FrameScheda->ActionOrvoPhoto);
+    EXPECT_EQ(LastText(), "Operazione non consentita\r\nQRCode non valorizzato");
+    EXPECT_EQ(Calls(), 0);
+    Click(form.FrameScheda->ActionChiudi);
+    Select(form, 1);
+    Click(form.FrameRicerca->ButtonMostra);
+    Click(form.FrameScheda->ActionOrvoPhoto);
+    EXPECT_EQ(LastText(), "Operazione fallita\r\nViewer occupato");
+    EXPECT_EQ(Calls(), 1);
+}
