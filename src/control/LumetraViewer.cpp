@@ -1,5 +1,6 @@
 #include "LumetraViewer.h"
 
+#include "framework/core/Processo.h"
 #include "framework/core/WinPath.h"
 #include "framework/db/DBConnection.h"
 #include "framework/db/IBDatabase.h"
@@ -9,9 +10,7 @@
 
 #include <QDateTime>
 #include <QDir>
-#include <QEventLoop>
 #include <QFileInfo>
-#include <QProcess>
 
 void TCmdStrings::Append(const QString& keyName, const QString& value) {
     fParams << QStringLiteral("%1=\"%2\"").arg(keyName, value);
@@ -22,30 +21,8 @@ void TCmdStrings::Append(const QString& keyName, int value) {
 }
 
 void TExeFacade::Run() {
-    QProcess process;
     QByteArray output;
-    // Read as it comes: a program that writes more than a pipe holds never stalls.
-    connect(&process, &QProcess::readyReadStandardOutput, &process,
-            [&] { output += process.readAllStandardOutput(); });
-    QEventLoop loop;
-    connect(&process, &QProcess::finished, &loop, &QEventLoop::quit);
-    connect(&process, &QProcess::errorOccurred, &loop, [&](QProcess::ProcessError e) {
-        if (e == QProcess::FailedToStart)
-            loop.quit();
-    });
-    process.setProcessChannelMode(QProcess::SeparateChannels);
-    process.setStandardErrorFile(QProcess::nullDevice());
-    process.start(ExeName, Params);
-    if (!process.waitForStarted(-1))
-        throw EZavoError(
-            QStringLiteral("Errore indefinito durante l'esecuzione di %1").arg(ExeName));
-    process.closeWriteChannel();
-    // The windows keep painting while the program runs; the user's input waits.
-    if (process.state() != QProcess::NotRunning)
-        loop.exec(QEventLoop::ExcludeUserInputEvents);
-    process.waitForFinished(-1);
-    output += process.readAllStandardOutput();
-    if (process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0)
+    if (EseguiProgramma(ExeName, Params, &output) != 0)
         throw EZavoError(QString::fromLocal8Bit(output).trimmed());
 }
 

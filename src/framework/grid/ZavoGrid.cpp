@@ -3,6 +3,10 @@
 #include "PZavoGridForm.h"
 #include "ZavoQuery.h"
 
+#include "Dravik.h"
+#include "StZavoGridForm.h"
+#include "ZavoGridStampa.h"
+
 #include "framework/core/Dialogs.h"
 #include "framework/core/ScopeExit.h"
 #include "framework/core/SlotGuard.h"
@@ -576,21 +580,13 @@ void TZavoGrid::BuildMenu() {
         const char* caption;
         QKeySequence key;
         std::function<void()> action;
-    } entries[] = {
-        {"Ricerca su campo Corrente", Qt::Key_F5, [this] { AttivaRicerche(); }},
-        {"Annulla ricerca", Qt::Key_F6, [this] { AnnullaRicerca(); }},
-        {"Ricerca su chiave ", Qt::Key_F7, [] {}},
-        {"Query", Qt::Key_F8,
-         [] {
-             Dialogs().Warning(QStringLiteral("Esecuzione non riuscita: programma \"Dravik.exe\" "
-                                              "non disponibile"));
-         }},
-        {"Dimezza larghezza colonna", Qt::Key_F9, [this] { DimezzaLarghezzaColonna(); }},
-        {"Personalizza Griglia", QKeySequence(), [this] { Personalizza(); }},
-        {"Stampa", QKeySequence(), [] {
-             Dialogs().Warning(QStringLiteral("Esecuzione non riuscita: modulo di stampa "
-                                              "\"PrentixLaunch.exe\" non disponibile"));
-         }}};
+    } entries[] = {{"Ricerca su campo Corrente", Qt::Key_F5, [this] { AttivaRicerche(); }},
+                   {"Annulla ricerca", Qt::Key_F6, [this] { AnnullaRicerca(); }},
+                   {"Ricerca su chiave ", Qt::Key_F7, [] {}},
+                   {"Query", Qt::Key_F8, [this] { ApriQuery(); }},
+                   {"Dimezza larghezza colonna", Qt::Key_F9, [this] { DimezzaLarghezzaColonna(); }},
+                   {"Personalizza Griglia", QKeySequence(), [this] { Personalizza(); }},
+                   {"Stampa", QKeySequence(), [this] { ApriStampa(); }}};
     for (int i = 0; i < 7; ++i) {
         auto& e = entries[i];
         QAction* a = fMenu->addAction(QString::fromUtf8(e.caption));
@@ -614,6 +610,45 @@ void TZavoGrid::BuildMenu() {
                 AggiornaMenu();
                 fMenu->popup(viewport()->mapToGlobal(at));
             }));
+}
+
+void TZavoGrid::ApriQuery() {
+    TDravikComando_VisualizzaConQuery comando;
+    comando.FTabella =
+        TipoTabella == 0 && NomeTabellaQuery.isEmpty() ? TableOfBaseQuery() : NomeTabellaQuery;
+    comando.FDatabaseName =
+        fQuery && fQuery->Database() ? fQuery->Database()->DatabaseName() : QString();
+    comando.FBinDir = FDirectoryBin;
+    comando.FNomeProgetto = NomeProgetto;
+    comando.FUtente = TipoTabella == 0 ? Utente : 0;
+    TDravikFacade tool(comando);
+    try {
+        tool.Check();
+        if (!tool.Esegui())
+            throw EZavoError(QStringLiteral("Esecuzione non riuscita"));
+    } catch (const EZavoError& e) {
+        Dialogs().Warning(e.Message());
+    }
+}
+
+void TZavoGrid::ApriStampa() {
+    if (TipoTabella != 0) {
+        Dialogs().Warning(QStringLiteral("Funzionalità non disponibile per questo tipo di vista"));
+        return;
+    }
+    SalvaAspettoSuStorico();
+    TZavoGridStampa job;
+    job.Progetto = CodiceProgetto;
+    job.Situazione = Situazione();
+    job.Utente = Utente;
+    job.Tabella = NomeTabellaQuery;
+    job.SQLRif = fQuery ? fQuery->SQL.join('\n') : QString();
+    job.BinDir = FDirectoryBin;
+    job.DatabaseRif = &SettingsDatabase();
+    job.DatabaseDati = fQuery ? fQuery->Database() : nullptr;
+    TStZavoGridForm form(job, this);
+    form.setFont(font());
+    form.exec();
 }
 
 void TZavoGrid::SetMenuProprietario(QMenu* menu, std::function<void()> onPopup) {

@@ -107,6 +107,10 @@ public:
     void SetMenuProprietario(QMenu* menu, std::function<void()> onPopup = {});
     /// Enables the entries as the rules say now (their keys follow the same state).
     void AggiornaMenu();
+    /// "Query": the list's table in the host suite's query tool.
+    void ApriQuery();
+    /// "Stampa": the layout saved, then the print dialog.
+    void ApriStampa();
 
     using TClasse = TClasseCampo;
     TClasse Classe(int field) const;
