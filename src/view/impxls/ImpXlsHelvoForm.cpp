@@ -7,6 +7,7 @@
 #include "framework/core/ZavoError.h"
 #include "framework/grid/FrameZavoGrid.h"
 #include "framework/grid/ZavoGrid.h"
+#include "framework/grid/ZavoQuery.h"
 #include "framework/session/Session.h"
 #include "framework/session/ZavoUser.h"
 #include "framework/ui/DataModuleQuenvar.h"
@@ -39,7 +40,7 @@ public:
 
 TImpXlsHelvoForm::TImpXlsHelvoForm(int utente, int idFinestra) : TFormBase(utente, idFinestra) {
     setObjectName(QStringLiteral("ImpXlsHelvoForm"));
-    resize(900, 560);
+    resize(1100, 600);
     auto button = [this](const char* name, const QString& caption) {
         auto* b = new QPushButton(caption, this);
         b->setObjectName(QLatin1String(name));
@@ -128,7 +129,18 @@ QString TImpXlsHelvoForm::GetTitolo() const {
 
 void TImpXlsHelvoForm::FormShow() {
     TFormBase::FormShow();
+    const bool stored = !FrameLog->ZavoGrid()->LayoutStore().ReadRows().empty();
     ApriLog();
+    if (stored)
+        return;
+    // A first look without a stored layout: the folder and the note readable at once.
+    const std::pair<const char*, int> widths[] = {
+        {"ID", 60},        {"DATAORA", 130},      {"OPERATORE", 80},
+        {"NOMEFILE", 160}, {"PERCORSOFILE", 260}, {"ESITO", 140},
+        {"NOTE", 380}};
+    for (const auto& [field, width] : widths)
+        if (const int index = FrameLog->Query()->FieldIndex(QLatin1String(field)); index >= 0)
+            FrameLog->ZavoGrid()->SetColumnWidth(index, width);
 }
 
 bool TImpXlsHelvoForm::FormClose() {
