@@ -135,7 +135,7 @@ void TImpXlsHelvoForm::FormShow() {
         return;
     // A first look without a stored layout: the folder and the note readable at once.
     const std::pair<const char*, int> widths[] = {
-        {"ID", 60},        {"DATAORA", 130},      {"OPERATORE", 80},
+        {"ID", 60},        {"DATAORA", 130},      {"OPERATORE", 100},
         {"NOMEFILE", 160}, {"PERCORSOFILE", 260}, {"ESITO", 140},
         {"NOTE", 380}};
     for (const auto& [field, width] : widths)
