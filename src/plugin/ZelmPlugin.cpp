@@ -9,6 +9,7 @@
 #include "view/zelmcreaart/ZelmCreaArtForm.h"
 #include "view/zelmmodel/ZelmModelForm.h"
 
+#include <memory>
 #include <string>
 
 namespace {
@@ -20,8 +21,11 @@ template <typename TForm> int32_t Show(int32_t utente, int32_t idFinestra) {
     // Nothing may cross the C boundary as an exception: a failure becomes the last error.
     try {
         InstallDialogs(&gDialogs);
-        auto* form = new TForm(utente, idFinestra);
+        // Showing opens the window's lists: when that fails the window goes, and its session
+        // with it.
+        std::unique_ptr<TForm> form(new TForm(utente, idFinestra));
         form->show();
+        form.release(); // the window frees itself when it is closed
     } catch (const std::exception& e) {
         tUltimoErrore = e.what();
         if (tUltimoErrore.empty())

@@ -135,6 +135,22 @@ private slots:
         QCOMPARE(attached, 0);
     }
 
+    void failedListAtShowLeavesNothingAttached() {
+        // The sheets' list fails while the window is shown: no window stays, no connection.
+        ExecSql(fWatchArchive, "ALTER TABLE ZELMMODEL ADD GUASTO COMPUTED BY (1 / 0)");
+        const int windows = QApplication::topLevelWidgets().size();
+        const bool opened = fLoader.Call("ShowZelmModelFormX", 1, 1);
+        const QString error = fLoader.LastError();
+        Flush();
+        const int attached = Attachments();
+        const int left = QApplication::topLevelWidgets().size();
+        ExecSql(fWatchArchive, "ALTER TABLE ZELMMODEL DROP GUASTO");
+        QVERIFY(!opened);
+        QVERIFY2(!error.isEmpty(), "no error reported");
+        QCOMPARE(left, windows);
+        QCOMPARE(attached, 0);
+    }
+
     void unknownEntryPointIsReported() {
         QVERIFY(!fLoader.Call("ShowNienteX", 1, 1));
         QVERIFY(fLoader.LastError().contains("ShowNienteX"));
