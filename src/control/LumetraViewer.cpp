@@ -1,6 +1,7 @@
 #include "LumetraViewer.h"
 
 #include "framework/core/Processo.h"
+#include "framework/core/ScopeExit.h"
 #include "framework/core/WinPath.h"
 #include "framework/db/DBConnection.h"
 #include "framework/db/IBDatabase.h"
@@ -9,7 +10,6 @@
 #include "framework/session/ZavoUser.h"
 
 #include <QDateTime>
-#include <QDir>
 #include <QFileInfo>
 
 void TCmdStrings::Append(const QString& keyName, const QString& value) {
@@ -124,36 +124,21 @@ void TLumetraViewer::Show() {
     Run(false);
 }
 
-QString TLumetraViewer::PhotoFileName(const TOrvoItemPhotoData& photo) {
-    QString folder = photo.PercorsoFoto();
-    if (!folder.isEmpty() && !folder.endsWith(QLatin1Char('/')) &&
-        !folder.endsWith(QLatin1Char('\\')))
-        folder += QLatin1Char('/');
-    const QString ext = photo.EstensioneFile();
-    const QString suffix = ext.isEmpty()                      ? QStringLiteral(".jpg")
-                           : ext.startsWith(QLatin1Char('.')) ? ext
-                                                              : QLatin1Char('.') + ext.toLower();
-    return folder + QFileInfo(photo.NomeFile()).completeBaseName() + suffix;
-}
-
 bool TLumetraViewer::PickPhoto(QString& fileName) {
     const int id = Run(true);
     TIBTransaction& tr = Transaction();
     tr.StartTransaction();
-    struct TRollback {
-        TIBTransaction& t;
-        ~TRollback() {
-            if (t.InTransaction())
-                t.Rollback();
-        }
-    } rollback{tr};
+    TScopeExit rollback([&tr] {
+        if (tr.InTransaction())
+            tr.Rollback();
+    });
     const std::unique_ptr<TOrvoViewerCallData> call = fCalls->Load(id);
     if (!call)
         return false;
     const std::unique_ptr<TOrvoItemPhotoData> photo = fPhotos->Load(call->IdFotoScelta());
     if (!photo)
         return false;
-    const QString name = PhotoFileName(*photo);
+    const QString name = photo->FileName();
     if (!QFileInfo::exists(name))
         throw EZavoError(QStringLiteral("Immagine \"%1\" non trovata").arg(name));
     fileName = name;

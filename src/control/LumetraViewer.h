@@ -64,10 +64,6 @@ public:
     /// The viewer in pick mode: true with the full name of the chosen photo's file.
     bool PickPhoto(QString& fileName);
 
-    /// The file of a picture row: folder, delimiter, name and its extension (".jpg" when none,
-    /// kept when it starts with a dot, otherwise a dot and the lower-cased extension).
-    static QString PhotoFileName(const TOrvoItemPhotoData& photo);
-
 private:
     /// Writes the call row and runs the viewer on it; the call's ID.
     int Run(bool pick);

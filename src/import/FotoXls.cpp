@@ -105,6 +105,7 @@ void TFotoXls::Estrai(TSpreadsheet& documento, const QString& fileName,
 
     const QFileInfoList files = QDir(work).entryInfoList(QDir::Files, QDir::Unsorted);
     int number = 0;
+    QString folder; // looked up at the first picture, once for the workbook
     for (const QFileInfo& file : files) {
         const QString ext = file.suffix().toLower();
         if (ext != QLatin1String("png") && ext != QLatin1String("jpg") &&
@@ -129,7 +130,9 @@ void TFotoXls::Estrai(TSpreadsheet& documento, const QString& fileName,
         record.SetNomeFile(
             QStringLiteral("%1_%2").arg(codiceModello).arg(number, 3, 10, QLatin1Char('0')));
         record.SetEstensioneFile(QStringLiteral("jpg"));
-        record.SetPercorsoFoto(Cartella(codiceModello, programDir));
+        if (folder.isEmpty())
+            folder = Cartella(codiceModello, programDir);
+        record.SetPercorsoFoto(folder);
 
         if (!QDir(record.PercorsoFoto()).exists())
             throw EZavoError(

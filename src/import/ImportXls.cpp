@@ -347,25 +347,33 @@ QList<TSetCandidato> TImportXls::Candidati(const QString& table, const QString& 
     return sets;
 }
 
+int TImportXls::ImpostaSet(const TSModelResult& r, const QStringList& labels, const QString& table,
+                           const QString& column, const QString& vuota, const QString& nessuno,
+                           const QString& erroreAggiornamento) {
+    if (labels.isEmpty())
+        throw EZavoError(vuota);
+    const std::optional<int> nset = TrovaSet(Candidati(table, labels.first()), labels);
+    if (!nset)
+        throw EZavoError(nessuno);
+    Passo(erroreAggiornamento.arg(*nset), [&] {
+        TIBSQL& update =
+            Sql(QStringLiteral("UPDATE ZELMMODEL SET %1 = :NSET WHERE ID = :ID").arg(column));
+        update.ParamByName("NSET").SetInteger(*nset);
+        update.ParamByName("ID").SetInteger(r.Id);
+        update.ExecQuery();
+    });
+    return *nset;
+}
+
 void TImportXls::InserisciOpzioni(const TSModelResult& r, const QList<TSetOpzioniItem>& opzioni) {
-    if (opzioni.isEmpty())
-        throw EZavoError(
-            QStringLiteral("Impossibile cercare Set Opzioni: La lista letta da Excel è vuota."));
     QStringList labels;
     for (const TSetOpzioniItem& o : opzioni)
         labels << o.Etichetta;
-    const std::optional<int> nset =
-        TrovaSet(Candidati(QStringLiteral("ZELMSETOPZIONILAVORAZ"), labels.first()), labels);
-    if (!nset)
-        throw EZavoError(QStringLiteral("Nessun Set Opzioni trovato."));
-    Passo(QStringLiteral("Errore durante l'aggiornamento del Set Opzioni (NSET: %1): ").arg(*nset),
-          [&] {
-              TIBSQL& update = Sql(
-                  QStringLiteral("UPDATE ZELMMODEL SET SETOPZIONILAVORAZ = :NSET WHERE ID = :ID"));
-              update.ParamByName("NSET").SetInteger(*nset);
-              update.ParamByName("ID").SetInteger(r.Id);
-              update.ExecQuery();
-          });
+    const int nset = ImpostaSet(
+        r, labels, QStringLiteral("ZELMSETOPZIONILAVORAZ"), QStringLiteral("SETOPZIONILAVORAZ"),
+        QStringLiteral("Impossibile cercare Set Opzioni: La lista letta da Excel è vuota."),
+        QStringLiteral("Nessun Set Opzioni trovato."),
+        QStringLiteral("Errore durante l'aggiornamento del Set Opzioni (NSET: %1): "));
     TIBSQL& insert = Sql(QStringList{
         "INSERT INTO ZELMMODELOPZ (",
         "  ID, IDMODEL, IDVARIANTEMODEL, IDOPZIONE, ETICHETTA, DESCRIZIONE", ") VALUES (",
@@ -377,7 +385,7 @@ void TImportXls::InserisciOpzioni(const TSModelResult& r, const QList<TSetOpzion
         Passo(QStringLiteral("Errore inserimento set opzioni \"%1\": ").arg(o.Etichetta), [&] {
             insert.ParamByName("IDMODEL").SetInteger(r.IdModel);
             insert.ParamByName("IDVARIANTEMODEL").SetInteger(0);
-            insert.ParamByName("IDOPZIONE").SetInteger(*nset);
+            insert.ParamByName("IDOPZIONE").SetInteger(nset);
             insert.ParamByName("ETICHETTA").SetString(o.Etichetta.left(30));
             insert.ParamByName("DESCRIZIONE").SetString(o.Descrizione.left(50));
             insert.ExecQuery();
@@ -386,25 +394,17 @@ void TImportXls::InserisciOpzioni(const TSModelResult& r, const QList<TSetOpzion
 
 void TImportXls::InserisciPreferenze(const TSModelResult& r,
                                      const QList<TPreferenzeComp>& preferenze) {
-    if (preferenze.isEmpty())
-        throw EZavoError(QStringLiteral("Impossibile cercare Set Preferenze Componenti: La lista "
-                                        "letta da Excel è vuota."));
+    // Every label read takes part in the matching; only the marked ones become rows.
     QStringList labels;
     for (const TPreferenzeComp& p : preferenze)
         labels << p.Etichetta;
-    const std::optional<int> nset =
-        TrovaSet(Candidati(QStringLiteral("ZELMSETPREFERENZECOMPONENTI"), labels.first()), labels);
-    if (!nset)
-        throw EZavoError(
-            QStringLiteral("Nessun Set Preferenze Componenti trovato per le etichette fornite."));
-    Passo(QStringLiteral("Errore aggiornamento Set Preferenze Componenti (NSET: %1): ").arg(*nset),
-          [&] {
-              TIBSQL& update = Sql(QStringLiteral(
-                  "UPDATE ZELMMODEL SET SETPREFERENZECOMPONENTI = :NSET WHERE ID = :ID"));
-              update.ParamByName("NSET").SetInteger(*nset);
-              update.ParamByName("ID").SetInteger(r.Id);
-              update.ExecQuery();
-          });
+    const int nset = ImpostaSet(
+        r, labels, QStringLiteral("ZELMSETPREFERENZECOMPONENTI"),
+        QStringLiteral("SETPREFERENZECOMPONENTI"),
+        QStringLiteral("Impossibile cercare Set Preferenze Componenti: La lista letta da Excel è "
+                       "vuota."),
+        QStringLiteral("Nessun Set Preferenze Componenti trovato per le etichette fornite."),
+        QStringLiteral("Errore aggiornamento Set Preferenze Componenti (NSET: %1): "));
     TIBSQL& insert =
         Sql(QStringList{"INSERT INTO ZELMMODELPREFCOMP (",
                         "  ID, IDMODEL, IDVARIANTEMODEL, IDOPZIONE, ETICHETTA", ") VALUES (",
@@ -419,7 +419,7 @@ void TImportXls::InserisciPreferenze(const TSModelResult& r,
               [&] {
                   insert.ParamByName("IDMODEL").SetInteger(r.IdModel);
                   insert.ParamByName("IDVARIANTEMODEL").SetInteger(0);
-                  insert.ParamByName("IDOPZIONE").SetInteger(*nset);
+                  insert.ParamByName("IDOPZIONE").SetInteger(nset);
                   insert.ParamByName("ETICHETTA").SetString(p.Etichetta.left(30));
                   insert.ExecQuery();
               });

@@ -69,6 +69,12 @@ private:
     void InserisciOpzioni(const TSModelResult& r, const QList<TSetOpzioniItem>& opzioni);
     void InserisciPreferenze(const TSModelResult& r, const QList<TPreferenzeComp>& preferenze);
     QList<TSetCandidato> Candidati(const QString& table, const QString& primaEtichetta);
+    /// Matches `labels` to a set of `table` and writes its number into the sheet's `column`;
+    /// the set's number. The three texts: no labels, no set matched, the update refused (%1:
+    /// the number).
+    int ImpostaSet(const TSModelResult& r, const QStringList& labels, const QString& table,
+                   const QString& column, const QString& vuota, const QString& nessuno,
+                   const QString& erroreAggiornamento);
     int GenId(const char* generator);
     /// A statement of the write transaction, prepared once and kept for the next workbooks.
     TIBSQL& Sql(const QString& text);

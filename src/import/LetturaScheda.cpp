@@ -58,12 +58,9 @@ QDate NormalizzaData(const QString& text) {
     t.replace(QLatin1Char('-'), QLatin1Char('/'));
     t.replace(QStringLiteral("//"), QStringLiteral("/"));
     t.replace(QStringLiteral("//"), QStringLiteral("/"));
-    if (t.isEmpty() || t == QLatin1String(":"))
+    if (t == QLatin1String(":"))
         return QDate();
-    const QDate d = DataBreve(t);
-    if (!d.isValid())
-        throw EZavoError(QStringLiteral("'%1' non è una data valida").arg(t));
-    return d;
+    return DataBreveValida(t);
 }
 
 TTestataXls LeggiTestata(const TFoglioXls& f) {

@@ -2,7 +2,7 @@
 
 #include "QuenvarHelpers.h"
 
-#include <QDir>
+#include <QFileInfo>
 
 void TLumetraControlData::Read(const TRow& r) {
     FCodiceSituazione = r.AsInteger("CODICESITUAZIONE");
@@ -36,9 +36,16 @@ void TOrvoItemPhotoData::SetEstensioneFile(const QString& value) {
 }
 
 QString TOrvoItemPhotoData::FileName() const {
-    const QString ext =
-        FEstensioneFile.isEmpty() ? QStringLiteral("jpg") : FEstensioneFile.toLower();
-    return QDir(FPercorsoFoto).filePath(FNomeFile + QLatin1Char('.') + ext);
+    QString folder = FPercorsoFoto;
+    if (!folder.isEmpty() && !folder.endsWith(QLatin1Char('/')) &&
+        !folder.endsWith(QLatin1Char('\\')))
+        folder += QLatin1Char('/');
+    // A row written by others may keep its extension's dot: then it is used as it stands.
+    const QString suffix = FEstensioneFile.isEmpty() ? QStringLiteral(".jpg")
+                           : FEstensioneFile.startsWith(QLatin1Char('.'))
+                               ? FEstensioneFile
+                               : QLatin1Char('.') + FEstensioneFile.toLower();
+    return folder + QFileInfo(FNomeFile).completeBaseName() + suffix;
 }
 
 QStringList TOrvoItemPhotoData::Columns() {

@@ -56,7 +56,8 @@ public:
     const QString& EstensioneFile() const { return FEstensioneFile; }
     /// Kept without a leading dot.
     void SetEstensioneFile(const QString& value);
-    /// Folder, separator, name and extension (".jpg" when none).
+    /// Folder, delimiter, name with its extension replaced: ".jpg" when none, kept when it starts
+    /// with a dot, otherwise a dot and the lower-cased extension.
     QString FileName() const;
     static QStringList Columns();
 

@@ -1,5 +1,7 @@
 #include "DataBreve.h"
 
+#include "ZavoError.h"
+
 QString TestoDataBreve(const QDate& date) {
     return date.isValid() ? date.toString(QStringLiteral("dd/MM/yyyy")) : QString();
 }
@@ -15,4 +17,12 @@ QDate DataBreve(const QString& text) {
         }
     }
     return QDate();
+}
+
+QDate DataBreveValida(const QString& text) {
+    const QString t = text.trimmed();
+    const QDate d = DataBreve(t);
+    if (!t.isEmpty() && !d.isValid())
+        throw EZavoError(QStringLiteral("'%1' non è una data valida").arg(t));
+    return d;
 }

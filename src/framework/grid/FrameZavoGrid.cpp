@@ -20,6 +20,11 @@ QVariant TFieldControl::Value(const QString& field) const {
     return index < 0 ? QVariant() : fFields->Value(fFields->RecNo(), index);
 }
 
+QVariant TFieldControlId::GetKeyValues() const {
+    const QVariant id = Value(QStringLiteral("ID"));
+    return id.isNull() ? QVariant() : QVariant(id.toInt());
+}
+
 TFrameZavoGrid::TFrameZavoGrid(QWidget* parent) : QWidget(parent) {
     fQuery = new TZavoQuery(this);
     fGrid = new TZavoGrid(this);

@@ -33,6 +33,16 @@ private:
     TZavoQuery* fFields;
 };
 
+/// The key of lists keyed by one integer column "ID".
+class TFieldControlId : public TFieldControl {
+    Q_OBJECT
+public:
+    using TFieldControl::TFieldControl;
+    QString GetKeyFields() const override { return QStringLiteral("ID"); }
+    /// The row's ID as an integer; null without a row.
+    QVariant GetKeyValues() const override;
+};
+
 enum TRelocateMode { rmCurrentRecord, rmNextRecord };
 
 /// A place in the list: the row index of the query.

@@ -293,10 +293,14 @@ void TZavoGridStampa::DisegnaPagina(QPainter& p, double mm, int page, int pages,
 
 void TZavoGridStampa::Disegna(QPagedPaintDevice& device,
                               const std::vector<TColonnaStampa>& colonne) const {
+    Disegna(device, colonne, Righe(colonne));
+}
+
+void TZavoGridStampa::Disegna(QPagedPaintDevice& device, const std::vector<TColonnaStampa>& colonne,
+                              const QList<QStringList>& rows) const {
     device.setPageLayout(QPageLayout(QPageSize(QPageSize::A4),
                                      Orizzontale() ? QPageLayout::Landscape : QPageLayout::Portrait,
                                      QMarginsF(0, 0, 0, 0), QPageLayout::Millimeter));
-    const QList<QStringList> rows = Righe(colonne);
     const int perPage = RighePerPagina();
     const int pages = std::max(1, static_cast<int>((rows.size() + perPage - 1) / perPage));
     QPainter p(&device);
@@ -325,11 +329,13 @@ QImage TZavoGridStampa::Pagina(int page, const std::vector<TColonnaStampa>& colo
 }
 
 void TZavoGridStampa::Anteprima(QWidget* parent) {
+    // Read once: the preview asks for its pages again at every change of its view.
     const std::vector<TColonnaStampa> colonne = Colonne();
+    const QList<QStringList> rows = Righe(colonne);
     QPrinter printer(QPrinter::HighResolution);
     QPrintPreviewDialog dialog(&printer, parent);
     dialog.setWindowTitle(QStringLiteral("Anteprima - %1").arg(Tabella));
     connect(&dialog, &QPrintPreviewDialog::paintRequested, &dialog,
-            [&](QPrinter* target) { Disegna(*target, colonne); });
+            [&](QPrinter* target) { Disegna(*target, colonne, rows); });
     dialog.exec();
 }

@@ -75,6 +75,9 @@ public:
     int RighePerPagina() const;
     /// Lays out every row of the list's query on `device` (our preview and PDF).
     void Disegna(QPagedPaintDevice& device, const std::vector<TColonnaStampa>& colonne) const;
+    /// The same with the rows already read.
+    void Disegna(QPagedPaintDevice& device, const std::vector<TColonnaStampa>& colonne,
+                 const QList<QStringList>& rows) const;
     /// Every row of the list's query, as texts of `colonne`.
     QList<QStringList> Righe(const std::vector<TColonnaStampa>& colonne) const;
     /// Page `page` (from 0) of our layout as a picture at `dpi`.

@@ -25,19 +25,6 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-namespace {
-/// The key of the log's current row.
-class TFieldControlLog : public TFieldControl {
-public:
-    using TFieldControl::TFieldControl;
-    QString GetKeyFields() const override { return QStringLiteral("ID"); }
-    QVariant GetKeyValues() const override {
-        const QVariant id = Value(QStringLiteral("ID"));
-        return id.isNull() ? QVariant() : QVariant(id.toInt());
-    }
-};
-} // namespace
-
 TImpXlsHelvoForm::TImpXlsHelvoForm(int utente, int idFinestra) : TFormBase(utente, idFinestra) {
     setObjectName(QStringLiteral("ImpXlsHelvoForm"));
     resize(1100, 600);
@@ -106,7 +93,7 @@ TImpXlsHelvoForm::TImpXlsHelvoForm(int utente, int idFinestra) : TFormBase(utent
     FrameLog->SetSession(FSession);
     FrameLog->SetTableName(QStringLiteral("ZELMLOGIMPXLS"));
     FrameLog->SetSituazione(4);
-    FrameLog->SetFieldControl(new TFieldControlLog(FrameLog->Query(), FrameLog));
+    FrameLog->SetFieldControl(new TFieldControlId(FrameLog->Query(), FrameLog));
     FrameLog->SQL = QStringList{
         QStringLiteral("SELECT ZELMLOGIMPXLS.ID, ZELMLOGIMPXLS.DATAORA, ZELMLOGIMPXLS.OPERATORE, "
                        "ZELMLOGIMPXLS.NOMEFILE, ZELMLOGIMPXLS.PERCORSOFILE, ZELMLOGIMPXLS.ESITO, "

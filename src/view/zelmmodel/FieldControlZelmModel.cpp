@@ -7,10 +7,10 @@
 #include <QDateTime>
 
 TFieldControlZelmModel::TFieldControlZelmModel(TZavoQuery* fields, QObject* owner)
-    : TFieldControl(fields, owner) {}
+    : TFieldControlId(fields, owner) {}
 
 TFieldControlZelmModel::TFieldControlZelmModel(TMemDataSet* fields, QObject* owner)
-    : TFieldControl(nullptr, owner), fRow(fields) {}
+    : TFieldControlId(nullptr, owner), fRow(fields) {}
 
 QVariant TFieldControlZelmModel::Value(const QString& field) const {
     if (!fRow)
@@ -18,11 +18,6 @@ QVariant TFieldControlZelmModel::Value(const QString& field) const {
     if (!fRow->Active() || (fRow->RecNo() < 0 && fRow->State() != TMemDataSet::dsInsert))
         return QVariant();
     return fRow->Value(field);
-}
-
-QVariant TFieldControlZelmModel::GetKeyValues() const {
-    const QVariant id = Value(QStringLiteral("ID"));
-    return id.isNull() ? QVariant() : QVariant(id.toInt());
 }
 
 int TFieldControlZelmModel::Int(const char* field) const {

@@ -8,16 +8,13 @@
 
 class TMemDataSet;
 
-class TFieldControlZelmModel : public TFieldControl {
+class TFieldControlZelmModel : public TFieldControlId {
     Q_OBJECT
 public:
     /// Over the search list's query (read only).
     explicit TFieldControlZelmModel(TZavoQuery* fields, QObject* owner = nullptr);
     /// Over the card's row; the setters put the table in edit mode when it is browsing.
     explicit TFieldControlZelmModel(TMemDataSet* fields, QObject* owner = nullptr);
-
-    QString GetKeyFields() const override { return QStringLiteral("ID"); }
-    QVariant GetKeyValues() const override;
 
     int Id() const { return Int("ID"); }
     int IdModel() const { return Int("IDMODEL"); }

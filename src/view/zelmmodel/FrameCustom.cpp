@@ -1,6 +1,5 @@
 #include "FrameCustom.h"
 
-#include "framework/core/DataBreve.h"
 #include "framework/ui/DataModuleQuenvar.h"
 
 #include <QLineEdit>
@@ -20,14 +19,6 @@ void TFrameZelmModelCustom::SetControlReadOnly(QWidget* control, bool readOnly) 
     else if (auto* m = qobject_cast<QPlainTextEdit*>(control))
         m->setReadOnly(readOnly);
     control->setFocusPolicy(readOnly ? Qt::NoFocus : Qt::StrongFocus);
-}
-
-QString TestoData(const QDate& date) {
-    return TestoDataBreve(date);
-}
-
-QDate DataDaTesto(const QString& text) {
-    return DataBreve(text);
 }
 
 /// A tool bar button of 90 × 26 with its image from the shared list.

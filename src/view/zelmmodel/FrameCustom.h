@@ -2,7 +2,6 @@
 // service, the read-only state with its two looks, and the commands the pages raise to the window.
 #pragma once
 
-#include <QDate>
 #include <QWidget>
 
 class QPushButton;
@@ -62,11 +61,6 @@ signals:
 protected:
     void Command(TZelmModelCommand command) { emit OnCommand(this, command); }
 };
-
-/// A date as the user's short date format writes it ("dd/mm/yyyy"); a null date gives "".
-QString TestoData(const QDate& date);
-/// The date a text means in the short date format (day/month/year); null when it means none.
-QDate DataDaTesto(const QString& text);
 
 /// A tool bar button of 90 × 26 with its image from the shared list (-1: none).
 QPushButton* ToolButton(QWidget* parent, const char* name, const QString& caption,

@@ -3,6 +3,7 @@
 #include "FieldControlZelmModel.h"
 
 #include "control/ZelmModelService.h"
+#include "framework/core/DataBreve.h"
 #include "framework/core/Dialogs.h"
 #include "framework/core/ScopeExit.h"
 #include "framework/core/SlotGuard.h"
@@ -196,9 +197,9 @@ QStringList TFrameZelmModelRicerca::CostruisciSql() const {
         if (!e->text().isEmpty())
             sql << QStringLiteral("AND %1 CONTAINING '%2'")
                        .arg(QLatin1String(field), Quoted(e->text()));
-    if (const QDate d = DataDaTesto(EditDataInizio->text()); d.isValid())
+    if (const QDate d = DataBreve(EditDataInizio->text()); d.isValid())
         sql << QStringLiteral("AND DATA>='%1'").arg(d.toString(QStringLiteral("dd.MM.yyyy")));
-    if (const QDate d = DataDaTesto(EditDataFine->text()); d.isValid())
+    if (const QDate d = DataBreve(EditDataFine->text()); d.isValid())
         sql << QStringLiteral("AND DATA<='%1'").arg(d.toString(QStringLiteral("dd.MM.yyyy")));
     return sql;
 }
@@ -235,10 +236,10 @@ void TFrameZelmModelRicerca::Raise(TZelmModelCommand command, bool needsRow) {
 }
 
 void TFrameZelmModelRicerca::PickData(QLineEdit* edit, const QString& title) {
-    QDate date = DataDaTesto(edit->text());
+    QDate date = DataBreve(edit->text());
     if (!Dialogs().InputDate(title, date))
         return;
-    edit->setText(TestoData(date));
+    edit->setText(TestoDataBreve(date));
     ApplicaFiltri();
 }
 

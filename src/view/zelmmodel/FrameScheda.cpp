@@ -6,6 +6,7 @@
 
 #include "control/LumetraViewer.h"
 #include "control/ZelmModelService.h"
+#include "framework/core/DataBreve.h"
 #include "framework/core/Dialogs.h"
 #include "framework/core/SlotGuard.h"
 #include "framework/session/Ricerche.h"
@@ -454,7 +455,7 @@ void TFrameZelmModelScheda::LoadControls() {
         const QVariant v = ClientDataSet->IsEmpty() ? QVariant() : ClientDataSet->Value(b.field);
         QString text;
         if (b.date)
-            text = TestoData(fFieldsCache->Date(b.field.toLatin1().constData()));
+            text = TestoDataBreve(fFieldsCache->Date(b.field.toLatin1().constData()));
         else if (!v.isNull())
             text = v.toString();
         if (auto* e = qobject_cast<QLineEdit*>(b.control))
@@ -469,7 +470,7 @@ void TFrameZelmModelScheda::LoadControls() {
     LabelId->setText(number("ID"));
     LabelIdModel->setText(number("IDMODEL"));
     LabelIdVariante->setText(number("IDVARIANTE"));
-    LabelDataVariante->setText(TestoData(fFieldsCache->Date("DATAVARIANTE")));
+    LabelDataVariante->setText(TestoDataBreve(fFieldsCache->Date("DATAVARIANTE")));
     LabelCodiceCliente->setText(fFieldsCache->CodiceCliente());
     DBEditStatusScheda->setText(fFieldsCache->StatusScheda());
 }
@@ -493,10 +494,12 @@ void TFrameZelmModelScheda::PostEdits() {
                 text.replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
         }
         if (b.date) {
-            const QDate d = DataDaTesto(text);
-            if (!text.trimmed().isEmpty() && !d.isValid()) {
+            QDate d;
+            try {
+                d = DataBreveValida(text);
+            } catch (const EZavoError&) {
                 b.control->setFocus();
-                throw EZavoError(QStringLiteral("'%1' non è una data valida").arg(text.trimmed()));
+                throw;
             }
             values.emplace_back(b.field, d.isValid() ? QVariant(d) : QVariant());
         } else {

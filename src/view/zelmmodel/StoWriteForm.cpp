@@ -3,8 +3,10 @@
 #include "FrameCustom.h"
 
 #include "control/ZelmModelSubDataAccess.h"
+#include "framework/core/DataBreve.h"
 #include "framework/core/Dialogs.h"
 #include "framework/core/SlotGuard.h"
+#include "framework/core/ZavoError.h"
 #include "framework/session/Session.h"
 #include "model/ZelmModelSubData.h"
 
@@ -85,13 +87,13 @@ TFormZelmModelStoWrite::TFormZelmModelStoWrite(QWidget* parent, TSession* sessio
 void TFormZelmModelStoWrite::SetData(const TZelmModelStoData& from) {
     DBComboTipo->setCurrentIndex(-1);
     DBComboTipo->setEditText(from.TipoAnnotazione());
-    DBEditData->setText(TestoData(from.DataAnnotazione()));
+    DBEditData->setText(TestoDataBreve(from.DataAnnotazione()));
     DBEditAnnotazione->setText(from.Annotazione());
 }
 
 void TFormZelmModelStoWrite::GetData(TZelmModelStoData& to) const {
     to.SetTipoAnnotazione(DBComboTipo->currentText());
-    to.SetDataAnnotazione(DataDaTesto(DBEditData->text()));
+    to.SetDataAnnotazione(DataBreve(DBEditData->text()));
     to.SetAnnotazione(DBEditAnnotazione->text());
 }
 
@@ -101,9 +103,10 @@ void TFormZelmModelStoWrite::Conferma() {
         DBEditAnnotazione->setFocus();
         return;
     }
-    const QString data = DBEditData->text().trimmed();
-    if (!data.isEmpty() && !DataDaTesto(data).isValid()) {
-        Dialogs().Warning(QStringLiteral("'%1' non è una data valida").arg(data));
+    try {
+        DataBreveValida(DBEditData->text());
+    } catch (const EZavoError& e) {
+        Dialogs().Warning(e.Message());
         DBEditData->setFocus();
         return;
     }
@@ -111,13 +114,13 @@ void TFormZelmModelStoWrite::Conferma() {
 }
 
 void TFormZelmModelStoWrite::PickData() {
-    QDate date = DataDaTesto(DBEditData->text());
+    QDate date = DataBreve(DBEditData->text());
     if (!date.isValid())
         date = QDate::currentDate();
     if (!Dialogs().InputDate(QStringLiteral("Selezione data annotazione"), date))
         return;
     DBEditData->setFocus();
-    DBEditData->setText(TestoData(date));
+    DBEditData->setText(TestoDataBreve(date));
 }
 
 void TFormZelmModelStoWrite::showEvent(QShowEvent* event) {

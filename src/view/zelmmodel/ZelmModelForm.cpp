@@ -117,14 +117,29 @@ void TFormZelmModel::NuovaTransazione() {
     fService->StartTransaction();
 }
 
-bool TFormZelmModel::Verifica(const std::function<void()>& work) {
+bool TFormZelmModel::Verifica(const std::function<bool()>& work) {
     try {
-        work();
-        return true;
+        return work();
     } catch (...) {
         Dialogs().Warning(QStringLiteral("Operazione non consentita\r\n") + CurrentErrorMessage());
         return false;
     }
+}
+
+bool TFormZelmModel::VerificaDaCapo(const std::function<bool()>& work) {
+    const bool ok = Verifica([&] {
+        NuovaTransazione();
+        return work();
+    });
+    if (!ok)
+        fService->EndTransaction(false);
+    return ok;
+}
+
+void TFormZelmModel::Apri(const TZelmModelContext& context, bool readOnly) {
+    Scheda()->SetContext(context);
+    Scheda()->SetReadOnly(readOnly);
+    MostraPagina(1);
 }
 
 bool TFormZelmModel::Esecuzione(const std::function<void()>& work, bool comeErrore) {
@@ -201,78 +216,49 @@ void TFormZelmModel::Esegui(TZelmModelCommand command) {
 // others committed meanwhile.
 void TFormZelmModel::Nuovo() {
     std::unique_ptr<TZelmModelContext> context;
-    if (!Verifica([&] {
-            NuovaTransazione();
+    if (VerificaDaCapo([&] {
             context = fService->CreateNew();
-        })) {
-        fService->EndTransaction(false);
-        return;
-    }
-    Scheda()->SetContext(*context);
-    Scheda()->SetReadOnly(false);
-    MostraPagina(1);
+            return true;
+        }))
+        Apri(*context, false);
 }
 
 void TFormZelmModel::Duplica() {
     std::unique_ptr<TZelmModelContext> duplicate;
-    if (!Verifica([&] {
-            NuovaTransazione();
-            std::unique_ptr<TZelmModelContext> loaded = fService->Load(IdCorrente());
-            duplicate = fService->CreateDuplicate(*loaded);
-        })) {
-        fService->EndTransaction(false);
-        return;
-    }
-    Scheda()->SetContext(*duplicate);
-    Scheda()->SetReadOnly(false);
-    MostraPagina(1);
+    if (VerificaDaCapo([&] {
+            duplicate = fService->CreateDuplicate(*fService->Load(IdCorrente()));
+            return true;
+        }))
+        Apri(*duplicate, false);
 }
 
 void TFormZelmModel::Modifica() {
     const int id = IdCorrente();
     std::unique_ptr<TZelmModelContext> context;
-    bool ok = false;
-    if (!Verifica([&] {
-            NuovaTransazione();
+    if (!VerificaDaCapo([&] {
             context = fService->Load(id);
             std::unique_ptr<TValidationModifyResult> result = fService->ValidateModify(*context);
             const bool variante = result && result->NewVariante;
             if (!Conferma(result.get(), variante ? QStringLiteral("Creare una nuova variante?")
                                                  : QStringLiteral("Continuare?")))
-                return;
+                return false;
             if (variante)
                 context = fService->CreateVariante(*context);
-            ok = true;
-        }) ||
-        !ok) {
-        fService->EndTransaction(false);
+            return true;
+        }))
         return;
-    }
-    Scheda()->SetContext(*context);
-    Scheda()->SetReadOnly(false);
-    MostraPagina(1);
+    Apri(*context, false);
 }
 
 void TFormZelmModel::Elimina() {
     std::unique_ptr<TZelmModelContext> context;
-    bool ok = false;
-    if (!Verifica([&] {
-            NuovaTransazione();
+    const QString question = QStringLiteral("Eliminare la scheda corrente?");
+    if (!VerificaDaCapo([&] {
             context = fService->Load(IdCorrente());
-            ok = Conferma(fService->ValidateDelete(*context).get(),
-                          QStringLiteral("Eliminare la scheda corrente?"),
-                          QStringLiteral("Eliminare la scheda corrente?"));
-        }) ||
-        !ok) {
-        fService->EndTransaction(false);
+            return Conferma(fService->ValidateDelete(*context).get(), question, question);
+        }))
         return;
-    }
-    if (!Esecuzione(
-            [&] {
-                fService->Delete(*context);
-                fService->EndTransaction(true);
-            },
-            false)) {
+    if (!Scrivi([&] { fService->Delete(*context); }, false)) {
         fService->EndTransaction(false);
         return;
     }
@@ -281,34 +267,23 @@ void TFormZelmModel::Elimina() {
 
 void TFormZelmModel::Mostra() {
     std::unique_ptr<TZelmModelContext> context;
-    if (!Verifica([&] {
-            NuovaTransazione();
+    if (VerificaDaCapo([&] {
             context = fService->Load(IdCorrente());
-        })) {
-        fService->EndTransaction(false);
-        return;
-    }
-    Scheda()->SetContext(*context);
-    Scheda()->SetReadOnly(true);
-    MostraPagina(1);
+            return true;
+        }))
+        Apri(*context, true);
 }
 
 void TFormZelmModel::Salva() {
     std::unique_ptr<TZelmModelContext> context;
-    bool ok = false;
+    // A refusal or a failure leaves the card open with the user's changes.
     if (!Verifica([&] {
             context = Scheda()->GetContext();
             fService->StartTransaction();
-            ok = Conferma(fService->ValidateSave(*context).get(), QStringLiteral("Continuare?"));
-        }) ||
-        !ok)
-        return; // the card stays open with the user's changes
-    if (!Esecuzione(
-            [&] {
-                fService->Save(*context);
-                fService->EndTransaction(true);
-            },
-            true))
+            return Conferma(fService->ValidateSave(*context).get(), QStringLiteral("Continuare?"));
+        }))
+        return;
+    if (!Scrivi([&] { fService->Save(*context); }, true))
         return;
     MostraPagina(0);
     FrameRicerca->RefreshGrid(context->Model() ? context->Model()->Id() : 0);
@@ -322,30 +297,24 @@ void TFormZelmModel::Annulla() {
 
 void TFormZelmModel::Rilascia(bool produzione) {
     std::unique_ptr<TZelmModelContext> context;
-    bool ok = false;
+    const QString fase = produzione ? QStringLiteral("produzione") : QStringLiteral("campione");
     if (!Verifica([&] {
             context = Scheda()->GetContext();
             fService->StartTransaction();
-            std::unique_ptr<TValidationResult> result = produzione
-                                                            ? fService->ValidateRilasciaP(*context)
-                                                            : fService->ValidateRilasciaC(*context);
-            ok = produzione
-                     ? Conferma(result.get(),
-                                QStringLiteral("Rilasciare comunque la scheda (produzione)?"),
-                                QStringLiteral("Rilasciare la scheda (produzione)?"))
-                     : Conferma(result.get(),
-                                QStringLiteral("Rilasciare comunque la scheda (campione)?"),
-                                QStringLiteral("Rilasciare la scheda (campione)?"));
-        }) ||
-        !ok)
+            const std::unique_ptr<TValidationResult> result =
+                produzione ? fService->ValidateRilasciaP(*context)
+                           : fService->ValidateRilasciaC(*context);
+            return Conferma(result.get(),
+                            QStringLiteral("Rilasciare comunque la scheda (%1)?").arg(fase),
+                            QStringLiteral("Rilasciare la scheda (%1)?").arg(fase));
+        }))
         return;
-    if (!Esecuzione(
+    if (!Scrivi(
             [&] {
                 if (produzione)
                     fService->RilasciaP(*context);
                 else
                     fService->RilasciaC(*context);
-                fService->EndTransaction(true);
             },
             true))
         return;
@@ -357,52 +326,49 @@ void TFormZelmModel::Rilascia(bool produzione) {
 
 void TFormZelmModel::Sospendi() {
     std::unique_ptr<TZelmModelContext> context;
-    bool ok = false;
     const QString question = QStringLiteral("Vuoi sospendere irrevocabilmente la scheda corrente?");
-    if (!Verifica([&] {
-            NuovaTransazione();
+    if (!VerificaDaCapo([&] {
             context = fService->Load(IdCorrente());
-            ok = Conferma(fService->ValidateSospendi(*context).get(), question, question);
-        }) ||
-        !ok) {
-        fService->EndTransaction(false);
+            return Conferma(fService->ValidateSospendi(*context).get(), question, question);
+        }))
         return;
-    }
-    if (!Esecuzione(
-            [&] {
-                fService->Sospendi(*context);
-                fService->EndTransaction(true);
-            },
-            false)) {
+    if (!Scrivi([&] { fService->Sospendi(*context); }, false)) {
         fService->EndTransaction(false);
         return;
     }
     FrameRicerca->RefreshGrid(rmCurrentRecord);
 }
 
+bool TFormZelmModel::Scrivi(const std::function<void()>& work, bool comeErrore) {
+    return Esecuzione(
+        [&] {
+            work();
+            fService->EndTransaction(true);
+        },
+        comeErrore);
+}
+
 void TFormZelmModel::ExportXls() {
     std::unique_ptr<TZelmModelContext> context;
     TExportExcelScheda exporter;
-    bool ok = false;
     if (!Verifica([&] {
             fService->StartTransaction();
             context = fService->Load(Scheda()->FieldsCache()->Id());
             const QString reference = context->Model()->GetFileName();
             if (!Conferma(fService->ValidateExportXls(*context).get(),
                           QStringLiteral("Esportare comunque la scheda?")))
-                return;
+                return false;
             QString file = Dialogs().ChooseSaveFile(
                 QStringLiteral("Export XLS"), QFileInfo::exists(reference) ? reference : QString(),
                 QStringLiteral("File Excel (*.xls)|*.xls|Tutti i file (*.*)|*.*"));
             if (file.isEmpty())
-                return;
+                return false;
             if (QFileInfo(file).suffix().isEmpty())
                 file += QStringLiteral(".xls");
             exporter.Context = context.get();
             exporter.FileName = file;
-            ok = Conferma(exporter.Prepare().get(), QStringLiteral("Continuare?"));
-        }) ||
-        !ok)
+            return Conferma(exporter.Prepare().get(), QStringLiteral("Continuare?"));
+        }))
         return;
     if (!Esecuzione(
             [&] {

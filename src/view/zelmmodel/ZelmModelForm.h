@@ -13,6 +13,7 @@ class QTabWidget;
 class TFrameZelmModelRicerca;
 class TFrameZelmModelScheda;
 class TValidationResult;
+class TZelmModelContext;
 class TZelmModelService;
 
 class TFormZelmModel : public TFormBase {
@@ -58,12 +59,19 @@ private:
     int IdCorrente() const;
     /// A fresh service transaction for a command that starts from nothing open.
     void NuovaTransazione();
-    /// Runs the loading and checking part of a command; its errors are shown as
-    /// "Operazione non consentita". False when it failed.
-    bool Verifica(const std::function<void()>& work);
+    /// Runs the loading and checking part of a command, which answers whether to go on; its
+    /// errors are shown as "Operazione non consentita". False when refused or declined.
+    bool Verifica(const std::function<bool()>& work);
+    /// The same for a command that starts from nothing open: in a fresh transaction, given back
+    /// unless the command goes on.
+    bool VerificaDaCapo(const std::function<bool()>& work);
     /// Runs a confirmed operation; its errors are shown as "Operazione fallita" (a warning or an
     /// error). False when it failed.
     bool Esecuzione(const std::function<void()>& work, bool comeErrore);
+    /// A confirmed write, committed when it succeeds.
+    bool Scrivi(const std::function<void()>& work, bool comeErrore);
+    /// The card on `context`, editable or not.
+    void Apri(const TZelmModelContext& context, bool readOnly);
     /// Acts on a validation: nothing or the plain question on code 0, the warnings and
     /// `question` on code 1, the errors raised on code 2. True to go on.
     static bool Conferma(const TValidationResult* result, const QString& question,

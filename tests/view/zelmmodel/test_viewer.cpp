@@ -122,7 +122,7 @@ TEST_P(Viewer, PickModeReadsTheChosenPhoto) {
         p.SetPercorsoFoto("/foto");
         p.SetNomeFile("M1_001");
         p.SetEstensioneFile(c.ext);
-        EXPECT_EQ(TLumetraViewer::PhotoFileName(p), c.name) << c.ext.toStdString();
+        EXPECT_EQ(p.FileName(), c.name) << c.ext.toStdString();
     }
     // The stand-in waits while the test plays the viewer's part: it fills IDFOTOSCELTA.
     const QString folder = fFolder.Path("foto");
