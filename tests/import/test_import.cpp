@@ -5,6 +5,7 @@
 #include "import/ImportXls.h"
 
 #include "control/office/OfficeSuite.h"
+#include "framework/core/ScopeExit.h"
 #include "framework/db/IBDatabase.h"
 #include "framework/db/IBSQL.h"
 #include "framework/db/IBTransaction.h"
@@ -108,6 +109,47 @@ TEST_P(ImportXls, AWorkbookBecomesASheetWithItsRows) {
     EXPECT_EQ(fImport->Importa(fFolder.Path("due/manca.xls")).esito, "FILE MANCANTE");
     EXPECT_EQ(Esiti(), "OK:modello.xls: | FILE GIA ACQUISITO:modello.xls: | OK:modello.xls: | "
                        "FILE MANCANTE:manca.xls:");
+}
+
+// Date cells in the default short-date format read the same whatever the locale of the process
+// that starts the office: a day above 12 and one at most 12, in .xlsx and in .xls.
+TEST_P(ImportXls, DateCellsReadTheSameInEveryLocale) {
+    const QString xlsx = fFolder.Path("date.xlsx"), xls = fFolder.Path("date.xls");
+    ScriviXlsx(xlsx, {{1, 1, QDate(2024, 3, 25)}, {2, 2, QDate(2024, 3, 12)}});
+    {
+        auto doc = TOfficeSuite::Instance().LoadSpreadsheet(xlsx);
+        doc->StoreAsExcel97(xls);
+        doc->Close();
+    }
+    const QByteArray lcAll = qgetenv("LC_ALL"), lang = qgetenv("LANG");
+    TScopeExit restore([&] {
+        TOfficeSuite::Instance().Shutdown();
+        qputenv("LC_ALL", lcAll);
+        qputenv("LANG", lang);
+    });
+    QStringList rows;
+    for (const char* locale : {"C.UTF-8", "en_US.UTF-8", "de_DE.UTF-8", "it_IT.UTF-8"}) {
+        // The office takes the locale of the process at its start.
+        TOfficeSuite::Instance().Shutdown();
+        qputenv("LC_ALL", locale);
+        qputenv("LANG", locale);
+        for (const QString& source : {xlsx, xls}) {
+            const QString dir = fFolder.Path(
+                QStringLiteral("%1-%2").arg(QLatin1String(locale), QFileInfo(source).suffix()));
+            QDir().mkpath(dir);
+            const QString copy = dir + "/" + QFileInfo(source).fileName();
+            QFile::copy(source, copy);
+            const TEsitoXls e = fImport->Importa(copy);
+            ASSERT_EQ(e.esito, "OK") << locale << " " << e.note.toStdString();
+            rows << QStringLiteral("%1 %2: %3")
+                        .arg(QLatin1String(locale), QFileInfo(source).suffix(),
+                             Value("SELECT DATA || ' ' || DATAPROTOTIPO FROM ZELMMODEL WHERE "
+                                   "ID=(SELECT MAX(ID) FROM ZELMMODEL)")
+                                 .toString());
+        }
+    }
+    for (const QString& row : rows)
+        EXPECT_TRUE(row.endsWith(": 2024-03-25 2024-03-12")) << row.toStdString();
 }
 
 TEST_P(ImportXls, AFailedWorkbookLeavesNothingAndTheNextOneGoesOn) {

@@ -236,6 +236,9 @@ struct TOfficeSuite::Impl {
             prctl(PR_SET_PDEATHSIG, SIGKILL);
             if (getppid() != parent)
                 _exit(127); // the parent died before the request took effect
+            // Nothing of the host crosses the exec but the standard streams: an inherited
+            // database file would keep its locks for as long as the office lives.
+            close_range(3, ~0U, 0);
             const char* argv[] = {
                 program.constData(),    "--headless",       "--invisible",   "--nologo",
                 "--norestore",          "--nodefault",      "--nolockcheck", "--nofirststartwizard",
@@ -243,6 +246,24 @@ struct TOfficeSuite::Impl {
             execv(argv[0], const_cast<char* const*>(argv));
             _exit(127);
         }
+    }
+
+    /// The profile's settings. The office shows dates, numbers and the built-in "system" formats
+    /// of a workbook in its locale setting, which otherwise follows LANG/LC_* of whoever started
+    /// this process: it is fixed to Italian so that a sheet reads the same under cron, a
+    /// container or a German desktop.
+    static void WriteSettings(const QString& profileDir) {
+        const QString user = profileDir + QStringLiteral("/user");
+        QDir().mkpath(user);
+        QFile file(user + QStringLiteral("/registrymodifications.xcu"));
+        if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+            throw EOfficeError(QStringLiteral("Impossibile preparare il profilo di LibreOffice: ") +
+                               file.errorString());
+        file.write(R"(<?xml version="1.0" encoding="UTF-8"?>
+<oor:items xmlns:oor="http://openoffice.org/2001/registry" xmlns:xs="http://www.w3.org/2001/XMLSchema" xmlns:xsi="http://www.w3.org/2001/XMLSchema-instance">
+<item oor:path="/org.openoffice.Setup/L10N"><prop oor:name="ooSetupSystemLocale" oor:op="fuse"><value>it-IT</value></prop></item>
+</oor:items>
+)");
     }
 
     /// Profiles left in the temporary folder by processes that no longer exist.
@@ -283,6 +304,7 @@ struct TOfficeSuite::Impl {
         profile = std::make_unique<QTemporaryDir>(
             QDir::tempPath() + QStringLiteral("/zelm-office-%1-XXXXXX").arg(getpid()));
         pipe = QStringLiteral("zelm_office_%1_%2").arg(getpid()).arg(starts);
+        WriteSettings(profile->path());
         Spawn();
         Reference<bridge::XUnoUrlResolver> resolver = bridge::UnoUrlResolver::create(local);
         const OUString url = ToOU("uno:pipe,name=" + pipe + ";urp;StarOffice.ComponentContext");
