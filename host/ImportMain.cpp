@@ -1,7 +1,8 @@
 // zelm-import: the workbook import for scheduled jobs, the same driver as the import window.
 //   zelm-import [--folder HOSTDIR] [--user N] [--foto] PATH...
 // Each PATH is a workbook or a folder (its own workbooks). One line per attempted workbook on
-// standard output, "ESITO<TAB>file name<TAB>NOTE"; progress on standard error. Exit code 0 when
+// standard output, "ESITO<TAB>file name<TAB>NOTE" (a backslash, tab or line break inside a field
+// written \\, \t, \n, \r); progress on standard error. Exit code 0 when
 // every workbook ended "OK" or "FILE GIA ACQUISITO", 1 when any ended "ERRORE" or
 // "FILE MANCANTE", 2 when nothing could be attempted.
 #include "framework/core/WinPath.h"
@@ -15,6 +16,16 @@
 #include <QTextStream>
 
 namespace {
+/// A field of a result line: a backslash, tab or line break inside it would split the line, so
+/// they are written as \\, \t, \n and \r.
+QString Campo(QString text) {
+    text.replace(QLatin1Char('\\'), QStringLiteral("\\\\"));
+    text.replace(QLatin1Char('\t'), QStringLiteral("\\t"));
+    text.replace(QLatin1Char('\n'), QStringLiteral("\\n"));
+    text.replace(QLatin1Char('\r'), QStringLiteral("\\r"));
+    return text;
+}
+
 int Uso(QTextStream& err, const QString& why) {
     err << why << "\n"
         << "Uso: zelm-import [--folder CARTELLA] [--user N] [--foto] PERCORSO...\n";
@@ -35,9 +46,12 @@ int main(int argc, char** argv) {
     QStringList paths;
     for (int i = 0; i < args.size(); ++i) {
         const QString& a = args[i];
-        if (a == QLatin1String("--folder") && i + 1 < args.size()) {
+        const bool valued = a == QLatin1String("--folder") || a == QLatin1String("--user");
+        if (valued && (i + 1 >= args.size() || args[i + 1].startsWith(QLatin1String("--"))))
+            return Uso(err, QStringLiteral("Manca il valore dell'opzione %1").arg(a));
+        if (a == QLatin1String("--folder")) {
             folder = args[++i];
-        } else if (a == QLatin1String("--user") && i + 1 < args.size()) {
+        } else if (a == QLatin1String("--user")) {
             bool ok = false;
             utente = args[++i].toInt(&ok);
             if (!ok)
@@ -64,7 +78,7 @@ int main(int argc, char** argv) {
         TImportXls import(session.IBDatabase(), utente, session.ParametriTrebon()->TempDir(),
                           HostProgramDir());
         import.AcquisisciFoto = foto;
-        int attempted = 0, failed = 0;
+        int attempted = 0, failed = 0, setup = 0;
         for (int i = 0; i < files.size(); ++i) {
             err << QStringLiteral("[%1/%2] %3\n").arg(i + 1).arg(files.size()).arg(files[i]);
             err.flush();
@@ -72,24 +86,25 @@ int main(int argc, char** argv) {
             try {
                 esito = import.Importa(files[i]);
             } catch (const EZavoError& e) {
-                // The photo store is not set up: nothing more can be attempted.
+                // The photo store is not set up: this workbook is not attempted; the next one
+                // tries the set-up again (it may have been mended meanwhile).
                 err << e.Message() << "\n";
-                return attempted == 0 ? 2 : 1;
+                err.flush();
+                ++setup;
+                continue;
             }
             ++attempted;
-            QString note = esito.note;
-            note.replace(QLatin1Char('\t'), QLatin1Char(' '));
-            note.replace(QStringLiteral("\r\n"), QStringLiteral(" "));
-            note.replace(QLatin1Char('\n'), QLatin1Char(' '));
-            out << esito.esito << '\t' << esito.nomeFile << '\t' << note << "\n";
+            out << esito.esito << '\t' << Campo(esito.nomeFile) << '\t' << Campo(esito.note)
+                << "\n";
             out.flush();
             if (esito.esito == QLatin1String("ERRORE") ||
                 esito.esito == QLatin1String("FILE MANCANTE"))
                 ++failed;
         }
         if (attempted == 0)
-            return Uso(err, QStringLiteral("Nessuna cartella di lavoro da importare"));
-        return failed > 0 ? 1 : 0;
+            return setup > 0 ? 2
+                             : Uso(err, QStringLiteral("Nessuna cartella di lavoro da importare"));
+        return failed > 0 || setup > 0 ? 1 : 0;
     } catch (const EZavoError& e) {
         err << e.Message() << "\n";
         return 2;

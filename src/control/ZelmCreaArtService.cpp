@@ -30,7 +30,8 @@ void TZelmCreaArtService::ValidateCreazione(const TZelmCreaArtContext& context) 
         throw EZavoError(QStringLiteral("Nessun modello selezionato"));
     if (context.Model()->GetStatusScheda() == sSospesa)
         throw EZavoError(QStringLiteral("Modello sospeso"));
-    if (context.CodiceArticolo().isEmpty())
+    // A code of blanks would write articles that no search can tell apart: empty as well.
+    if (context.CodiceArticolo().trimmed().isEmpty())
         throw EZavoError(QStringLiteral("Codice articolo non specificato"));
     if (!context.NumerataOperativa())
         throw EZavoError(QStringLiteral("Numerata operativa non specificata"));
@@ -81,7 +82,9 @@ QStringList AvvolgiTesto(const QString& text, int width) {
     int pos = 0;
     while (pos < text.size()) {
         int cut = text.size() - pos;
-        if (cut > width) {
+        if (cut > width && text.at(pos + width) == u' ') {
+            cut = width + 1; // a full line whose next character is a blank keeps its last word
+        } else if (cut > width) {
             cut = width;
             for (int i = width - 1; i >= 0; --i) {
                 const QChar c = text.at(pos + i);
@@ -96,6 +99,9 @@ QStringList AvvolgiTesto(const QString& text, int width) {
             line.chop(1);
         lines << line;
         pos += cut;
+        // The next line never starts with the blanks that ended this one.
+        while (pos < text.size() && text.at(pos) == u' ')
+            ++pos;
     }
     return lines;
 }

@@ -3,12 +3,15 @@
 #include "FotoXls.h"
 
 #include "control/office/OfficeSuite.h"
+#include "framework/core/FileAccess.h"
 #include "framework/db/DBConnection.h"
+#include "framework/db/DatabaseError.h"
 #include "framework/db/IBDatabase.h"
 #include "framework/db/IBSQL.h"
 #include "framework/db/IBTransaction.h"
 #include "model/ZelmModelData.h"
 
+#include <QCryptographicHash>
 #include <QDir>
 #include <QFileInfo>
 
@@ -17,6 +20,8 @@ namespace {
 template <typename F> void Passo(const QString& prefix, F&& step) {
     try {
         step();
+    } catch (const EDatabaseError& e) {
+        throw EZavoError(prefix + e.Descrizione());
     } catch (const EZavoError& e) {
         throw EZavoError(prefix + e.Message());
     }
@@ -33,6 +38,13 @@ QString Cartella(const QFileInfo& file) {
     return QDir::toNativeSeparators(file.absolutePath()) + QDir::separator();
 }
 } // namespace
+
+QString TImportXls::ChiaveWorkbook(const QString& percorso, const QString& nome) {
+    return QString::fromLatin1(
+        QCryptographicHash::hash((percorso + QLatin1Char('|') + nome).toUtf8(),
+                                 QCryptographicHash::Sha1)
+            .toHex());
+}
 
 TImportXls::TImportXls(TIBDatabase& database, int utente, const QString& tempDir,
                        const QString& programDir, QObject* owner)
@@ -51,7 +63,8 @@ TImportXls::TImportXls(TIBDatabase& database, int utente, const QString& tempDir
                     "  GEN_ID(ID_ZELMLOGIMPXLS_COUNTER, 1), CURRENT_TIMESTAMP, " +
                         QString::number(utente) + ", :NOMEFILE, :PERCORSOFILE, :ESITO, :NOTE",
                     ")"});
-    fGiaAcquisito = std::make_unique<TIBSQL>(&database, fScrittura.get());
+    // Read committed: it sees what another importer committed after this one's snapshot began.
+    fGiaAcquisito = std::make_unique<TIBSQL>(&database, fLettura.get());
     fGiaAcquisito->SetSQL(
         QStringList{"SELECT COALESCE(COUNT(*),0) TOT FROM ZELMMODEL ",
                     "WHERE NOMEFILE = :NOMEFILE AND PERCORSOFILE = :PERCORSOFILE"});
@@ -82,12 +95,67 @@ TImportXls::TImportXls(TIBDatabase& database, int utente, const QString& tempDir
         "  :DATACONFERMAPRODUZIONE, :NOTEVARIE, :NOTECUOIO, :NOTECAMP, :STATUSSCHEDA, :NOMEFILE, "
         ":PERCORSOFILE",
         ")"});
+    LeggiLunghezze();
+    PreparaPrenotazioni();
+}
+
+void TImportXls::LeggiLunghezze() {
+    TIBSQL sql(&fDatabase, fLettura.get());
+    sql.SetSQL(QStringLiteral(
+        "SELECT TRIM(rf.RDB$RELATION_NAME) || '.' || TRIM(rf.RDB$FIELD_NAME), "
+        "f.RDB$CHARACTER_LENGTH FROM RDB$RELATION_FIELDS rf JOIN RDB$FIELDS f ON "
+        "f.RDB$FIELD_NAME = rf.RDB$FIELD_SOURCE WHERE rf.RDB$RELATION_NAME IN ('ZELMMODEL', "
+        "'ZELMLOGIMPXLS') AND f.RDB$CHARACTER_LENGTH IS NOT NULL"));
+    for (sql.ExecQuery(); !sql.Eof(); sql.Next())
+        fLunghezze[sql.Fields(0).AsString().trimmed()] = sql.Fields(1).AsInteger();
+    sql.Close();
+}
+
+int TImportXls::Lunghezza(const QString& campo) const {
+    const auto it = fLunghezze.find(campo);
+    return it == fLunghezze.end() ? 128 : it->second;
+}
+
+void TImportXls::PreparaPrenotazioni() {
+    TIBSQL exists(&fDatabase, fLettura.get());
+    exists.SetSQL(QStringLiteral("SELECT COUNT(*) FROM RDB$RELATIONS WHERE RDB$RELATION_NAME = "
+                                 "'ZELMIMPXLSLOCK'"));
+    exists.ExecQuery();
+    bool present = exists.Fields(0).AsInteger() > 0;
+    exists.Close();
+    if (!present) {
+        // An archive older than the table: created once, by whoever imports first.
+        try {
+            auto ddl = CreaTransazione(fDatabase, TTipoTransazione::ReadCommitted);
+            TIBSQL create(&fDatabase, ddl.get());
+            create.SetSQL(QStringLiteral(
+                "CREATE TABLE ZELMIMPXLSLOCK (CHIAVE CHAR(40) NOT NULL PRIMARY KEY)"));
+            create.ExecQuery();
+            ddl->Commit();
+            present = true;
+        } catch (const EDatabaseError&) {
+            // Created meanwhile by another importer, or not ours to create.
+            TIBSQL again(&fDatabase, fLettura.get());
+            again.SetSQL(exists.SQL());
+            again.ExecQuery();
+            present = again.Fields(0).AsInteger() > 0;
+            again.Close();
+        }
+    }
+    if (present) {
+        fPrenota = std::make_unique<TIBSQL>(&fDatabase, fScrittura.get());
+        fPrenota->SetSQL(QStringLiteral("INSERT INTO ZELMIMPXLSLOCK (CHIAVE) VALUES (:CHIAVE)"));
+        fRilascia = std::make_unique<TIBSQL>(&fDatabase, fScrittura.get());
+        fRilascia->SetSQL(QStringLiteral("DELETE FROM ZELMIMPXLSLOCK WHERE CHIAVE = :CHIAVE"));
+    }
 }
 
 TImportXls::~TImportXls() {
     // Statements before their transactions; an open write is given back.
     fFoto.reset();
     fStatements.clear();
+    fPrenota.reset();
+    fRilascia.reset();
     fInsertScheda.reset();
     fCliente.reset();
     fGiaAcquisito.reset();
@@ -128,8 +196,7 @@ int TImportXls::GenId(const char* generator) {
 }
 
 TEsitoXls TImportXls::Importa(const QString& fileName) {
-    // A fresh snapshot first: the control row and the already-imported test see what others
-    // committed meanwhile.
+    // A fresh snapshot first: the control row sees what others committed meanwhile.
     if (fScrittura->InTransaction())
         fScrittura->Commit();
     fScrittura->StartTransaction();
@@ -145,19 +212,60 @@ TEsitoXls TImportXls::Importa(const QString& fileName) {
         Log(esito, percorso);
         return esito;
     }
-    fGiaAcquisito->ParamByName("NOMEFILE").SetString(esito.nomeFile);
-    fGiaAcquisito->ParamByName("PERCORSOFILE").SetString(percorso);
-    fGiaAcquisito->ExecQuery();
-    const int tot = fGiaAcquisito->Fields(0).AsInteger();
-    fGiaAcquisito->Close();
-    if (tot >= 1) {
-        esito.esito = QStringLiteral("FILE GIA ACQUISITO");
+    // A name or folder the sheet cannot record would fail every check below with the engine's
+    // truncation: refused by name, the batch goes on.
+    const int maxNome = Lunghezza(QStringLiteral("ZELMMODEL.NOMEFILE"));
+    const int maxPercorso = Lunghezza(QStringLiteral("ZELMMODEL.PERCORSOFILE"));
+    if (esito.nomeFile.size() > maxNome || percorso.size() > maxPercorso) {
+        esito.esito = QStringLiteral("ERRORE");
+        esito.note =
+            esito.nomeFile.size() > maxNome
+                ? QStringLiteral("Il nome del file è lungo %1 caratteri: l'archivio ne registra al "
+                                 "massimo %2. Rinominare il file e ripetere l'importazione.")
+                      .arg(esito.nomeFile.size())
+                      .arg(maxNome)
+                : QStringLiteral("Il percorso della cartella è lungo %1 caratteri: l'archivio ne "
+                                 "registra al massimo %2. Spostare il file in una cartella dal "
+                                 "percorso più breve e ripetere l'importazione.")
+                      .arg(percorso.size())
+                      .arg(maxPercorso);
         Log(esito, percorso);
         return esito;
     }
 
+    const QString chiave = ChiaveWorkbook(percorso, esito.nomeFile);
     std::unique_ptr<TSpreadsheet> documento;
     try {
+        // The claim keeps a second importer off this workbook until this one commits; the
+        // already-imported test after it then sees the other's committed sheet.
+        if (fPrenota) {
+            fPrenota->ParamByName("CHIAVE").SetString(chiave);
+            try {
+                fPrenota->ExecQuery();
+            } catch (const EDatabaseError& e) {
+                if (!e.IsLockConflict() && !e.HasCode(FbCode::UniqueKeyViolation) &&
+                    !e.HasCode(FbCode::NoDuplicates))
+                    throw;
+                throw EZavoError(QStringLiteral(
+                    "File in uso da un altro utente: la sua importazione è in corso"));
+            }
+        }
+        fGiaAcquisito->ParamByName("NOMEFILE").SetString(esito.nomeFile);
+        fGiaAcquisito->ParamByName("PERCORSOFILE").SetString(percorso);
+        fGiaAcquisito->ExecQuery();
+        const int tot = fGiaAcquisito->Fields(0).AsInteger();
+        fGiaAcquisito->Close();
+        if (tot >= 1) {
+            fScrittura->RollbackRetaining();
+            esito.esito = QStringLiteral("FILE GIA ACQUISITO");
+            Log(esito, percorso);
+            return esito;
+        }
+        // A lock file left beside the workbook by an office that died is removed; one of a
+        // live office elsewhere means the workbook is open there.
+        if (QFileInfo::exists(BloccoOffice(file.absoluteFilePath())) &&
+            !RimuoviBloccoOfficeOrfano(file.absoluteFilePath()))
+            throw EZavoError(QStringLiteral("File in uso da un altro utente o applicazione"));
         try {
             documento = TOfficeSuite::Instance().LoadSpreadsheet(file.absoluteFilePath());
         } catch (const EZavoError&) {
@@ -182,12 +290,22 @@ TEsitoXls TImportXls::Importa(const QString& fileName) {
         if (AcquisisciFoto)
             fFoto->Estrai(*documento, file.absoluteFilePath(), scheda.QrCode, fTempDir,
                           fProgramDir);
+        if (fRilascia) {
+            fRilascia->ParamByName("CHIAVE").SetString(chiave);
+            fRilascia->ExecQuery();
+        }
         fScrittura->CommitRetaining();
     } catch (const EZavoError& e) {
         esito.esito = QStringLiteral("ERRORE");
-        esito.note = e.Message();
-        // Nothing of a failed workbook stays; the transaction goes on for the next one.
-        fScrittura->RollbackRetaining();
+        const auto* db = dynamic_cast<const EDatabaseError*>(&e);
+        esito.note = db ? db->Descrizione() : e.Message();
+        // Nothing of a failed workbook stays, its claim included; the transaction goes on for
+        // the next one.
+        try {
+            fScrittura->RollbackRetaining();
+        } catch (const EDatabaseError&) {
+            // The connection is gone: the next workbook starts a new transaction or fails alike.
+        }
     }
     if (documento) {
         try {
@@ -211,10 +329,22 @@ QList<TEsitoXls> TImportXls::ImportaFile(const QStringList& files, const TProgre
 }
 
 void TImportXls::Log(const TEsitoXls& esito, const QString& percorso) {
+    try {
+        Registra(esito, percorso);
+    } catch (const EDatabaseError& e) {
+        throw EZavoError(QStringLiteral("Esito di \"%1\" non registrato: %2")
+                             .arg(esito.nomeFile, e.Descrizione()));
+    }
+}
+
+void TImportXls::Registra(const TEsitoXls& esito, const QString& percorso) {
     if (!fLog->InTransaction())
         fLog->StartTransaction();
-    fInsertLog->ParamByName("NOMEFILE").SetString(esito.nomeFile);
-    fInsertLog->ParamByName("PERCORSOFILE").SetString(percorso);
+    // The log keeps what fits of a name or folder too long for it; the note says why.
+    fInsertLog->ParamByName("NOMEFILE")
+        .SetString(esito.nomeFile.left(Lunghezza(QStringLiteral("ZELMLOGIMPXLS.NOMEFILE"))));
+    fInsertLog->ParamByName("PERCORSOFILE")
+        .SetString(percorso.left(Lunghezza(QStringLiteral("ZELMLOGIMPXLS.PERCORSOFILE"))));
     fInsertLog->ParamByName("ESITO").SetString(esito.esito);
     if (esito.note.isEmpty())
         fInsertLog->ParamByName("NOTE").SetNull();
@@ -236,6 +366,8 @@ TSModelResult TImportXls::InserisciScheda(const TTestataXls& t, const QString& n
     fCliente->Close();
     if (codice.isEmpty())
         throw EZavoError(QStringLiteral("Errore ZELMMODEL: CodiceCliente non trovato"));
+    if (!t.ErroreData.isEmpty())
+        throw EZavoError(t.ErroreData);
     TIBSQL& s = *fInsertScheda;
     s.ParamByName("ID").SetInteger(r.Id);
     s.ParamByName("IDMODEL").SetInteger(r.IdModel);
@@ -260,8 +392,16 @@ TSModelResult TImportXls::InserisciScheda(const TTestataXls& t, const QString& n
                                                      {"NOTECAMP", t.NoteCamp},
                                                      {"NOMEFILE", nome},
                                                      {"PERCORSOFILE", percorso}};
-    for (const auto& [param, value] : texts)
+    for (const auto& [param, value] : texts) {
+        const int max = Lunghezza(QStringLiteral("ZELMMODEL.") + QLatin1String(param));
+        if (value.size() > max)
+            throw EZavoError(QStringLiteral("Errore insert ZELMMODEL: il valore di %1 è lungo %2 "
+                                            "caratteri, l'archivio ne registra al massimo %3")
+                                 .arg(QLatin1String(param))
+                                 .arg(value.size())
+                                 .arg(max));
         s.ParamByName(param).SetString(value);
+    }
     Data(s, "DATA", t.Data);
     Data(s, "DATAPROTOTIPO", t.DataPrototipo);
     Data(s, "DATACAMPIONE", t.DataCampione);
@@ -330,11 +470,11 @@ void TImportXls::InserisciDettagli(const TSModelResult& r, const QList<TRigaDett
 }
 
 QList<TSetCandidato> TImportXls::Candidati(const QString& table, const QString& primaEtichetta) {
-    TIBSQL& sql =
-        Sql(QStringLiteral("SELECT r.NSET, r.NRIGA, r.ETICHETTA FROM %1 r WHERE r.NSET IN ( "
-                           "    SELECT DISTINCT s.NSET     FROM %1 s     WHERE s.ETICHETTA = "
-                           ":PRIMA_ETICHETTA ) ORDER BY r.NSET, r.NRIGA")
-                .arg(table));
+    TIBSQL& sql = Sql(
+        QStringLiteral("SELECT r.NSET, r.NRIGA, r.ETICHETTA FROM %1 r WHERE r.NSET IN ( "
+                       "    SELECT DISTINCT s.NSET     FROM %1 s     WHERE UPPER(s.ETICHETTA) = "
+                       "UPPER(:PRIMA_ETICHETTA) ) ORDER BY r.NSET, r.NRIGA")
+            .arg(table));
     sql.ParamByName("PRIMA_ETICHETTA").SetString(primaEtichetta);
     QList<TSetCandidato> sets;
     for (sql.ExecQuery(); !sql.Eof(); sql.Next()) {

@@ -45,7 +45,7 @@ public:
     bool AcquisisciFoto = false;
 
     /// Imports one workbook and logs the attempt. Raises (and logs nothing) only when the photo
-    /// store is asked for and its control row is missing.
+    /// store is asked for and its control row is missing, or when the log cannot be written.
     TEsitoXls Importa(const QString& fileName);
 
     /// The workbooks of a folder (its own entries "*.xls*" whose extension is .xls or .xlsx, any
@@ -58,7 +58,11 @@ public:
     /// Imports every workbook of `files` in turn; one failure never stops the batch.
     QList<TEsitoXls> ImportaFile(const QStringList& files, const TProgresso& progresso = {});
 
-    /// The write transaction (the already-imported test and every write of a workbook).
+    /// The claim of a workbook among importers: a row of ZELMIMPXLSLOCK with this key is held
+    /// by the write transaction of whoever is importing it (folder and name hashed to fit).
+    static QString ChiaveWorkbook(const QString& percorso, const QString& nome);
+
+    /// The write transaction (every write of a workbook).
     TIBTransaction& TransazioneScrittura() { return *fScrittura; }
 
 private:
@@ -78,7 +82,14 @@ private:
     int GenId(const char* generator);
     /// A statement of the write transaction, prepared once and kept for the next workbooks.
     TIBSQL& Sql(const QString& text);
+    /// Logs an attempt; a database failure is raised in Italian.
     void Log(const TEsitoXls& esito, const QString& percorso);
+    void Registra(const TEsitoXls& esito, const QString& percorso);
+    /// Widths of the text columns of the sheet and the log ("ZELMMODEL.NOMEFILE" → 128).
+    void LeggiLunghezze();
+    int Lunghezza(const QString& campo) const;
+    /// The claims' table (created when missing) and its two statements.
+    void PreparaPrenotazioni();
 
     TIBDatabase& fDatabase;
     int fUtente;
@@ -87,4 +98,6 @@ private:
     std::unique_ptr<TIBSQL> fInsertLog, fGiaAcquisito, fCliente, fInsertScheda;
     std::unique_ptr<TFotoXls> fFoto;
     std::map<QString, std::unique_ptr<TIBSQL>> fStatements;
+    std::map<QString, int> fLunghezze;
+    std::unique_ptr<TIBSQL> fPrenota, fRilascia;
 };

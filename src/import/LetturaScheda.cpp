@@ -30,8 +30,20 @@ QString Valore(const TFoglioXls& f, const QString& label, int n, int firstCol, i
     return QString();
 }
 
-QDate DataDestra(const TFoglioXls& f, const char* label) {
-    return NormalizzaData(ValoreDestra(f, QLatin1String(label), 5));
+/// A date of the header; an unreadable one leaves its message in `errore` (the first only).
+QDate DataEtichettata(const char* label, const QString& text, QString& errore) {
+    try {
+        return NormalizzaData(text);
+    } catch (const EZavoError&) {
+        if (errore.isEmpty())
+            errore = QStringLiteral("%1: '%2' non è una data valida (atteso gg/mm/aaaa)")
+                         .arg(QLatin1String(label), text.trimmed());
+        return QDate();
+    }
+}
+
+QDate DataDestra(const TFoglioXls& f, const char* label, QString& errore) {
+    return DataEtichettata(label, ValoreDestra(f, QLatin1String(label), 5), errore);
 }
 
 /// The first cell of column A from `firstRow` whose text, upper-cased, is `label`; -1 if none.
@@ -65,23 +77,32 @@ QDate NormalizzaData(const QString& text) {
 
 TTestataXls LeggiTestata(const TFoglioXls& f) {
     TTestataXls t;
+    bool empty = true;
+    for (int row = 0; row < TFoglioXls::kRighe && empty; ++row)
+        for (int col = 0; col < TFoglioXls::kColonne && empty; ++col)
+            empty = f.Testo(col, row).isEmpty();
+    if (empty)
+        throw EZavoError(QStringLiteral("Il foglio di lavoro è vuoto o non leggibile"));
     t.SiglaCliente = ValoreSotto(f, QStringLiteral("CLIENTE"), 1);
     if (t.SiglaCliente.isEmpty())
         throw EZavoError(QStringLiteral("Errore ZELMMODEL: SiglaCliente mancante"));
-    t.Data = NormalizzaData(ValoreSotto(f, QStringLiteral("DATA"), 1));
-    if (!t.Data.isValid())
-        throw EZavoError(QStringLiteral("Errore ZELMMODEL: Data mancante"));
-    t.DataPrototipo = DataDestra(f, "PROTOTIPO");
+    QString& errore = t.ErroreData;
+    t.Data = DataEtichettata("DATA", ValoreSotto(f, QStringLiteral("DATA"), 1), errore);
+    if (!t.Data.isValid() && errore.isEmpty())
+        errore = QStringLiteral("Errore ZELMMODEL: Data mancante");
+    t.DataPrototipo = DataDestra(f, "PROTOTIPO", errore);
     if (!t.DataPrototipo.isValid())
-        t.DataPrototipo = NormalizzaData(
-            ValoreDestra(f, QStringLiteral("PROTOTIPO") + QString(26, QLatin1Char(' ')) + ":", 5));
-    t.DataCampione = DataDestra(f, "CAMPIONE");
-    t.DataConfermaCampione = DataDestra(f, "CONFERMA CAMPIONE");
-    t.DataSfilata = DataDestra(f, "SFILATA");
-    t.DataConfermaSfilata = DataDestra(f, "CONFERMA SFILATA");
-    t.DataTestaDiSerie = DataDestra(f, "TESTA DI SERIE");
-    t.DataConfermaTestaDiSerie = DataDestra(f, "CONFERMA T. DI SERIE");
-    t.DataConfermaProduzione = DataDestra(f, "CONFERMA PROD.");
+        t.DataPrototipo = DataEtichettata(
+            "PROTOTIPO",
+            ValoreDestra(f, QStringLiteral("PROTOTIPO") + QString(26, QLatin1Char(' ')) + ":", 5),
+            errore);
+    t.DataCampione = DataDestra(f, "CAMPIONE", errore);
+    t.DataConfermaCampione = DataDestra(f, "CONFERMA CAMPIONE", errore);
+    t.DataSfilata = DataDestra(f, "SFILATA", errore);
+    t.DataConfermaSfilata = DataDestra(f, "CONFERMA SFILATA", errore);
+    t.DataTestaDiSerie = DataDestra(f, "TESTA DI SERIE", errore);
+    t.DataConfermaTestaDiSerie = DataDestra(f, "CONFERMA T. DI SERIE", errore);
+    t.DataConfermaProduzione = DataDestra(f, "CONFERMA PROD.", errore);
     t.Lavorazione = ValoreSotto(f, QStringLiteral("LAVORAZIONE"), 1);
     t.Codice = ValoreSotto(f, QStringLiteral("CODICE"), 1);
     t.Forma = ValoreSotto(f, QStringLiteral("FORMA"), 1);

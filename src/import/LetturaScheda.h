@@ -30,6 +30,10 @@ struct TTestataXls {
         Modello, Linea, Industrializzatore, NoteVarie, NoteCuoio, NoteCamp;
     QDate Data, DataPrototipo, DataCampione, DataConfermaCampione, DataSfilata, DataConfermaSfilata,
         DataTestaDiSerie, DataConfermaTestaDiSerie, DataConfermaProduzione;
+    /// The first date that could not be read, with its label and the text as written ("" when
+    /// every date was read; "Errore ZELMMODEL: Data mancante" without the sheet's date). It is
+    /// reported after the customer is checked.
+    QString ErroreData;
 };
 
 struct TTaglieXls {
@@ -48,7 +52,8 @@ QString ValoreDestra(const TFoglioXls& f, const QString& label, int n, int first
 /// a text that is not a date raises "'…' non è una data valida".
 QDate NormalizzaData(const QString& text);
 
-/// The header; raises "Errore ZELMMODEL: SiglaCliente mancante" without a customer.
+/// The header; raises "Errore ZELMMODEL: SiglaCliente mancante" without a customer, and "Il
+/// foglio di lavoro è vuoto o non leggibile" for a sheet without a single readable cell.
 TTestataXls LeggiTestata(const TFoglioXls& f);
 /// The size row and the detail rows under the season label.
 TTaglieXls LeggiTaglie(const TFoglioXls& f);

@@ -47,6 +47,12 @@ TEST(CreaArtWrap, LinesBreakAfterBlankDashDotUnderscore) {
         {QString(48, 'a') + "-bbbbbbbbbb", {QString(48, 'a') + "-", "bbbbbbbbbb"}},
         {QString(40, 'a') + ".ccc_dddddddddddd", {QString(40, 'a') + ".ccc_", "dddddddddddd"}},
         {QString(60, 'x'), {QString(50, 'x'), QString(10, 'x')}}, // no break: cut at the width
+        // The blank is the 51st character: the first line keeps its last word.
+        {QString(44, 'a') + " bbbbb ccccc", {QString(44, 'a') + " bbbbb", "ccccc"}},
+        {QString(50, 'a') + " bbb", {QString(50, 'a'), "bbb"}},
+        // Blanks where a line breaks never start the next one.
+        {QString(45, 'a') + "    bbbbbbbbbb", {QString(45, 'a'), "bbbbbbbbbb"}},
+        {QString(50, 'a') + "   bbb", {QString(50, 'a'), "bbb"}},
     };
     for (const auto& c : cases)
         EXPECT_EQ(AvvolgiTesto(c.text, 50), c.lines) << c.text.toStdString();
@@ -129,6 +135,7 @@ TEST_P(CreaArtService, RulesInTheirOrder) {
         {0, "X", "N36-41", "Nessun modello selezionato"},
         {5, "", "", "Modello sospeso"}, // before every other rule
         {1, "", "N36-41", "Codice articolo non specificato"},
+        {1, "   ", "N36-41", "Codice articolo non specificato"},
         {1, "X", "", "Numerata operativa non specificata"},
         {1, "X", "VUOTA", "Nessuna taglia operativa collegata alla numerata \"VUOTA\""},
         {1, "DEC-101", "N36-41", "Codice articolo \"DEC-101\" già presente"},

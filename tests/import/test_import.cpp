@@ -18,6 +18,8 @@
 #include <QGuiApplication>
 #include <QImage>
 #include <QProcess>
+#include <QRegularExpression>
+#include <QSysInfo>
 
 namespace {
 QImage Picture(int w, int h, Qt::GlobalColor colour) {
@@ -162,8 +164,20 @@ TEST_P(ImportXls, AFailedWorkbookLeavesNothingAndTheNextOneGoesOn) {
          [](TSpreadsheet& d) { d.SetString(0, 0, "Cliente"); }},
         {"cliente-ignoto.xls", "Errore ZELMMODEL: CodiceCliente non trovato",
          [](TSpreadsheet& d) { d.SetString(0, 1, "NESSUNO"); }},
-        {"data.xls", "'DA DEFINIRE' non è una data valida",
+        {"data.xls", "DATA: 'da definire' non è una data valida (atteso gg/mm/aaaa)",
          [](TSpreadsheet& d) { d.SetString(1, 1, "da definire"); }},
+        {"prototipo.xls", "PROTOTIPO: '12 March 2024' non è una data valida (atteso gg/mm/aaaa)",
+         [](TSpreadsheet& d) { d.SetString(2, 2, "12 March 2024"); }},
+        // The customer is checked before the dates.
+        {"cliente-e-data.xls", "Errore ZELMMODEL: CodiceCliente non trovato",
+         [](TSpreadsheet& d) {
+             d.SetString(0, 1, "NESSUNO");
+             d.SetString(1, 1, "da definire");
+         }},
+        {"modello-lungo.xls",
+         "Errore insert ZELMMODEL: il valore di MODELLO è lungo 300 caratteri, l'archivio ne "
+         "registra al massimo 30",
+         [](TSpreadsheet& d) { d.SetString(1, 9, QString(300, 'M')); }},
         {"stagione.xls",
          "Impossibile impostare la taglia operativa: Elenco taglie vuoto nel documento.",
          [](TSpreadsheet& d) {
@@ -181,6 +195,13 @@ TEST_P(ImportXls, AFailedWorkbookLeavesNothingAndTheNextOneGoesOn) {
         EXPECT_EQ(e.esito, "ERRORE");
         EXPECT_EQ(e.note, c.note);
     }
+    {
+        auto empty = TOfficeSuite::Instance().NewSpreadsheet();
+        empty->StoreAsExcel97(fFolder.Path("vuoto.xls"));
+        empty->Close();
+        const TEsitoXls e = fImport->Importa(fFolder.Path("vuoto.xls"));
+        EXPECT_EQ(e.note, "Il foglio di lavoro è vuoto o non leggibile");
+    }
     QFile text(fFolder.Path("testo.xls"));
     ASSERT_TRUE(text.open(QIODevice::WriteOnly));
     text.write("non è un foglio\n");
@@ -190,7 +211,113 @@ TEST_P(ImportXls, AFailedWorkbookLeavesNothingAndTheNextOneGoesOn) {
     Scrivi(fFolder.Path("buono.xls"));
     EXPECT_EQ(fImport->Importa(fFolder.Path("buono.xls")).esito, "OK");
     EXPECT_EQ(Value("SELECT COUNT(*) FROM ZELMMODEL").toInt(), before + 1);
-    EXPECT_EQ(Value("SELECT COUNT(*) FROM ZELMLOGIMPXLS WHERE ESITO='ERRORE'").toInt(), 7);
+    EXPECT_EQ(Value("SELECT COUNT(*) FROM ZELMLOGIMPXLS WHERE ESITO='ERRORE'").toInt(), 11);
+}
+
+// Names and folders longer than the archive records are refused by name and logged cut to fit;
+// the batch goes on with the next workbook.
+TEST_P(ImportXls, LongNamesAndFoldersAreLoggedAndTheBatchGoesOn) {
+    const QString longName = QString(140, 'n') + ".xls";
+    QString deep = fFolder.Path("cartelle");
+    while (deep.size() <= 140)
+        deep += "/una cartella condivisa";
+    QDir().mkpath(deep);
+    Scrivi(fFolder.Path(longName));
+    Scrivi(deep + "/corto.xls");
+    Scrivi(fFolder.Path("buono.xls"));
+    const QList<TEsitoXls> esiti = fImport->ImportaFile(
+        {fFolder.Path(longName), deep + "/corto.xls", fFolder.Path("buono.xls")});
+    ASSERT_EQ(esiti.size(), 3);
+    EXPECT_EQ(esiti[0].esito, "ERRORE");
+    EXPECT_EQ(esiti[0].note, "Il nome del file è lungo 144 caratteri: l'archivio ne registra al "
+                             "massimo 128. Rinominare il file e ripetere l'importazione.");
+    EXPECT_EQ(esiti[1].esito, "ERRORE");
+    EXPECT_TRUE(esiti[1].note.startsWith("Il percorso della cartella è lungo "))
+        << esiti[1].note.toStdString();
+    EXPECT_EQ(esiti[2].esito, "OK") << esiti[2].note.toStdString();
+    EXPECT_EQ(Value("SELECT LIST(CHAR_LENGTH(NOMEFILE) || '/' || CHAR_LENGTH(PERCORSOFILE), ' ') "
+                    "FROM (SELECT * FROM ZELMLOGIMPXLS WHERE ESITO='ERRORE' ORDER BY ID)")
+                  .toString(),
+              QStringLiteral("128/%1 9/%2")
+                  .arg(QDir::toNativeSeparators(fFolder.Path()).size() + 1)
+                  .arg(deep.size() + 1));
+}
+
+// Set labels typed in another case than stored still find their set; the rows keep what was
+// typed.
+TEST_P(ImportXls, SetLabelsMatchIgnoringCase) {
+    Scrivi(fFolder.Path("maiuscole.xls"), [](TSpreadsheet& d) {
+        d.SetString(0, 12, "CUCITURA TOMAIA");
+        d.SetString(10, 12, "PELLE VITELLO");
+    });
+    const TEsitoXls e = fImport->Importa(fFolder.Path("maiuscole.xls"));
+    ASSERT_EQ(e.esito, "OK") << e.note.toStdString();
+    const int idModel = Value("SELECT IDMODEL FROM ZELMMODEL WHERE ID=(SELECT MAX(ID) FROM "
+                              "ZELMMODEL)")
+                            .toInt();
+    EXPECT_EQ(Value(QStringLiteral("SELECT COUNT(*) FROM ZELMMODELOPZ WHERE IDMODEL=%1 AND "
+                                   "ETICHETTA='CUCITURA TOMAIA'")
+                        .arg(idModel))
+                  .toInt(),
+              1);
+    EXPECT_EQ(Value(QStringLiteral("SELECT LIST(ETICHETTA, ',') FROM ZELMMODELPREFCOMP WHERE "
+                                   "IDMODEL=%1")
+                        .arg(idModel))
+                  .toString(),
+              "PELLE VITELLO,Gomma antiscivolo");
+}
+
+// An office lock file left by an importer that was killed is removed; one of an office on
+// another workstation means the workbook is open there.
+TEST_P(ImportXls, StaleOfficeLocksAreRemovedLiveOnesNamed) {
+    auto lock = [&](const QString& workbook, const QString& host) {
+        QFile f(fFolder.Path(".~lock." + workbook + "#"));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(QStringLiteral(",operatore,%1,10.12.2026 10:00,file:///tmp/zelm-office-999999-x;")
+                    .arg(host)
+                    .toUtf8());
+    };
+    Scrivi(fFolder.Path("orfano.xls"));
+    Scrivi(fFolder.Path("aperto.xls"));
+    lock("orfano.xls", QSysInfo::machineHostName());
+    lock("aperto.xls", "altro-pc");
+    const TEsitoXls orphan = fImport->Importa(fFolder.Path("orfano.xls"));
+    EXPECT_EQ(orphan.esito, "OK") << orphan.note.toStdString();
+    EXPECT_FALSE(QFileInfo::exists(fFolder.Path(".~lock.orfano.xls#")));
+    const TEsitoXls open = fImport->Importa(fFolder.Path("aperto.xls"));
+    EXPECT_EQ(open.esito, "ERRORE");
+    EXPECT_EQ(open.note, "File in uso da un altro utente o applicazione");
+}
+
+// Another importer in the middle of the same workbook (its claim and its sheet not committed
+// yet): this one refuses it as in use, and once the other committed finds it already imported.
+TEST_P(ImportXls, AWorkbookBeingImportedElsewhereIsNotStoredAgain) {
+    const QString path = fFolder.Path("condiviso.xls");
+    Scrivi(path);
+    const QString folder = QDir::toNativeSeparators(fFolder.Path()) + "/";
+    TIBDatabase other;
+    other.SetDatabaseName(fHost.Connection(fHost.archiveDb));
+    other.Open();
+    TIBTransaction tr(&other);
+    tr.StartTransaction();
+    TIBSQL sql(&other, &tr);
+    sql.SetSQL("INSERT INTO ZELMIMPXLSLOCK (CHIAVE) VALUES (:CHIAVE)");
+    sql.ParamByName("CHIAVE").SetString(TImportXls::ChiaveWorkbook(folder, "condiviso.xls"));
+    sql.ExecQuery();
+    sql.SetSQL("INSERT INTO ZELMMODEL (ID, IDMODEL, IDVARIANTE, NOMEFILE, PERCORSOFILE) VALUES "
+               "(GEN_ID(ID_ZELMMODEL_COUNTER, 1), GEN_ID(IDMODEL_ZELMMODEL_COUNTER, 1), 0, "
+               "'condiviso.xls', :PERCORSO)");
+    sql.ParamByName("PERCORSO").SetString(folder);
+    sql.ExecQuery();
+    const TEsitoXls busy = fImport->Importa(path);
+    EXPECT_EQ(busy.esito, "ERRORE");
+    EXPECT_EQ(busy.note, "File in uso da un altro utente: la sua importazione è in corso");
+    sql.SetSQL("DELETE FROM ZELMIMPXLSLOCK");
+    sql.ExecQuery();
+    tr.Commit();
+    other.Close();
+    EXPECT_EQ(fImport->Importa(path).esito, "FILE GIA ACQUISITO");
+    EXPECT_EQ(Value("SELECT COUNT(*) FROM ZELMMODEL WHERE NOMEFILE='condiviso.xls'").toInt(), 1);
 }
 
 // Another user's uncommitted sheet on the identifier the import draws next: the no-wait write
@@ -326,7 +453,9 @@ TEST_P(ImportXlsCli, CommandLineImporter) {
     Scrivi(dir + "/due.xlsx", [](TSpreadsheet& d) { d.SetString(0, 0, "Cliente"); });
     auto run = [&](const QStringList& args, QString* out = nullptr) {
         QProcess p;
-        p.start(ZELM_IMPORT, QStringList{"--folder", fHost.root} + args);
+        p.start(ZELM_IMPORT, args == QStringList{"--folder"}
+                                 ? args
+                                 : QStringList{"--folder", fHost.root} + args);
         EXPECT_TRUE(p.waitForFinished(120000));
         fErr = QString::fromUtf8(p.readAllStandardError());
         if (out)
@@ -343,11 +472,56 @@ TEST_P(ImportXlsCli, CommandLineImporter) {
                                   "FILE GIA ACQUISITO\tuno.xls\t"}));
     EXPECT_EQ(run({dir + "/manca.xls"}, &out), 1);
     EXPECT_EQ(out, "FILE MANCANTE\tmanca.xls\t\n");
+    EXPECT_EQ(run({dir + "/manca\tdue\nrighe.xls"}, &out), 1);
+    EXPECT_EQ(out, "FILE MANCANTE\tmanca\\tdue\\nrighe.xls\t\n");
+    EXPECT_EQ(run({"--folder"}), 2);
+    EXPECT_TRUE(fErr.contains("Manca il valore dell'opzione --folder\n")) << fErr.toStdString();
     EXPECT_EQ(run({}), 2);
     EXPECT_EQ(run({"--user", "77", dir}), 2);
     ExecSql(fArchive, "DELETE FROM LUMETRACONTROL");
     EXPECT_EQ(run({"--foto", dir + "/uno.xls"}, &out), 2);
     EXPECT_EQ(out, "");
+}
+
+// Several importers on one folder of one server archive: each workbook is stored once; the others
+// find it already imported, or in use while it is being imported.
+TEST_P(ImportXlsCli, SeveralImportersStoreEachWorkbookOnce) {
+    for (int importers : {2, 4}) {
+        SCOPED_TRACE(importers);
+        const QString dir = fFolder.Path(QStringLiteral("insieme%1").arg(importers));
+        QDir().mkpath(dir);
+        for (int i = 0; i < 6; ++i)
+            Scrivi(QStringLiteral("%1/m%2.xls").arg(dir).arg(i));
+        std::vector<std::unique_ptr<QProcess>> processes;
+        for (int i = 0; i < importers; ++i) {
+            processes.push_back(std::make_unique<QProcess>());
+            processes.back()->start(ZELM_IMPORT, {"--folder", fHost.root, dir});
+        }
+        QStringList lines;
+        for (auto& p : processes) {
+            ASSERT_TRUE(p->waitForFinished(300000));
+            lines << QString::fromUtf8(p->readAllStandardOutput()).split('\n', Qt::SkipEmptyParts);
+        }
+        const QString where = QDir::toNativeSeparators(dir) + "/";
+        EXPECT_EQ(
+            Value(
+                QStringLiteral("SELECT COUNT(*) FROM ZELMMODEL WHERE PERCORSOFILE='%1'").arg(where))
+                .toInt(),
+            6);
+        EXPECT_EQ(Value(QStringLiteral("SELECT COUNT(DISTINCT NOMEFILE) FROM ZELMMODEL WHERE "
+                                       "PERCORSOFILE='%1'")
+                            .arg(where))
+                      .toInt(),
+                  6);
+        EXPECT_EQ(lines.filter(QRegularExpression("^OK\t")).size(), 6)
+            << lines.join('|').toStdString();
+        for (const QString& line : lines)
+            EXPECT_TRUE(line.startsWith("OK\t") || line.startsWith("FILE GIA ACQUISITO\t") ||
+                        line.endsWith("\tFile in uso da un altro utente: la sua importazione è "
+                                      "in corso"))
+                << line.toStdString();
+        EXPECT_EQ(Value("SELECT COUNT(*) FROM ZELMIMPXLSLOCK").toInt(), 0);
+    }
 }
 
 TEST(FotoXls, ThumbnailsFitWithoutGrowing) {

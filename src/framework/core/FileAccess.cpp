@@ -12,9 +12,14 @@
 #include <sys/file.h>
 #include <unistd.h>
 
+QString BloccoOffice(const QString& fileName) {
+    const QFileInfo info(fileName);
+    return info.absolutePath() + QStringLiteral("/.~lock.") + info.fileName() + '#';
+}
+
 namespace {
 QString LockFileOf(const QFileInfo& info) {
-    return info.absolutePath() + QStringLiteral("/.~lock.") + info.fileName() + '#';
+    return BloccoOffice(info.filePath());
 }
 
 /// Command lines of this host's office processes.

@@ -10,6 +10,8 @@
 /// left beside the file go with it. A lock of a live office, or of another host, stays. Returns
 /// true when a stale lock was removed.
 bool RimuoviBloccoOfficeOrfano(const QString& fileName);
+/// The office's lock file of `fileName`: ".~lock.<name>#" beside it.
+QString BloccoOffice(const QString& fileName);
 
 /// Empty when the existing file `fileName` can be written exclusively; otherwise why not
 /// ("Il file è bloccato da un altro processo", "Il file è aperto in LibreOffice", or the system's

@@ -34,3 +34,24 @@ bool EDatabaseError::IsNetworkError() const {
 bool EDatabaseError::IsLoginFailure() const {
     return HasCode(FbCode::Login);
 }
+
+bool EDatabaseError::IsTooLong() const {
+    return HasCode(FbCode::StringTruncation) || HasCode(FbCode::ArithExcept);
+}
+
+QString EDatabaseError::Descrizione() const {
+    if (IsLockConflict())
+        return QStringLiteral("Record occupato da un altro utente");
+    if (IsNetworkError() || HasCode(FbCode::AttachmentShutdown))
+        return QStringLiteral("Connessione all'archivio interrotta");
+    if (IsTooLong())
+        return QStringLiteral("Un valore è più lungo di quanto il campo dell'archivio possa "
+                              "contenere");
+    if (HasCode(FbCode::NoDuplicates) || HasCode(FbCode::UniqueKeyViolation))
+        return QStringLiteral("Valore già presente nell'archivio");
+    if (IsMissingDatabase())
+        return QStringLiteral("Archivio non trovato");
+    if (IsLoginFailure())
+        return QStringLiteral("Utente o password dell'archivio non accettati");
+    return QStringLiteral("Errore dell'archivio (codice %1)").arg(PrimaryCode());
+}

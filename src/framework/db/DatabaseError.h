@@ -27,6 +27,11 @@ public:
     bool IsNetworkError() const;
     /// User name or password refused.
     bool IsLoginFailure() const;
+    /// A text or number longer than its column (string truncation, numeric overflow).
+    bool IsTooLong() const;
+    /// The failure in Italian, by kind, for messages and logs that a user reads: the engine's
+    /// own text is English and names internals.
+    QString Descrizione() const;
 
 private:
     std::vector<long> fCodes;

@@ -1,5 +1,7 @@
 #include "ImpXlsHelvoForm.h"
 
+#include "framework/db/DatabaseError.h"
+
 #include "framework/core/Dialogs.h"
 #include "framework/core/ScopeExit.h"
 #include "framework/core/SlotGuard.h"
@@ -163,7 +165,7 @@ bool TImpXlsHelvoForm::Importa(const QString& file) {
     try {
         fImport->Importa(file);
     } catch (const EZavoError& e) {
-        // Only the photo store's set-up raises: nothing was imported or logged.
+        // The photo store's set-up, or a log that could not be written: nothing was imported.
         Dialogs().Warning(e.Message());
         return false;
     }
@@ -205,8 +207,9 @@ void TImpXlsHelvoForm::ImportaPercorso() {
         Progresso = nullptr;
         ButtonImportaPercorso->setEnabled(true);
     });
-    bool done = true;
-    for (int i = 0; i < files.size() && done; ++i) {
+    // A workbook whose photo set-up fails is reported and skipped; the next one tries the
+    // set-up again, and the batch ends as any other.
+    for (int i = 0; i < files.size(); ++i) {
         // A stop asked for ends the batch after the workbook in hand.
         if (progress.wasCanceled())
             break;
@@ -219,10 +222,9 @@ void TImpXlsHelvoForm::ImportaPercorso() {
         QCoreApplication::processEvents();
         if (progress.wasCanceled())
             break;
-        done = Importa(files[i]);
+        Importa(files[i]);
         ApriLog();
     }
     progress.setValue(static_cast<int>(files.size()));
-    if (done)
-        Dialogs().Information(QStringLiteral("Operazione completata"));
+    Dialogs().Information(QStringLiteral("Operazione completata"));
 }

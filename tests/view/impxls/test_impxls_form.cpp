@@ -108,6 +108,15 @@ TEST_P(ImpXlsForm, PhotoControlMissingImportsNothingEveryTime) {
         EXPECT_EQ(fDialogs->Texts(),
                   QStringList{"Errore: Nessun pulsante FOTO MODELLI trovato su LUMETRACONTROL"});
     }
+    // A folder: every workbook tries the set-up again and says so; the batch still ends.
+    QDir().mkpath(fFolder.Path("cartella"));
+    Scrivi(fFolder.Path("cartella/b.xls"));
+    Scrivi(fFolder.Path("cartella/c.xls"));
+    f.EditPercorso->setText(fFolder.Path("cartella"));
+    fDialogs->Clear();
+    f.ButtonImportaPercorso->click();
+    const QString missing = "Errore: Nessun pulsante FOTO MODELLI trovato su LUMETRACONTROL";
+    EXPECT_EQ(fDialogs->Texts(), (QStringList{missing, missing, "Operazione completata"}));
     EXPECT_EQ(LogRows(), 0);
     EXPECT_EQ(Value("SELECT COUNT(*) FROM ZELMMODEL").toInt(), 6);
 }
