@@ -1,5 +1,6 @@
 #include "ZavoGridSql.h"
 
+#include "framework/core/DataBreve.h"
 #include "framework/core/ZavoError.h"
 #include "framework/db/IBSQL.h"
 
@@ -7,20 +8,64 @@
 
 namespace {
 QDate ParseDate(const QString& text) {
-    return QDate::fromString(text.trimmed(), QStringLiteral("dd/MM/yyyy"));
+    return DataBreve(text);
 }
 
-QString MonthFirst(const QString& text) {
+QString MonthFirst(const QDate& d) {
+    return d.toString(QStringLiteral("MM/dd/yyyy"));
+}
+
+QDate ReadDate(const QString& text) {
     const QDate d = ParseDate(text);
     if (!d.isValid())
-        throw EZavoError(QStringLiteral("'%1' non è una data valida").arg(text));
-    return d.toString(QStringLiteral("MM/dd/yyyy"));
+        throw EZavoError(QStringLiteral("'%1' non è una data valida").arg(text.trimmed()));
+    return d;
 }
 
 QString Expression(TClasseCampo classe, const QString& origin, const TParametriRicerca& p) {
     return p.upper && classe == clTesto ? QStringLiteral("UPPER(") + origin + ')' : origin;
 }
 } // namespace
+
+QString LiteraleSql(const QString& text) {
+    // Anything longer would be refused by the engine in its own words.
+    if (text.toUtf8().size() > kMaxLiteraleRicerca)
+        throw EZavoError(QStringLiteral("Il testo da cercare è troppo lungo: al massimo %1 "
+                                        "caratteri")
+                             .arg(kMaxLiteraleRicerca / 4));
+    return QString(text).replace(QLatin1Char('\''), QStringLiteral("''"));
+}
+
+QString OgniGrafia(const QString& text, const std::function<QString(const QString&)>& test,
+                   bool soloAscii) {
+    const QChar acute(0x00B4);
+    QStringList spellings{text};
+    if (text.contains(QLatin1Char('\'')) || text.contains(acute))
+        // Typed with either apostrophe, the row may hold the plain one or the host's "´".
+        spellings = QStringList{QString(text).replace(acute, QLatin1Char('\'')),
+                                QString(text).replace(QLatin1Char('\''), acute)};
+    QStringList tests;
+    for (const QString& spelling : spellings) {
+        // A number's or a date's text never holds a character outside ASCII; the engine would
+        // only fail to compare it (UTF8 connection).
+        bool ascii = true;
+        for (QChar ch : spelling)
+            ascii = ascii && ch.unicode() < 128;
+        if (ascii || !soloAscii)
+            tests << test(LiteraleSql(spelling));
+    }
+    return tests.isEmpty() ? QStringLiteral("1=0") : tests.join(QStringLiteral(" OR "));
+}
+
+QString NumeroRicerca(const QString& text) {
+    QString n = text.trimmed();
+    n.replace(QLatin1Char(','), QLatin1Char('.'));
+    bool ok = false;
+    n.toDouble(&ok);
+    if (!ok)
+        throw EZavoError(QStringLiteral("'%1' non è un numero valido").arg(text.trimmed()));
+    return n;
+}
 
 TClasseCampo ClasseDaTipoSql(int sqlType) {
     switch (sqlType) {
@@ -54,7 +99,7 @@ bool HaWhere(const QStringList& base) {
 }
 
 bool RicercaApplicabile(TClasseCampo classe, const TParametriRicerca& p) {
-    return classe != clDataOra || (p.data1.size() == 10 && ParseDate(p.data1).isValid());
+    return classe != clDataOra || ParseDate(p.data1).isValid();
 }
 
 QString CondizioneRicerca(TClasseCampo classe, const QString& origin, const TParametriRicerca& p,
@@ -65,25 +110,42 @@ QString CondizioneRicerca(TClasseCampo classe, const QString& origin, const TPar
         if (p.data1.trimmed().isEmpty())
             return QString();
         QString line =
-            keyword + '(' + origin + QStringLiteral(" >= '") + MonthFirst(p.data1) + "')";
-        if (!p.data2.trimmed().isEmpty())
-            line += QStringLiteral("AND(") + origin + QStringLiteral(" <= '") +
-                    MonthFirst(p.data2) + "')";
+            keyword + '(' + origin + QStringLiteral(" >= '") + MonthFirst(ReadDate(p.data1)) + "')";
+        if (!p.data2.trimmed().isEmpty()) {
+            const QDate to = ReadDate(p.data2);
+            // The last day is included whole: a time of day on it is still within the range.
+            line += classe == clDataOra ? QStringLiteral("AND(") + origin + QStringLiteral(" < '") +
+                                              MonthFirst(to.addDays(1)) + "')"
+                                        : QStringLiteral("AND(") + origin +
+                                              QStringLiteral(" <= '") + MonthFirst(to) + "')";
+        }
         return line;
     }
     if (p.testo.isEmpty())
         return QString();
     const bool upper = p.upper && classe == clTesto;
-    const QString value = LiteraleRicerca(upper ? p.testo.toUpper() : p.testo);
+    const int tipo = classe == clNumero && p.tipo == 2 ? 0 : p.tipo;
+    // A number is compared as a number: the Italian decimal comma is read, anything else that
+    // is not a number is refused before the engine sees it.
+    const QString text = classe == clNumero && tipo == 0 ? NumeroRicerca(p.testo)
+                         : upper                         ? p.testo.toUpper()
+                                                         : p.testo;
     const QString expression = Expression(classe, origin, p);
-    switch (classe == clNumero && p.tipo == 2 ? 0 : p.tipo) {
-    case 1:
-        return keyword + '(' + expression + QStringLiteral(" LIKE '%") + value + "%')";
-    case 2:
-        return keyword + '(' + expression + QStringLiteral(" LIKE '") + value + "%')";
-    default:
-        return keyword + '(' + expression + QStringLiteral(" >= '") + value + "')";
-    }
+    return keyword + '(' +
+           OgniGrafia(
+               text,
+               [&](const QString& literal) {
+                   switch (tipo) {
+                   case 1:
+                       return expression + QStringLiteral(" LIKE '%") + literal + "%'";
+                   case 2:
+                       return expression + QStringLiteral(" LIKE '") + literal + "%'";
+                   default:
+                       return expression + QStringLiteral(" >= '") + literal + "'";
+                   }
+               },
+               classe == clNumero) +
+           ')';
 }
 
 QString OrdinamentoRicerca(TClasseCampo classe, const QString& origin, const TParametriRicerca& p) {
@@ -95,7 +157,7 @@ QString OrdinamentoRicerca(TClasseCampo classe, const QString& origin, const TPa
 
 QStringList RicercaGenericaLines(const QStringList& base, const std::vector<TCampoRicerca>& fields,
                                  const QString& testo) {
-    const QString value = LiteraleRicerca(testo.toUpper());
+    const QString value = testo.toUpper();
     QStringList lines = base;
     lines << (HaWhere(base) ? QStringLiteral("AND(") : QStringLiteral("WHERE("));
     // A number or a date never contains a character outside ASCII; asking the database would
@@ -105,11 +167,25 @@ QStringList RicercaGenericaLines(const QStringList& base, const std::vector<TCam
     for (QChar ch : value)
         ascii = ascii && ch.unicode() < 128;
     bool first = true;
+    int size = 0;
     for (const TCampoRicerca& f : fields) {
         if (f.origin.isEmpty() || (!ascii && f.classe != clTesto && f.classe != clBlob))
             continue;
-        lines << (first ? QString() : QStringLiteral("OR")) + '(' + f.origin +
-                     QStringLiteral(" CONTAINING '") + value + "')";
+        const QString line =
+            (first ? QString() : QStringLiteral("OR")) + '(' +
+            OgniGrafia(
+                value,
+                [&](const QString& literal) {
+                    return f.origin + QStringLiteral(" CONTAINING '") + literal + "'";
+                },
+                f.classe != clTesto && f.classe != clBlob) +
+            ')';
+        // The whole statement must stay within what the engine accepts.
+        size += static_cast<int>(line.toUtf8().size());
+        if (size > 2 * kMaxLiteraleRicerca)
+            throw EZavoError(QStringLiteral("Il testo da cercare è troppo lungo per la ricerca "
+                                            "su tutti i campi"));
+        lines << line;
         first = false;
     }
     lines << QStringLiteral(")");

@@ -6,6 +6,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
 #include <vector>
 
 /// What a column search asks for.
@@ -27,14 +28,33 @@ TClasseCampo ClasseDaTipoSql(int sqlType);
 /// can never end the literal and change the statement.
 QString LiteraleRicerca(QString text);
 
+/// The longest text (UTF-8 bytes) a search puts between quotes; the engine refuses longer ones.
+constexpr int kMaxLiteraleRicerca = 30000;
+
+/// The text of a literal: each quote doubled, so nothing typed can end it. Raises an Italian
+/// message for a text longer than kMaxLiteraleRicerca.
+QString LiteraleSql(const QString& text);
+
+/// `test` applied to the literal of `text`; a text with an apostrophe ("'" or the host's "´")
+/// gives one test per spelling joined by OR, so "L'Aquila" finds rows stored either way. With
+/// `soloAscii` (a number's or a date's column) spellings outside ASCII are left out; "1=0" when
+/// none is left.
+QString OgniGrafia(const QString& text, const std::function<QString(const QString&)>& test,
+                   bool soloAscii = false);
+
+/// A typed number as the engine reads it ("1,5" → "1.5"); raises "'…' non è un numero valido".
+QString NumeroRicerca(const QString& text);
+
 /// True when a line of the base query holds "WHERE": a condition then starts with "AND".
 bool HaWhere(const QStringList& base);
 
-/// A date-time search needs a complete first date; anything else does nothing.
+/// A date-time search needs a readable first date; anything else does nothing.
 bool RicercaApplicabile(TClasseCampo classe, const TParametriRicerca& p);
 
 /// The condition line of a column search on `origin` ("WHERE(…)" or "AND(…)"), empty when the
-/// search has no value. A date that is not dd/mm/yyyy raises "'<text>' non è una data valida".
+/// search has no value. Dates are read as the short-date box reads them ("5/3/2024", "15/08/26"),
+/// an upper date bound includes its whole day; an unreadable date raises "'<text>' non è una data
+/// valida", a number that is not one "'<text>' non è un numero valido".
 QString CondizioneRicerca(TClasseCampo classe, const QString& origin, const TParametriRicerca& p,
                           bool baseHasWhere);
 

@@ -2,6 +2,7 @@
 
 #include "ZavoRicerca.h"
 
+#include "framework/core/DataBreve.h"
 #include "framework/core/ZavoError.h"
 #include "framework/db/IBSQL.h"
 #include "framework/grid/ZavoGridSql.h"
@@ -51,23 +52,33 @@ std::vector<TColonnaRicerca> LeggiColonne(TIBDatabase& database, TIBTransaction&
 
 QString CondizioneFiltro(const QString& column, const QString& type, const QString& text) {
     if (type == QLatin1String("DATE")) {
-        const QDate d = QDate::fromString(text.trimmed(), QStringLiteral("dd/MM/yyyy"));
+        // Read as the short-date box reads it; an unreadable date is refused by its field, the
+        // engine would only say "conversion error".
+        const QDate d = DataBreve(text);
+        if (!d.isValid())
+            throw EZavoError(QStringLiteral("%1: '%2' non è una data valida (atteso gg/mm/aaaa)")
+                                 .arg(column, text.trimmed()));
         return QStringLiteral(" AND ") + column + QStringLiteral(" = '") +
-               (d.isValid() ? d.toString(QStringLiteral("MM-dd-yyyy")) : QString()) +
-               QStringLiteral("' ");
+               d.toString(QStringLiteral("MM-dd-yyyy")) + QStringLiteral("' ");
     }
     // A number is searched in its text; only the decimal comma is turned into a dot. Every
-    // value goes through the grid's quoting: nothing typed can end the literal.
-    QString value = Numeric(type) ? QString(text).replace(',', '.') : text;
-    value = LiteraleRicerca(value).toUpper();
+    // value is quoted: nothing typed can end the literal.
+    const QString value = (Numeric(type) ? QString(text).replace(',', '.') : text).toUpper();
     if (Numeric(type))
         for (QChar ch : value)
             if (ch.unicode() >= 128)
                 // A number's text never holds such a character; the engine would only fail to
                 // compare it (UTF8 connection), so the condition says so at once.
                 return QStringLiteral(" AND 1=0 ");
-    return QStringLiteral(" AND UPPER(") + column + QStringLiteral(") LIKE '%") + value +
-           QStringLiteral("%' ");
+    return QStringLiteral(" AND (") +
+           OgniGrafia(
+               value,
+               [&](const QString& literal) {
+                   return QStringLiteral("UPPER(") + column + QStringLiteral(") LIKE '%") +
+                          literal + QStringLiteral("%'");
+               },
+               Numeric(type)) +
+           QStringLiteral(") ");
 }
 
 QString CondizioneFissa(const TZavoFiltro* filter) {

@@ -263,7 +263,8 @@ INSTANTIATE_TEST_SUITE_P(
         SearchCase{3, P("", 0, true, "05/03/2024"), false, "WHERE(T.D >= '03/05/2024')"},
         SearchCase{3, P("", 0, true, "05/03/2024", "10/03/2024"), false,
                    "WHERE(T.D >= '03/05/2024')AND(T.D <= '03/10/2024')"},
-        SearchCase{2, P("l'anno", 2, false), false, "WHERE(T.C LIKE 'l´anno%')"},
+        SearchCase{2, P("l'anno", 2, false), false,
+                   "WHERE(T.C LIKE 'l''anno%' OR T.C LIKE 'l´anno%')"},
         SearchCase{2, P("", 2), false, ""}),
     CaseIndex());
 
@@ -448,9 +449,10 @@ TEST_F(Grid, MenuEntriesTitleDoubleClickAndNumericSearchChoices) {
     EXPECT_EQ(offered, 2);
     EXPECT_EQ(chosen, TRZavoGridForm::trMaggioreUguale);
 
-    o.grid.RicercaGenerica("o'k"); // a quote never reaches the statement
-    EXPECT_TRUE(o.query.SQL.contains(QString::fromUtf8("(T.C CONTAINING 'O´K')")));
-    EXPECT_TRUE(o.query.SQL.filter("T.A CONTAINING").isEmpty()); // numbers never hold a ´
+    o.grid.RicercaGenerica("o'k"); // both spellings, the quote doubled inside its literal
+    EXPECT_TRUE(o.query.SQL.contains(
+        QString::fromUtf8("OR(T.C CONTAINING 'O''K' OR T.C CONTAINING 'O´K')")));
+    EXPECT_TRUE(o.query.SQL.filter(QString::fromUtf8("T.A CONTAINING 'O´K'")).isEmpty());
     EXPECT_TRUE(o.query.Active());
 }
 
@@ -550,9 +552,16 @@ TEST_F(Grid, ARefusedColumnSearchLeavesTheListAsItWas) {
     const QStringList sql = o.query.SQL;
     const QString filtro = o.grid.SQLFiltro;
     const int rows = o.query.RecordCount();
-    // Texts a numeric column cannot compare with: each is refused by the database.
-    for (const char* text : {"l'anno", "è", "abc", "1' OR '1'='1", "%", "12,5"}) {
-        EXPECT_THROW(o.grid.EseguiRicerca(0, P(text, 0)), EZavoError) << text;
+    // Texts a numeric column cannot compare with: each is refused in Italian before the
+    // database is asked.
+    for (const char* text : {"l'anno", "è", "abc", "1' OR '1'='1", "%", "12,5,1"}) {
+        try {
+            o.grid.EseguiRicerca(0, P(text, 0));
+            ADD_FAILURE() << text;
+        } catch (const EZavoError& e) {
+            EXPECT_EQ(e.Message(),
+                      QStringLiteral("'%1' non è un numero valido").arg(QString::fromUtf8(text)));
+        }
         EXPECT_EQ(o.grid.SQLFiltro, filtro) << text;
         EXPECT_EQ(o.query.SQL, sql) << text;
         EXPECT_TRUE(o.query.Active()) << text;

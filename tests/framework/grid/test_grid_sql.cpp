@@ -62,24 +62,36 @@ INSTANTIATE_TEST_SUITE_P(
                       "WHERE(T.C >= '03/05/2024')AND(T.C <= '03/10/2024')"},
         ConditionCase{"date_only_second_is_none", clData, P("", 0, true, "", "10/03/2024"), false,
                       ""},
+        // a timestamp's last day is included whole; short forms read as the date box reads them
         ConditionCase{"datetime_pair", clDataOra, P("", 0, true, "01/12/2026", "31/12/2026"), true,
-                      "AND(T.C >= '12/01/2026')AND(T.C <= '12/31/2026')"},
+                      "AND(T.C >= '12/01/2026')AND(T.C < '01/01/2027')"},
+        ConditionCase{"datetime_one_day", clDataOra, P("", 0, true, "04/03/2024", "04/03/2024"),
+                      false, "WHERE(T.C >= '03/04/2024')AND(T.C < '03/05/2024')"},
+        ConditionCase{"date_short_forms", clData, P("", 0, true, "5/3/2024", "15/08/26"), false,
+                      "WHERE(T.C >= '03/05/2024')AND(T.C <= '08/15/2026')"},
+        // the Italian decimal comma
+        ConditionCase{"number_decimal_comma", clNumero, P(" 1,5 ", 0), false,
+                      "WHERE(T.C >= '1.5')"},
         // a base query that already has a WHERE
         ConditionCase{"base_has_where", clTesto, P("ab", 2), true, "AND(UPPER(T.C) LIKE 'AB%')"},
         ConditionCase{"empty_text_is_none", clTesto, P("", 2), false, ""},
         // hostile and odd texts: nothing can end the literal
+        // an apostrophe finds both spellings, the plain one doubled inside its literal
         ConditionCase{"quote", clTesto, P("l'anno", 2, false), false,
-                      QString::fromUtf8("WHERE(T.C LIKE 'l´anno%')")},
-        ConditionCase{"quote_injection", clNumero, P("1' OR '1'='1", 0), false,
-                      QString::fromUtf8("WHERE(T.C >= '1´ OR ´1´=´1')")},
+                      QString::fromUtf8("WHERE(T.C LIKE 'l''anno%' OR T.C LIKE 'l´anno%')")},
+        ConditionCase{
+            "quote_injection", clTesto, P("1' OR '1'='1", 0, false), false,
+            QString::fromUtf8("WHERE(T.C >= '1'' OR ''1''=''1' OR T.C >= '1´ OR ´1´=´1')")},
         ConditionCase{"acute_accent_kept", clTesto, P(QString::fromUtf8("l´a"), 0, false), false,
-                      QString::fromUtf8("WHERE(T.C >= 'l´a')")},
+                      QString::fromUtf8("WHERE(T.C >= 'l''a' OR T.C >= 'l´a')")},
+        ConditionCase{"number_like_quote_ascii_only", clNumero, P("1'", 1), false,
+                      "WHERE(T.C LIKE '%1''%')"},
         ConditionCase{"percent_and_underscore_kept", clTesto, P("50%_x", 1, false), false,
                       "WHERE(T.C LIKE '%50%_x%')"},
         ConditionCase{"backslash_kept", clTesto, P("a\\'b\\", 2, false), false,
-                      QString::fromUtf8("WHERE(T.C LIKE 'a\\´b\\%')")},
+                      QString::fromUtf8("WHERE(T.C LIKE 'a\\''b\\%' OR T.C LIKE 'a\\´b\\%')")},
         ConditionCase{"comment_marker", clTesto, P("x' --", 0, false), false,
-                      QString::fromUtf8("WHERE(T.C >= 'x´ --')")},
+                      QString::fromUtf8("WHERE(T.C >= 'x'' --' OR T.C >= 'x´ --')")},
         ConditionCase{"long_text", clTesto, P(kLong, 0, false), false,
                       "WHERE(T.C >= '" + kLong + "')"},
         ConditionCase{"non_ascii_upper", clTesto, P(QString::fromUtf8("perché è"), 2), false,
@@ -98,7 +110,19 @@ TEST(ConditionDates, AnUnreadableDateIsRefusedWithItsText) {
     EXPECT_THROW(CondizioneRicerca(clData, "T.D", P("", 0, true, "01/01/2024", "x"), false),
                  EZavoError);
     // An incomplete date-time does nothing at all.
-    EXPECT_FALSE(RicercaApplicabile(clDataOra, P("", 0, true, "01/01/24")));
+    EXPECT_FALSE(RicercaApplicabile(clDataOra, P("", 0, true, "01/01/2")));
+    EXPECT_TRUE(RicercaApplicabile(clDataOra, P("", 0, true, "01/01/24")));
+    // A text no literal can hold is refused in Italian before any statement.
+    try {
+        CondizioneRicerca(clTesto, "T.C", P(QString(40000, 'x'), 1), false);
+        ADD_FAILURE();
+    } catch (const EZavoError& e) {
+        EXPECT_TRUE(e.Message().startsWith("Il testo da cercare è troppo lungo")) << e.what();
+    }
+    EXPECT_THROW(RicercaGenericaLines({"SELECT * FROM T"},
+                                      {{"T.A", clTesto}, {"T.B", clTesto}, {"T.C", clTesto}},
+                                      QString(25000, 'x')),
+                 EZavoError);
     EXPECT_TRUE(RicercaApplicabile(clDataOra, P("", 0, true, "01/01/2024")));
     EXPECT_TRUE(RicercaApplicabile(clData, P("", 0, true, "")));
 }
@@ -119,11 +143,12 @@ TEST(AllColumnsSearch, OneContainingPerColumnWithAnOrigin) {
                            "OR(T.C CONTAINING 'AB')", "OR(T.D CONTAINING 'AB')",
                            "OR(T.M CONTAINING 'AB')", ")"}));
     // After a WHERE, a quote and text outside ASCII: only text columns are asked.
-    EXPECT_EQ(RicercaGenericaLines({"SELECT * FROM T", "where T.A > 0"}, fields,
-                                   QString::fromUtf8("l'è")),
-              QStringList({"SELECT * FROM T", "where T.A > 0", "AND(",
-                           QString::fromUtf8("(T.C CONTAINING 'L´È')"),
-                           QString::fromUtf8("OR(T.M CONTAINING 'L´È')"), ")"}));
+    EXPECT_EQ(
+        RicercaGenericaLines({"SELECT * FROM T", "where T.A > 0"}, fields,
+                             QString::fromUtf8("l'è")),
+        QStringList({"SELECT * FROM T", "where T.A > 0", "AND(",
+                     QString::fromUtf8("(T.C CONTAINING 'L''È' OR T.C CONTAINING 'L´È')"),
+                     QString::fromUtf8("OR(T.M CONTAINING 'L''È' OR T.M CONTAINING 'L´È')"), ")"}));
 }
 
 struct OrderingCase {

@@ -80,8 +80,7 @@ TEST_P(LookupSql, HostileTextsFindOnlyWhatContainsThemAndNeverChangeTheStatement
             } catch (const EZavoError& e) {
                 ADD_FAILURE() << text << " on " << field << ": " << e.what();
             }
-            // Nothing but the row that holds such text (a quote is stored as ´ by the grid's
-            // rule, so it finds nothing) — never the whole table.
+            // Nothing but the row that holds such text — never the whole table.
             EXPECT_LE(ids.size(), 131) << text;
             if (QString(field) != "NOME")
                 EXPECT_TRUE(ids.isEmpty() || QString(text) == "%" || QString(text) == "_")
@@ -90,6 +89,26 @@ TEST_P(LookupSql, HostileTextsFindOnlyWhatContainsThemAndNeverChangeTheStatement
     }
     EXPECT_EQ(Found("NOME", "' OR 1=1 --"), QList<int>());
     EXPECT_EQ(Found("NOME", QString(300, 'x')), QList<int>());
+    // A typed apostrophe finds the row stored with it, and one stored with the host's "´".
+    ExecSql(*fDb, QString::fromUtf8("INSERT INTO MERCE VALUES (501, 'D´Angelo', 2, NULL)"));
+    fTr->Commit();
+    fTr->StartTransaction();
+    EXPECT_EQ(Found("NOME", "l'anno"), QList<int>({500}));
+    EXPECT_EQ(Found("NOME", "d'angelo"), QList<int>({501}));
+    EXPECT_EQ(Found("NOME", QString::fromUtf8("d´angelo")), QList<int>({501}));
+    // A date the field cannot read, and a text no literal can hold: Italian, no statement.
+    for (const QString& text : {QString("31/02/2024"), QString("domani")}) {
+        try {
+            Found("ARRIVO", text);
+            ADD_FAILURE() << text.toStdString();
+        } catch (const EZavoError& e) {
+            EXPECT_EQ(e.Message(),
+                      QString("ARRIVO: '%1' non è una data valida (atteso gg/mm/aaaa)").arg(text));
+        }
+    }
+    EXPECT_EQ(Found("ARRIVO", "1/12/24"), QList<int>()); // read as 01/12/2024: no arrival
+    EXPECT_EQ(Found("ARRIVO", "2/12/24"), QList<int>({1}));
+    EXPECT_THROW(Found("NOME", QString(40000, 'x')), EZavoError);
 }
 
 TEST_P(LookupSql, FixedFiltersAndReturnedText) {
