@@ -1,5 +1,7 @@
 #include "ZavoRicercheForm.h"
 
+#include "framework/core/DataBreve.h"
+
 #include "TabXForm.h"
 #include "ZavoRicerca.h"
 #include "ZavoRicercaSql.h"
@@ -57,6 +59,8 @@ TZavoRicercheForm::TZavoRicercheForm(TDataModuleDittaF* module, QWidget* parent)
     auto makeButton = [this](const char* name, const QString& caption) {
         auto* b = new QPushButton(caption, this);
         b->setObjectName(QString::fromLatin1(name));
+        // No default button: Enter in a filter box applies the filters once, through the box.
+        b->setAutoDefault(false);
         return b;
     };
     ButtonAttivaSel = makeButton("ButtonAttivaSel", QStringLiteral("&Attiva selezione"));
@@ -159,6 +163,7 @@ void TZavoRicercheForm::BuildRows() {
         row.corrente->setObjectName(QStringLiteral("CB") + row.nome);
         row.corrente->setReadOnly(true);
         row.corrente->setFocusPolicy(Qt::NoFocus);
+        AspettoSolaLettura(row.corrente);
         grid->addWidget(button, line, 0);
         grid->addWidget(row.filtro, line, 1);
         grid->addWidget(row.corrente, line, 3);
@@ -166,21 +171,30 @@ void TZavoRicercheForm::BuildRows() {
         connect(button, &QPushButton::clicked, filtro, [filtro] { filtro->setFocus(); });
         connect(filtro, &QLineEdit::returnPressed, this, Guarded([this] { AttivaSelezione(); }));
         const size_t index = fRows.size();
+        // A field may be both a nested lookup and the file field: it gets both buttons.
+        auto* picks = new QHBoxLayout;
+        picks->setSpacing(2);
         if (!row.secondoLivello.isNull()) {
             auto* more = new QPushButton(QStringLiteral("..."), fFilters);
             more->setObjectName(QStringLiteral("BRIC") + row.nome);
             more->setFixedWidth(25);
-            grid->addWidget(more, line, 2);
+            more->setAutoDefault(false);
+            more->setToolTip(QStringLiteral("Ricerca"));
+            picks->addWidget(more);
             connect(more, &QPushButton::clicked, this,
                     Guarded([this, index] { SecondoLivello(fRows[index]); }));
-        } else if (row.nome == fDefinition->CampoFile && !row.nome.isEmpty()) {
+        }
+        if (row.nome == fDefinition->CampoFile && !row.nome.isEmpty()) {
             auto* file = new QPushButton(QStringLiteral("..."), fFilters);
             file->setObjectName(QStringLiteral("BC") + row.nome);
             file->setFixedWidth(25);
-            grid->addWidget(file, line, 2);
+            file->setAutoDefault(false);
+            file->setToolTip(QStringLiteral("Scegli file"));
+            picks->addWidget(file);
             connect(file, &QPushButton::clicked, this,
                     Guarded([this, index] { ScegliFile(fRows[index]); }));
         }
+        grid->addLayout(picks, line, 2);
         if (row.nome == fDefinition->FocusIniziale)
             focus = row.filtro;
         ++line;
@@ -191,9 +205,11 @@ void TZavoRicercheForm::BuildRows() {
             row.descrFiltro = new QLineEdit(fFilters);
             row.descrFiltro->setObjectName(QStringLiteral("IFFB") + row.nome);
             row.descrFiltro->setReadOnly(true);
+            AspettoSolaLettura(row.descrFiltro);
             row.descrCorrente = new QLineEdit(fFilters);
             row.descrCorrente->setObjectName(QStringLiteral("IRCB") + row.nome);
             row.descrCorrente->setReadOnly(true);
+            AspettoSolaLettura(row.descrCorrente);
             grid->addWidget(caption, line, 0);
             grid->addWidget(row.descrFiltro, line, 1);
             grid->addWidget(row.descrCorrente, line, 3);
@@ -253,7 +269,7 @@ void TZavoRicercheForm::RowChanged() {
     for (TRiga& r : fRows) {
         const int field = q->FieldIndex(r.nome);
         const QString value =
-            row && field >= 0 ? q->Value(q->RecNo(), field).toString() : QString();
+            row && field >= 0 ? TestoValore(q->Value(q->RecNo(), field)) : QString();
         r.corrente->setText(value);
         if (r.descrCorrente)
             r.descrCorrente->setText(value.isEmpty() ? QString() : Descrizione(r, value));
@@ -312,8 +328,11 @@ void TZavoRicercheForm::AnnullaSelezione() {
 
 void TZavoRicercheForm::Ritorna() {
     TZavoQuery* q = GridMain->Query();
-    if (!GridMain->RowSelected())
+    if (!GridMain->RowSelected() || q->RecNo() < 0) {
+        // Nothing to return: the dialog closes returning nothing.
+        Chiudi();
         return;
+    }
     QStringList columns = fDefinition->CampiRitorno;
     if (columns.isEmpty()) {
         TIBDatabase& db = SearchDatabase(fRoot);
@@ -324,7 +343,7 @@ void TZavoRicercheForm::Ritorna() {
     QStringList values;
     for (const QString& c : columns) {
         const int field = q->FieldIndex(c);
-        values << (field >= 0 ? q->Value(q->RecNo(), field).toString() : QString());
+        values << (field >= 0 ? TestoValore(q->Value(q->RecNo(), field)) : QString());
     }
     ParamRitorno = TestoRitorno(values);
     SaveOnClose();
@@ -377,10 +396,36 @@ void TZavoRicercheForm::showEvent(QShowEvent* event) {
     });
 }
 
+void TZavoRicercheForm::reject() {
+    // Esc ends here without a close event: the placement is kept all the same.
+    ParamRitorno.clear();
+    RunGuarded([this] { SaveOnClose(); });
+    QDialog::reject();
+}
+
 void TZavoRicercheForm::closeEvent(QCloseEvent* event) {
     ParamRitorno.clear();
     RunGuarded([this] { SaveOnClose(); });
     QDialog::closeEvent(event);
+}
+
+QString TestoValore(const QVariant& value) {
+    // Dates as the user reads and types them, not in the engine's ISO form.
+    if (value.typeId() == QMetaType::QDate)
+        return TestoDataBreve(value.toDate());
+    if (value.typeId() == QMetaType::QDateTime) {
+        const QDateTime t = value.toDateTime();
+        return t.time() == QTime(0, 0) ? TestoDataBreve(t.date())
+                                       : t.toString(QStringLiteral("dd/MM/yyyy hh:mm:ss"));
+    }
+    return value.toString();
+}
+
+void AspettoSolaLettura(QLineEdit* edit) {
+    // The look of a box that only shows: the window's colour, not the editable white.
+    QPalette p = edit->palette();
+    p.setColor(QPalette::Base, p.color(QPalette::Window));
+    edit->setPalette(p);
 }
 
 // --- running a lookup ---------------------------------------------------------------------------

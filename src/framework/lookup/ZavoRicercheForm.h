@@ -6,6 +6,7 @@
 #include <QDialog>
 #include <QDomElement>
 #include <QStringList>
+#include <QVariant>
 
 #include "ZavoRicercaSql.h"
 
@@ -51,6 +52,9 @@ public:
     /// Hands back the current row's return values and closes.
     void Ritorna();
     void Chiudi();
+
+    /// Esc and "Chiudi": nothing returned, the placement kept.
+    void reject() override;
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -98,3 +102,8 @@ bool EseguiRicerca(const TZavoRicerca& ricerca, int utente, QString& result);
 /// Tests and automation reach the modal dialog through this hook: when set, it runs once the
 /// dialog is built and shown, before it waits for the user.
 void SetOnRicercaAperta(std::function<void(TZavoRicercheForm&)> hook);
+
+/// A value of a lookup's row as the user reads it: dates as short dates ("15/08/2026").
+QString TestoValore(const QVariant& value);
+/// A read-only box that looks read-only (the window's colour), apart from the editable filters.
+void AspettoSolaLettura(QLineEdit* edit);

@@ -79,6 +79,41 @@ TEST_P(LookupDialog, FindClienteOpensOnTheCustomerAndCancelLeavesTheCode) {
     EXPECT_EQ(codice, "C002");
 }
 
+// One Enter in a filter box is one search (one refusal shown, not two); "Ritorna" on an empty
+// list closes returning nothing; Esc keeps the placement; the current-row boxes look read-only.
+TEST_P(LookupDialog, OneEnterOneSearchEmptyReturnAndEsc) {
+    TSession session(nullptr, 1);
+    int shown = -1;
+    bool readOnlyLook = false;
+    SetOnRicercaAperta([&](TZavoRicercheForm& f) {
+        TScopedDialogs dialogs;
+        QLineEdit* filter = f.findChild<QLineEdit*>("FBRAGSOC");
+        filter->setText(QString(40000, 'x'));
+        QTest::keyClick(filter, Qt::Key_Return);
+        shown = static_cast<int>(dialogs->Texts().size());
+        const QLineEdit* current = f.findChild<QLineEdit*>("CBRAGSOC");
+        readOnlyLook =
+            current->palette().color(QPalette::Base) != filter->palette().color(QPalette::Base);
+        filter->setText("nessun cliente con questo nome");
+        QTest::keyClick(filter, Qt::Key_Return);
+        EXPECT_EQ(f.GridMain->Query()->RecordCount(), 0);
+        f.ButtonRitorna->click();
+    });
+    QString codice = "C003";
+    EXPECT_FALSE(session.Ricerche()->FindCliente(codice));
+    EXPECT_EQ(shown, 1);
+    EXPECT_TRUE(readOnlyLook);
+
+    // Esc: the placement is stored as on any other close.
+    SetOnRicercaAperta([&](TZavoRicercheForm& f) {
+        f.resize(937, 511);
+        QTest::keyClick(&f, Qt::Key_Escape);
+    });
+    EXPECT_FALSE(session.Ricerche()->FindCliente(codice));
+    // (the stored size is the frame's, a few pixels more than the client area)
+    EXPECT_EQ(QueryValue(*fArchiveDb, "SELECT COUNT(*) FROM STOPOS1 WHERE DIMX >= 937").toInt(), 1);
+}
+
 TEST_P(LookupDialog, FindZelmModelNeverOffersASuspendedSheetAndSearchesNumbersAsText) {
     for (int id : {12, 112, 120, 13})
         ExecSql(*fArchiveDb,
