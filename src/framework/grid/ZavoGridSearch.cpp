@@ -4,6 +4,8 @@
 #include "RZavoGridForm.h"
 #include "ZavoGrid.h"
 
+#include "framework/db/DatabaseError.h"
+
 #include "EditData.h"
 
 #include "framework/core/Dialogs.h"
@@ -90,7 +92,13 @@ void TZavoGrid::EseguiRicerca(int field, const TParametriRicerca& p) {
         } catch (...) {
             // The list stays closed; the refusal below is what the user must read.
         }
-        throw;
+        try {
+            throw;
+        } catch (const EDatabaseError& e) {
+            // The engine's own words are English and name internals.
+            throw EZavoError(QStringLiteral("Ricerca su %1 non eseguita: %2")
+                                 .arg(fQuery->Title(field), e.Descrizione()));
+        }
     }
 }
 

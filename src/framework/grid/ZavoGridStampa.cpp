@@ -20,6 +20,7 @@
 #include <QPrintPreviewDialog>
 #include <QPrinter>
 #include <QStringConverter>
+#include <QStringEncoder>
 
 #include <cmath>
 
@@ -164,15 +165,16 @@ QString TZavoGridStampa::Launcher() {
 }
 
 namespace {
-/// Written in the Windows code page of the host suite's programs (Latin-1 for the letters the
-/// lists hold).
+/// Written in the Windows code page of the host suite's programs (Windows-1252: "€" and "–"
+/// too; a character it lacks becomes "?").
 void Scrivi(const QString& path, const QString& text) {
     QDir().mkpath(QFileInfo(path).path());
     QFile f(path);
     if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate))
         throw EZavoError(
             QStringLiteral("Scrittura di %1 non riuscita: %2").arg(path, f.errorString()));
-    f.write(text.toLatin1());
+    QStringEncoder cp1252("windows-1252");
+    f.write(cp1252.isValid() ? QByteArray(cp1252.encode(text)) : text.toLatin1());
 }
 } // namespace
 

@@ -93,6 +93,12 @@ bool TZavoLayoutStore::Save(const std::vector<TZavoLayoutRow>& columns, bool che
             read.FieldByName("POSIZIONE").AsInteger() != rows ||
             qRound(read.FieldByName("LARGHEZZA").AsDouble()) != c.width)
             changed = true;
+        // A column only hidden or shown again is a change too.
+        const bool storedVisible = read.FieldIndex("VISIBILE") < 0 ||
+                                   read.FieldByName("VISIBILE").IsNull() ||
+                                   read.FieldByName("VISIBILE").AsInteger() != 0;
+        if (storedVisible != c.visible)
+            changed = true;
         if (checkOrdering && c.ordinamento &&
             read.FieldByName("ORDINAMENTO").AsInteger() != *c.ordinamento)
             changed = true;

@@ -6,6 +6,7 @@
 #include "framework/grid/Dravik.h"
 #include "framework/grid/StZavoGridForm.h"
 #include "framework/grid/ZavoGridStampa.h"
+#include "framework/grid/ZavoLayoutStore.h"
 
 #include "support/TestSupport.h"
 
@@ -166,6 +167,14 @@ TEST_F(Stampa, TheLauncherGetsTheUserAndTheRequestAndTheFilesGo) {
     EXPECT_FALSE(QFile::exists(fJob.FileProgetto()));
     EXPECT_TRUE(Read(fFolder.Path("host/Combit/request")).contains("<AnteprimaDiretta>1"));
     EXPECT_TRUE(Read(fFolder.Path("host/Combit/project")).contains("Text=\"Descrizione\""));
+
+    // The project file is Windows-1252: "€" and "–" keep their own bytes (80, 96).
+    ExecSql(fDb, QString::fromUtf8("UPDATE STOASP1 SET NOMECOLONNA='Prezzo € – netto' WHERE "
+                                   "NOMECAMPO='B'"));
+    ASSERT_TRUE(fJob.Stampa(true));
+    QFile project(fFolder.Path("host/Combit/project"));
+    ASSERT_TRUE(project.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(project.readAll().contains("Text=\"Prezzo \x80 \x96 netto\""));
 }
 
 TEST_F(Stampa, QueryToolCommandLine) {
@@ -254,4 +263,18 @@ TEST_F(Stampa, TheDialogCopiesItsChoicesIntoTheJob) {
     form.show();
     QDir().mkpath(ZELM_SCREENSHOT_DIR);
     form.grab().save(ZELM_SCREENSHOT_DIR "/stampa-dialogo.png");
+}
+
+// A column only hidden is a change of the layout: it stays hidden after reopening.
+TEST_F(Stampa, AVisibilityOnlyLayoutChangeIsKept) {
+    TZavoLayoutStore store(fDb, "STOASP1", 537, 4, 1);
+    std::vector<TZavoLayoutRow> rows = store.ReadRows();
+    std::sort(rows.begin(), rows.end(), [](const TZavoLayoutRow& a, const TZavoLayoutRow& b) {
+        return a.position < b.position;
+    });
+    ASSERT_EQ(rows.size(), 4u);
+    EXPECT_FALSE(store.Save(rows, false, false)); // nothing changed: nothing written
+    rows[0].visible = false;
+    EXPECT_TRUE(store.Save(rows, false, false));
+    EXPECT_EQ(QueryValue(fDb, "SELECT VISIBILE FROM STOASP1 WHERE NOMECAMPO='A'").toInt(), 0);
 }
