@@ -216,3 +216,12 @@ TEST_P(LookupDialog, AMissingArchiveFailsTheLookupAndLeavesNoFile) {
 }
 
 ZELM_DB_MODES(LookupDialog);
+
+// What a lookup returns and shows of a date: the short date the user types, not ISO text.
+TEST(LookupValues, DatesAsShortDates) {
+    EXPECT_EQ(TestoValore(QDate(2026, 8, 15)), "15/08/2026");
+    EXPECT_EQ(TestoValore(QDateTime(QDate(2026, 8, 15), QTime(0, 0))), "15/08/2026");
+    EXPECT_EQ(TestoValore(QDateTime(QDate(2026, 8, 15), QTime(9, 5, 7))), "15/08/2026 09:05:07");
+    EXPECT_EQ(TestoValore(QVariant()), "");
+    EXPECT_EQ(TestoValore(42), "42");
+}
