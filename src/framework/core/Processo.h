@@ -1,6 +1,6 @@
 // Running a companion program of the host suite and waiting for it: the caller's windows keep
-// painting but take no input while it runs, and its output is read as it comes (a program that
-// writes more than a pipe holds never stalls).
+// painting but take no input while it runs (what the user clicks or types meanwhile is dropped),
+// and its output is read as it comes (a program that writes more than a pipe holds never stalls).
 #pragma once
 
 #include <QByteArray>

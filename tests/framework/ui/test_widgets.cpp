@@ -1,10 +1,12 @@
 // The library-wide image list and the two-field question dialog.
+#include "framework/core/Processo.h"
 #include "framework/ui/DataModuleQuenvar.h"
 #include "framework/ui/QtDialogs.h"
 
 #include <QImage>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTest>
 #include <QTimer>
 
 #include <gtest/gtest.h>
@@ -40,4 +42,22 @@ TEST(BraskoIn2Form, EsitoTellsOkFromCancel) {
         form.exec();
         EXPECT_EQ(form.Esito, QString(button) == "OK" ? 1 : 2) << button;
     }
+}
+
+// A click made while a companion program runs is dropped: when the program ends, the command
+// does not run a second time.
+TEST(CompanionProgram, InputWhileItRunsIsDropped) {
+    QPushButton button("OrvoPhoto");
+    button.show();
+    int clicks = 0;
+    QObject::connect(&button, &QPushButton::clicked, [&] { ++clicks; });
+    QTimer::singleShot(150, &button, [&] {
+        QTest::mouseClick(&button, Qt::LeftButton);
+        QTest::keyClick(&button, Qt::Key_Space);
+    });
+    EXPECT_EQ(EseguiProgramma("sleep", {"0.6"}), 0);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(clicks, 0);
+    QTest::mouseClick(&button, Qt::LeftButton); // once it ended, input works again
+    EXPECT_EQ(clicks, 1);
 }
