@@ -1,5 +1,8 @@
 #include "IBDatabase.h"
 
+#include <QStringDecoder>
+#include <QStringEncoder>
+
 #include "FbClient.h"
 #include "IBSQL.h"
 #include "IBTransaction.h"
@@ -181,34 +184,39 @@ void TIBDatabase::CreateDatabase() {
 }
 
 namespace {
-// Windows-1252 where it differs from Latin-1 (0x80..0x9F); 0 marks the five unused codes.
-constexpr char16_t kCp1252High[32] = {
-    0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0,      0x017D, 0,      0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
+// Windows-1252 through Qt's converter (ICU): the five codes the code page leaves unused map to
+// the C1 controls of the same number, both ways, so every byte reads back as it was stored.
+/// A new encoder each time: an encoder that met a character the code page lacks keeps saying so
+/// (Qt 6.4 over ICU), even after resetState().
+QStringEncoder Cp1252Encoder() {
+    return QStringEncoder("windows-1252", QStringConverter::Flag::Stateless);
+}
+QStringDecoder& Cp1252Decoder() {
+    thread_local QStringDecoder decoder("windows-1252", QStringConverter::Flag::Stateless);
+    decoder.resetState();
+    return decoder;
+}
 } // namespace
 
 QByteArray TIBDatabase::Encode(const QString& text) const {
     if (fUtf8)
         return text.toUtf8();
-    QByteArray out;
-    out.reserve(text.size());
-    for (QChar ch : text) {
-        const char16_t u = ch.unicode();
-        if (u < 0x80 || (u >= 0xA0 && u <= 0xFF)) {
-            out.append(static_cast<char>(u));
-            continue;
+    QStringEncoder encoder = Cp1252Encoder();
+    QByteArray out = encoder.encode(text);
+    if (encoder.hasError()) {
+        // Named to the user: the first character the code page lacks.
+        for (int i = 0; i < text.size(); ++i) {
+            const qsizetype length = text.at(i).isHighSurrogate() && i + 1 < text.size() ? 2 : 1;
+            const QString ch = text.mid(i, length);
+            QStringEncoder one = Cp1252Encoder();
+            (void)QByteArray(one.encode(ch));
+            if (one.hasError())
+                throw EDatabaseError(QStringLiteral("Il carattere \"%1\" non è rappresentabile "
+                                                    "nel set di caratteri %2 del database")
+                                         .arg(ch, fCharset),
+                                     {});
+            i += static_cast<int>(length) - 1;
         }
-        int code = -1;
-        for (int i = 0; i < 32 && code < 0; ++i)
-            if (kCp1252High[i] == u)
-                code = 0x80 + i;
-        if (code < 0)
-            throw EDatabaseError(QStringLiteral("Il carattere \"%1\" non è rappresentabile nel set "
-                                                "di caratteri %2 del database")
-                                     .arg(QString(ch), fCharset),
-                                 {});
-        out.append(static_cast<char>(code));
     }
     return out;
 }
@@ -216,14 +224,7 @@ QByteArray TIBDatabase::Encode(const QString& text) const {
 QString TIBDatabase::Decode(const char* bytes, qsizetype size) const {
     if (fUtf8)
         return QString::fromUtf8(bytes, size);
-    QString out(size, Qt::Uninitialized);
-    QChar* d = out.data();
-    for (qsizetype i = 0; i < size; ++i) {
-        const auto b = static_cast<unsigned char>(bytes[i]);
-        const bool high = b >= 0x80 && b < 0xA0 && kCp1252High[b - 0x80] != 0;
-        d[i] = QChar(high ? kCp1252High[b - 0x80] : char16_t(b));
-    }
-    return out;
+    return Cp1252Decoder().decode(QByteArrayView(bytes, size));
 }
 
 void TIBDatabase::DetachAll() {
