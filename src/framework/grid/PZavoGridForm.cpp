@@ -28,8 +28,7 @@ TPZavoGridForm::TPZavoGridForm(TZavoGrid& grid, TIBDatabase& database, QWidget* 
     setFont(f);
     Lista = new QTableWidget(this);
     Lista->setColumnCount(5);
-    Lista->setHorizontalHeaderLabels(
-        {"NomeCampo", "NomeColonna", "ColoreColonna", "Visibile", "Posizione"});
+    Lista->setHorizontalHeaderLabels({"Campo", "Titolo", "Colore", "Visibile", "Posizione"});
     Lista->setColumnHidden(cPosizione, true);
     Lista->verticalHeader()->hide();
     auto* cambia = new QPushButton(QStringLiteral("Cambia Colore"), this);
@@ -40,6 +39,19 @@ TPZavoGridForm::TPZavoGridForm(TZavoGrid& grid, TIBDatabase& database, QWidget* 
     connect(predefinito, &QPushButton::clicked, this, Guarded([this] { ColoreDefault(); }));
     connect(base, &QPushButton::clicked, this, Guarded([this] { AspettoBase(); }));
     connect(chiudi, &QPushButton::clicked, this, Guarded([this] { Chiudi(); }));
+    // The colour is picked, never typed: a double-click or Enter on its swatch opens the picker.
+    connect(Lista, &QTableWidget::cellDoubleClicked, this, Guarded([this](int row, int column) {
+                if (column != cColore)
+                    return;
+                Lista->setCurrentCell(row, column);
+                CambiaColore();
+            }));
+    connect(Lista, &QTableWidget::cellActivated, this, Guarded([this](int row, int column) {
+                if (column != cColore)
+                    return;
+                Lista->setCurrentCell(row, column);
+                CambiaColore();
+            }));
     connect(Lista, &QTableWidget::itemChanged, this, [this](QTableWidgetItem* item) {
         if (fLoading)
             return;
@@ -80,10 +92,19 @@ void TPZavoGridForm::Carica() {
             if (c == cNomeCampo)
                 item->setFlags(item->flags() & ~Qt::ItemIsEditable);
             if (c == cColore) {
+                // A swatch: the stored value rides in the item, not as a decimal number.
                 item->setFlags(item->flags() & ~Qt::ItemIsEditable);
-                const int stored = sql.Fields(c).AsInteger();
-                item->setBackground(stored == 0 ? palette().color(QPalette::Window)
-                                                : TZavoGrid::FromStored(stored));
+                item->setText(QString());
+                if (!sql.Fields(c).IsNull())
+                    item->setData(Qt::UserRole, sql.Fields(c).AsInteger());
+                MostraColore(item);
+            }
+            if (c == cVisibile) {
+                // Shown unless 0: a NULL is not 0.
+                const bool visible = sql.Fields(c).IsNull() || sql.Fields(c).AsInteger() != 0;
+                item->setText(QString());
+                item->setFlags((item->flags() & ~Qt::ItemIsEditable) | Qt::ItemIsUserCheckable);
+                item->setCheckState(visible ? Qt::Checked : Qt::Unchecked);
             }
             Lista->setItem(row, c, item);
         }
@@ -96,12 +117,13 @@ void TPZavoGridForm::Scrivi(int row) {
     sql.SetSQL(fGrid.LayoutStore().ModifyLines());
     sql.ParamByName("NOMECAMPO").SetString(Lista->item(row, cNomeCampo)->text());
     sql.ParamByName("NOMECOLONNA").SetString(Lista->item(row, cNomeColonna)->text());
-    const QString colour = Lista->item(row, cColore)->text();
-    if (colour.isEmpty())
+    const QVariant colour = Lista->item(row, cColore)->data(Qt::UserRole);
+    if (!colour.isValid())
         sql.ParamByName("COLORECOLONNA").SetNull();
     else
         sql.ParamByName("COLORECOLONNA").SetInteger(colour.toInt());
-    sql.ParamByName("VISIBILE").SetInteger(Lista->item(row, cVisibile)->text().toInt());
+    sql.ParamByName("VISIBILE")
+        .SetInteger(Lista->item(row, cVisibile)->checkState() == Qt::Checked ? 1 : 0);
     sql.ParamByName("POSIZIONE").SetInteger(Lista->item(row, cPosizione)->text().toInt());
     sql.ExecQuery();
 }
@@ -110,19 +132,31 @@ void TPZavoGridForm::CambiaColore() {
     const int row = Lista->currentRow();
     if (row < 0)
         return;
-    int colour = Lista->item(row, cColore)->text().toInt();
+    int colour = Lista->item(row, cColore)->data(Qt::UserRole).toInt();
     if (!Dialogs().ChooseColor(colour))
         return;
-    Lista->item(row, cColore)->setText(QString::number(colour));
-    Lista->item(row, cColore)->setBackground(TZavoGrid::FromStored(colour));
+    Lista->item(row, cColore)->setData(Qt::UserRole, colour); // written at once
+    MostraColore(Lista->item(row, cColore));
+}
+
+void TPZavoGridForm::MostraColore(QTableWidgetItem* item) {
+    const QVariant stored = item->data(Qt::UserRole);
+    const bool own = !stored.isValid() || stored.toInt() == 0;
+    const QColor colour =
+        own ? palette().color(QPalette::Base) : TZavoGrid::FromStored(stored.toInt());
+    const bool loading = fLoading;
+    fLoading = true; // the look is not an edit
+    item->setBackground(colour);
+    item->setToolTip(own ? QStringLiteral("Colore della griglia") : colour.name().toUpper());
+    fLoading = loading;
 }
 
 void TPZavoGridForm::ColoreDefault() {
     const int row = Lista->currentRow();
     if (row < 0)
         return;
-    Lista->item(row, cColore)->setText(QString());
-    Lista->item(row, cColore)->setBackground(palette().color(QPalette::Window));
+    Lista->item(row, cColore)->setData(Qt::UserRole, QVariant()); // written at once
+    MostraColore(Lista->item(row, cColore));
 }
 
 void TPZavoGridForm::AspettoBase() {
@@ -137,8 +171,19 @@ void TPZavoGridForm::AspettoBase() {
     Carica();
 }
 
-void TPZavoGridForm::Chiudi() {
+void TPZavoGridForm::Conferma() {
     if (fTransaction && fTransaction->InTransaction())
         fTransaction->Commit();
+}
+
+void TPZavoGridForm::Chiudi() {
+    Conferma();
     accept();
+}
+
+void TPZavoGridForm::reject() {
+    // Esc and the window's close box keep what was edited, as "Chiudi" does: every edit was
+    // written as it was made, and a closed dialog never drops them in silence.
+    RunGuarded([this] { Conferma(); });
+    QDialog::reject();
 }

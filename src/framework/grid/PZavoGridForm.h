@@ -7,6 +7,7 @@
 #include <memory>
 
 class QTableWidget;
+class QTableWidgetItem;
 class TIBDatabase;
 class TIBTransaction;
 class TZavoGrid;
@@ -26,8 +27,14 @@ public:
     void AspettoBase();
     /// Commits and closes ("Chiudi").
     void Chiudi();
+    /// Esc and the close box: commit as "Chiudi" does, then close.
+    void reject() override;
 
 private:
+    void Conferma();
+    /// The colour cell as a swatch of the stored colour (the grid's own when none).
+    void MostraColore(QTableWidgetItem* item);
+
     TZavoGrid& fGrid;
     TIBDatabase& fDatabase;
     std::unique_ptr<TIBTransaction> fTransaction;

@@ -366,6 +366,35 @@ TEST_F(Grid, BasicAspectCancelledChangesNothingConfirmedDeletesTheRows) {
               "Codice A");
 }
 
+// The customisation dialog keeps what was edited however it is closed (Esc here); visibility is
+// a check box, the colour a swatch set through the picker (a double-click on it).
+TEST_F(Grid, CustomisationKeptOnEscWithACheckBoxAndAColourSwatch) {
+    TScopedDialogs dialogs;
+    TOwner o(fDb);
+    o.query.Open();
+    o.Close();
+    TPZavoGridForm form(o.grid, fDb);
+    ASSERT_EQ(form.Lista->rowCount(), 4);
+    QTableWidgetItem* visible = form.Lista->item(1, 3);
+    EXPECT_TRUE(visible->flags() & Qt::ItemIsUserCheckable);
+    EXPECT_EQ(visible->text(), "");
+    EXPECT_EQ(form.Lista->item(1, 2)->text(), ""); // a swatch, not a decimal number
+    visible->setCheckState(Qt::Unchecked);
+    form.Lista->item(1, 1)->setText("Nuovo titolo");
+    dialogs->colorAnswers.push_back(0x0000FF);
+    emit form.Lista->cellDoubleClicked(1, 2);
+    form.show();
+    form.grab().save("personalizzazione_griglia.png");
+    QTest::keyClick(&form, Qt::Key_Escape);
+    EXPECT_FALSE(form.isVisible());
+    const QString field = form.Lista->item(1, 0)->text();
+    EXPECT_EQ(QueryValue(fDb, QStringLiteral("SELECT NOMECOLONNA || ':' || VISIBILE || ':' || "
+                                             "COLORECOLONNA FROM STOASP1 WHERE NOMECAMPO='%1'")
+                                  .arg(field))
+                  .toString(),
+              "Nuovo titolo:0:255");
+}
+
 TEST_F(Grid, APerUserFlagKeepsTheWindowsChangesInANegativeCopy) {
     ExecSql(fDb, "INSERT INTO TABX (CODICE, NOME, TESTO, UTENTE) VALUES (1, "
                  "'DisabilitaMemPosGriglie', '1', 1)");
