@@ -13,6 +13,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QFontMetricsF>
 #include <QImage>
 #include <QPageLayout>
 #include <QPagedPaintDevice>
@@ -21,6 +22,7 @@
 #include <QPrinter>
 #include <QStringConverter>
 #include <QStringEncoder>
+#include <QTextOption>
 
 #include <cmath>
 
@@ -208,8 +210,11 @@ int TZavoGridStampa::RighePerPagina() const {
     return std::max(1, static_cast<int>(table / row) - 1); // one line for the titles
 }
 
-QList<QStringList> TZavoGridStampa::Righe(const std::vector<TColonnaStampa>& colonne) const {
+QList<QStringList> TZavoGridStampa::Righe(const std::vector<TColonnaStampa>& colonne,
+                                          std::vector<bool>* numeriche) const {
     QList<QStringList> rows;
+    if (numeriche)
+        numeriche->assign(colonne.size(), false);
     if (!DatabaseDati)
         return rows;
     auto tr = CreaTransazione(*DatabaseDati, TTipoTransazione::ReadCommitted);
@@ -220,14 +225,25 @@ QList<QStringList> TZavoGridStampa::Righe(const std::vector<TColonnaStampa>& col
     std::vector<int> index;
     for (const TColonnaStampa& c : colonne)
         index.push_back(sql.FieldIndex(c.campo));
+    std::vector<bool> known(colonne.size(), false);
     for (; !sql.Eof(); sql.Next()) {
         QStringList row;
-        for (int i : index) {
+        for (size_t c = 0; c < index.size(); ++c) {
+            const int i = index[c];
             if (i < 0) {
                 row << QString();
                 continue;
             }
             const QVariant v = sql.Fields(i).AsVariant();
+            if (numeriche && !known[c] && !v.isNull()) {
+                // Right-aligned as in the grid: the column's first value tells its kind.
+                known[c] = true;
+                const int type = v.typeId();
+                (*numeriche)[c] = type == QMetaType::Int || type == QMetaType::LongLong ||
+                                  type == QMetaType::Double || type == QMetaType::Short ||
+                                  type == QMetaType::Float || type == QMetaType::UInt ||
+                                  type == QMetaType::ULongLong;
+            }
             row << (v.typeId() == QMetaType::QDate ? v.toDate().toString("dd/MM/yyyy")
                     : v.typeId() == QMetaType::QDateTime
                         ? v.toDateTime().toString("dd/MM/yyyy HH:mm")
@@ -238,14 +254,79 @@ QList<QStringList> TZavoGridStampa::Righe(const std::vector<TColonnaStampa>& col
     return rows;
 }
 
-void TZavoGridStampa::DisegnaPagina(QPainter& p, double mm, int page, int pages,
+namespace {
+constexpr double kRigaTitoli = 21.2; // mm from the top: the titles' row
+
+/// The longest beginning of `text` that fits in `width`: a cut text ends at its cell and the
+/// page holds only what shows (a PDF's text too).
+QString Taglia(const QFontMetricsF& fm, const QString& text, double width) {
+    if (fm.horizontalAdvance(text) <= width)
+        return text;
+    qsizetype lo = 0, hi = text.size();
+    while (lo < hi) {
+        const qsizetype mid = (lo + hi + 1) / 2;
+        if (fm.horizontalAdvance(text.left(mid)) <= width)
+            lo = mid;
+        else
+            hi = mid - 1;
+    }
+    return text.left(lo);
+}
+
+QFont FontDati(int size) {
+    QFont data(QStringLiteral("Arial"));
+    data.setPointSizeF(size);
+    return data;
+}
+} // namespace
+
+std::vector<TZavoGridStampa::TPaginaStampa>
+TZavoGridStampa::Impagina(QPainter& p, double mm, const QList<QStringList>& rows,
+                          const std::vector<TColonnaStampa>& colonne) const {
+    const double rowH = DimensioneFontDati * 0.5;
+    const double table = (Orizzontale() ? 173.2 : 257.6) - rowH; // below the titles
+    std::vector<TPaginaStampa> pages(1);
+    bool wraps = false;
+    for (const TColonnaStampa& c : colonne)
+        wraps = wraps || (!FlagTroncaTesti && !c.forzata);
+    p.setFont(FontDati(DimensioneFontDati));
+    const double line = p.fontMetrics().height() / mm;
+    const double pad = std::max(0.0, (rowH - line) / 2);
+    double used = 0;
+    for (int r = 0; r < rows.size(); ++r) {
+        double height = rowH;
+        if (wraps)
+            for (size_t c = 0; c < colonne.size(); ++c) {
+                if (FlagTroncaTesti || colonne[c].forzata)
+                    continue;
+                const QString text = rows[r].value(static_cast<int>(c));
+                if (text.isEmpty())
+                    continue;
+                QTextOption option(Qt::AlignLeft | Qt::AlignTop);
+                option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+                const QRectF inner(0, 0, (colonne[c].larghezzaMm - 1.0) * mm, 1e6);
+                const double needed = p.boundingRect(inner, text, option).height() / mm + 2 * pad;
+                height = std::max(height, std::min(needed, table));
+            }
+        if (used + height > table + 1e-6 && !pages.back().altezze.empty()) {
+            pages.push_back(TPaginaStampa{r, {}});
+            used = 0;
+        }
+        pages.back().altezze.push_back(height);
+        used += height;
+    }
+    return pages;
+}
+
+void TZavoGridStampa::DisegnaPagina(QPainter& p, double mm, int page,
+                                    const std::vector<TPaginaStampa>& pagine,
                                     const QList<QStringList>& rows,
-                                    const std::vector<TColonnaStampa>& colonne) const {
+                                    const std::vector<TColonnaStampa>& colonne,
+                                    const std::vector<bool>& numeriche) const {
     auto r = [&](double x, double y, double w, double h) {
         return QRectF(x * mm, y * mm, w * mm, h * mm);
     };
-    QFont data(QStringLiteral("Arial"));
-    data.setPointSizeF(DimensioneFontDati);
+    const QFont data = FontDati(DimensioneFontDati);
     QFont bold = data;
     bold.setBold(true);
     QFont title(QStringLiteral("Arial"));
@@ -253,13 +334,21 @@ void TZavoGridStampa::DisegnaPagina(QPainter& p, double mm, int page, int pages,
     title.setBold(true);
     const double rowH = DimensioneFontDati * 0.5;
     const double tableW = Orizzontale() ? 282.6 : 195.0;
-    const int perPage = RighePerPagina();
     const Qt::Alignment align = Intestazione_Allineamento == 1 ? Qt::AlignHCenter : Qt::AlignLeft;
-    auto cell = [&](const QRectF& box, const QString& text, const QFont& font, bool wrap) {
+    p.setFont(data);
+    const double pad = std::max(0.0, (rowH - p.fontMetrics().height() / mm) / 2);
+    auto cell = [&](const QRectF& box, const QString& text, const QFont& font, bool wrap,
+                    bool right) {
         p.setFont(font);
-        p.setClipRect(box); // truncated at the cell's border, or wrapped inside it
-        const QRectF inner = box.adjusted(0.5 * mm, 0, -0.5 * mm, 0);
-        p.drawText(inner, Qt::AlignLeft | Qt::AlignVCenter | (wrap ? Qt::TextWordWrap : 0), text);
+        // Text stays within the cell less a small gap: neighbouring cells never touch, a cut
+        // text ends at its own border.
+        const QRectF inner = box.adjusted(0.5 * mm, pad * mm, -0.5 * mm, 0);
+        p.setClipRect(box.adjusted(0.5 * mm, 0, -0.5 * mm, 0));
+        QTextOption option((right ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignTop);
+        option.setWrapMode(wrap ? QTextOption::WrapAtWordBoundaryOrAnywhere : QTextOption::NoWrap);
+        p.drawText(inner,
+                   wrap ? text : Taglia(QFontMetricsF(font, p.device()), text, inner.width()),
+                   option);
         p.setClipping(false);
     };
     p.setPen(Qt::black);
@@ -267,50 +356,58 @@ void TZavoGridStampa::DisegnaPagina(QPainter& p, double mm, int page, int pages,
     p.drawText(r(7.4, 7.7, tableW - 0.1, 5.2), align | Qt::AlignVCenter, Intestazione_Riga1);
     p.drawText(r(7.4, 12.9, tableW - 0.1, 5.2), align | Qt::AlignVCenter, Intestazione_Riga2);
     double x = 7.3;
-    for (const TColonnaStampa& c : colonne) {
-        cell(r(x, 21.2, c.larghezzaMm, rowH), c.titolo, bold, false);
-        x += c.larghezzaMm;
+    for (size_t c = 0; c < colonne.size(); ++c) {
+        // A number's title stands over its figures, on the right.
+        cell(r(x, kRigaTitoli, colonne[c].larghezzaMm, rowH), colonne[c].titolo, bold, false,
+             c < numeriche.size() && numeriche[c]);
+        x += colonne[c].larghezzaMm;
     }
-    p.drawLine(QPointF(7.3 * mm, (21.2 + rowH) * mm),
-               QPointF((7.3 + tableW) * mm, (21.2 + rowH) * mm));
-    for (int i = 0; i < perPage; ++i) {
-        const int index = page * perPage + i;
+    p.drawLine(QPointF(7.3 * mm, (kRigaTitoli + rowH) * mm),
+               QPointF((7.3 + tableW) * mm, (kRigaTitoli + rowH) * mm));
+    const TPaginaStampa& pagina = pagine[static_cast<size_t>(page)];
+    double y = kRigaTitoli + rowH;
+    for (size_t i = 0; i < pagina.altezze.size(); ++i) {
+        const int index = pagina.prima + static_cast<int>(i);
         if (index >= rows.size())
             break;
-        const double y = 21.2 + rowH * (i + 1);
+        const double height = pagina.altezze[i];
         x = 7.3;
         for (size_t c = 0; c < colonne.size(); ++c) {
-            cell(r(x, y, colonne[c].larghezzaMm, rowH), rows[index].value(static_cast<int>(c)),
-                 data, !FlagTroncaTesti && !colonne[c].forzata);
+            cell(r(x, y, colonne[c].larghezzaMm, height), rows[index].value(static_cast<int>(c)),
+                 data, !FlagTroncaTesti && !colonne[c].forzata,
+                 c < numeriche.size() && numeriche[c]);
             x += colonne[c].larghezzaMm;
         }
+        y += height;
     }
     if (FlagNumeraPagine) {
         p.setFont(data);
         p.drawText(Orizzontale() ? r(213.3, 197.5, 76.5, 6) : r(125.3, 282.5, 76.5, 6),
                    Qt::AlignRight | Qt::AlignVCenter,
-                   QStringLiteral("Pag. %1 di %2").arg(page + 1).arg(pages));
+                   QStringLiteral("Pag. %1 di %2").arg(page + 1).arg(pagine.size()));
     }
 }
 
 void TZavoGridStampa::Disegna(QPagedPaintDevice& device,
                               const std::vector<TColonnaStampa>& colonne) const {
-    Disegna(device, colonne, Righe(colonne));
+    std::vector<bool> numeriche;
+    const QList<QStringList> rows = Righe(colonne, &numeriche);
+    Disegna(device, colonne, rows, numeriche);
 }
 
 void TZavoGridStampa::Disegna(QPagedPaintDevice& device, const std::vector<TColonnaStampa>& colonne,
-                              const QList<QStringList>& rows) const {
+                              const QList<QStringList>& rows,
+                              const std::vector<bool>& numeriche) const {
     device.setPageLayout(QPageLayout(QPageSize(QPageSize::A4),
                                      Orizzontale() ? QPageLayout::Landscape : QPageLayout::Portrait,
                                      QMarginsF(0, 0, 0, 0), QPageLayout::Millimeter));
-    const int perPage = RighePerPagina();
-    const int pages = std::max(1, static_cast<int>((rows.size() + perPage - 1) / perPage));
     QPainter p(&device);
     const double mm = device.logicalDpiX() / 25.4;
-    for (int page = 0; page < pages; ++page) {
+    const std::vector<TPaginaStampa> pages = Impagina(p, mm, rows, colonne);
+    for (size_t page = 0; page < pages.size(); ++page) {
         if (page > 0)
             device.newPage();
-        DisegnaPagina(p, mm, page, pages, rows, colonne);
+        DisegnaPagina(p, mm, static_cast<int>(page), pages, rows, colonne, numeriche);
     }
 }
 
@@ -322,22 +419,25 @@ QImage TZavoGridStampa::Pagina(int page, const std::vector<TColonnaStampa>& colo
     image.setDotsPerMeterX(qRound(dpi / 0.0254));
     image.setDotsPerMeterY(qRound(dpi / 0.0254));
     image.fill(Qt::white);
-    const QList<QStringList> rows = Righe(colonne);
-    const int perPage = RighePerPagina();
-    const int pages = std::max(1, static_cast<int>((rows.size() + perPage - 1) / perPage));
+    std::vector<bool> numeriche;
+    const QList<QStringList> rows = Righe(colonne, &numeriche);
     QPainter p(&image);
-    DisegnaPagina(p, dpi / 25.4, page, pages, rows, colonne);
+    const double mm = dpi / 25.4;
+    const std::vector<TPaginaStampa> pages = Impagina(p, mm, rows, colonne);
+    if (page >= 0 && page < static_cast<int>(pages.size()))
+        DisegnaPagina(p, mm, page, pages, rows, colonne, numeriche);
     return image;
 }
 
 void TZavoGridStampa::Anteprima(QWidget* parent) {
     // Read once: the preview asks for its pages again at every change of its view.
     const std::vector<TColonnaStampa> colonne = Colonne();
-    const QList<QStringList> rows = Righe(colonne);
+    std::vector<bool> numeriche;
+    const QList<QStringList> rows = Righe(colonne, &numeriche);
     QPrinter printer(QPrinter::HighResolution);
     QPrintPreviewDialog dialog(&printer, parent);
     dialog.setWindowTitle(QStringLiteral("Anteprima - %1").arg(Tabella));
     connect(&dialog, &QPrintPreviewDialog::paintRequested, &dialog,
-            [&](QPrinter* target) { Disegna(*target, colonne, rows); });
+            [&](QPrinter* target) { Disegna(*target, colonne, rows, numeriche); });
     dialog.exec();
 }

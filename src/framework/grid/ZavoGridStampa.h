@@ -71,22 +71,34 @@ public:
     /// (nothing written).
     bool Stampa(bool anteprima);
 
-    /// Rows of the list per page in our own layout.
+    /// Rows of the list per page in our own layout when no text wraps (each row one line).
     int RighePerPagina() const;
     /// Lays out every row of the list's query on `device` (our preview and PDF).
     void Disegna(QPagedPaintDevice& device, const std::vector<TColonnaStampa>& colonne) const;
-    /// The same with the rows already read.
+    /// The same with the rows already read (`numeriche`: the columns right-aligned).
     void Disegna(QPagedPaintDevice& device, const std::vector<TColonnaStampa>& colonne,
-                 const QList<QStringList>& rows) const;
-    /// Every row of the list's query, as texts of `colonne`.
-    QList<QStringList> Righe(const std::vector<TColonnaStampa>& colonne) const;
+                 const QList<QStringList>& rows, const std::vector<bool>& numeriche = {}) const;
+    /// Every row of the list's query, as texts of `colonne`; `numeriche`, when given, tells the
+    /// columns that hold numbers.
+    QList<QStringList> Righe(const std::vector<TColonnaStampa>& colonne,
+                             std::vector<bool>* numeriche = nullptr) const;
     /// Page `page` (from 0) of our layout as a picture at `dpi`.
     QImage Pagina(int page, const std::vector<TColonnaStampa>& colonne, int dpi) const;
     /// Shows our print preview (print or PDF from there).
     void Anteprima(QWidget* parent);
 
 private:
-    void DisegnaPagina(QPainter& p, double mm, int page, int pages, const QList<QStringList>& rows,
-                       const std::vector<TColonnaStampa>& colonne) const;
+    /// The rows of one page and the height (mm) of each.
+    struct TPaginaStampa {
+        int prima = 0;
+        std::vector<double> altezze;
+    };
+    /// Splits the rows into pages: a row that wraps grows to hold its text, so a page holds
+    /// fewer of them.
+    std::vector<TPaginaStampa> Impagina(QPainter& p, double mm, const QList<QStringList>& rows,
+                                        const std::vector<TColonnaStampa>& colonne) const;
+    void DisegnaPagina(QPainter& p, double mm, int page, const std::vector<TPaginaStampa>& pagine,
+                       const QList<QStringList>& rows, const std::vector<TColonnaStampa>& colonne,
+                       const std::vector<bool>& numeriche) const;
     QDateTime fCreazione;
 };

@@ -17,6 +17,7 @@
 #include <QImage>
 #include <QLineEdit>
 #include <QPdfWriter>
+#include <QProcess>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QRegularExpression>
@@ -237,6 +238,56 @@ TEST_F(Stampa, OurPreviewPagesEveryRow) {
     EXPECT_EQ(page.size(), QSize(827, 1169)); // A4 at 100 dots per inch
     QDir().mkpath(ZELM_SCREENSHOT_DIR);
     page.save(ZELM_SCREENSHOT_DIR "/stampa-pagina.png");
+}
+
+// Our preview with long texts, timestamps and numbers: wrapped, a row grows to hold its text and
+// nothing is lost; cut, each text ends at its own cell. Numbers are right-aligned.
+TEST_F(Stampa, OurPreviewWrapsOrCutsWithoutLosingOrOverlapping) {
+    ExecSql(fDb, "CREATE TABLE L (NOME VARCHAR(120), QUANDO TIMESTAMP, IMPORTO DOUBLE PRECISION)");
+    ExecSql(fDb, "EXECUTE BLOCK AS DECLARE I INTEGER = 0; BEGIN WHILE (I < 60) DO BEGIN "
+                 "INSERT INTO L VALUES ('Rossi Mario - una descrizione molto lunga che non sta "
+                 "nella colonna e va a capo riga' || :I, TIMESTAMP '2024-03-05 10:30:00', 12.5); "
+                 "I = I + 1; END END");
+    fJob.SQLRif = "SELECT * FROM L";
+    const std::vector<TColonnaStampa> colonne{{"NOME", "Nome", 40, false},
+                                              {"QUANDO", "Quando", 24, false},
+                                              {"IMPORTO", "Importo", 20, false}};
+    std::vector<bool> numeriche;
+    fJob.Righe(colonne, &numeriche);
+    EXPECT_EQ(numeriche, (std::vector<bool>{false, false, true}));
+    auto pdfText = [&](bool cut, int* pages) {
+        fJob.FlagTroncaTesti = cut;
+        const QString pdf = fFolder.Path(cut ? "tronca.pdf" : "a-capo.pdf");
+        {
+            QPdfWriter writer(pdf);
+            writer.setResolution(300);
+            fJob.Disegna(writer, colonne);
+        }
+        QProcess text;
+        text.start("pdftotext", {"-layout", pdf, "-"});
+        EXPECT_TRUE(text.waitForFinished(30000));
+        const QString out = QString::fromUtf8(text.readAllStandardOutput());
+        *pages = static_cast<int>(out.count(QChar('\f')));
+        return out;
+    };
+    int wrappedPages = 0, cutPages = 0;
+    const QString wrapped = pdfText(false, &wrappedPages);
+    // Every word of every row is on the pages, the date and time each whole.
+    for (int i : {0, 1, 59})
+        EXPECT_TRUE(wrapped.contains(QStringLiteral("riga%1").arg(i))) << i;
+    EXPECT_EQ(wrapped.count("05/03/2024"), 60);
+    EXPECT_EQ(wrapped.count("10:30"), 60);
+    const QString cut = pdfText(true, &cutPages);
+    EXPECT_LT(cutPages, wrappedPages); // wrapped rows are taller: more pages
+    EXPECT_EQ(cut.count("riga"), 0);   // cut at the cell's edge
+    EXPECT_EQ(cut.count("Rossi Mario - una"), 60);
+    EXPECT_EQ(cut.count("12.5"), 60);
+    // The pages to look at, in both modes.
+    QDir().mkpath(ZELM_SCREENSHOT_DIR);
+    fJob.FlagTroncaTesti = false;
+    fJob.Pagina(0, colonne, 100).save(ZELM_SCREENSHOT_DIR "/stampa-a-capo.png");
+    fJob.FlagTroncaTesti = true;
+    fJob.Pagina(0, colonne, 100).save(ZELM_SCREENSHOT_DIR "/stampa-tronca.png");
 }
 
 TEST_F(Stampa, TheDialogCopiesItsChoicesIntoTheJob) {
