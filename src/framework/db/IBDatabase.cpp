@@ -2,6 +2,8 @@
 
 #include <QStringDecoder>
 #include <QStringEncoder>
+#include <mutex>
+#include <optional>
 
 #include "FbClient.h"
 #include "IBSQL.h"
@@ -103,10 +105,27 @@ std::vector<unsigned char> TIBDatabase::BuildDpb(bool create, const QString& cha
 }
 
 namespace {
-/// The default character set of each database opened so far, by name.
+/// The default character set of each database opened so far, by name. Connections may be opened
+/// on several threads at once (a lookup attaches its archive in the background).
 QHash<QString, QString>& KnownCharsets() {
     static QHash<QString, QString> known;
     return known;
+}
+std::mutex& KnownCharsetsLock() {
+    static std::mutex lock;
+    return lock;
+}
+std::optional<QString> KnownCharset(const QString& name) {
+    std::lock_guard<std::mutex> guard(KnownCharsetsLock());
+    const auto it = KnownCharsets().constFind(name);
+    return it == KnownCharsets().constEnd() ? std::nullopt : std::optional<QString>(*it);
+}
+void SetKnownCharset(const QString& name, const QString& charset) {
+    std::lock_guard<std::mutex> guard(KnownCharsetsLock());
+    if (charset.isEmpty())
+        KnownCharsets().remove(name);
+    else
+        KnownCharsets().insert(name, charset);
 }
 } // namespace
 
@@ -137,9 +156,8 @@ void TIBDatabase::Open() {
     // by a program that connects without one: their text is Windows-1252 bytes, which a UTF8
     // connection would hand over garbled, and UTF-8 written through it would look garbled there.
     // A database's default does not change while the program runs: it is asked once per name.
-    QHash<QString, QString>& known = KnownCharsets();
-    if (const auto it = known.constFind(fDatabaseName); it != known.constEnd()) {
-        Attach(*it);
+    if (const std::optional<QString> known = KnownCharset(fDatabaseName)) {
+        Attach(*known);
         return;
     }
     Attach(DbDefaults::Charset);
@@ -155,11 +173,11 @@ void TIBDatabase::Open() {
         return; // unreadable: the default stays
     }
     if (own.isEmpty() || own == QLatin1String("NONE") || own == QLatin1String("WIN1252")) {
-        known.insert(fDatabaseName, QStringLiteral("WIN1252"));
+        SetKnownCharset(fDatabaseName, QStringLiteral("WIN1252"));
         Close();
         Attach(QStringLiteral("WIN1252"));
     } else {
-        known.insert(fDatabaseName, DbDefaults::Charset);
+        SetKnownCharset(fDatabaseName, DbDefaults::Charset);
     }
 }
 
@@ -168,7 +186,7 @@ void TIBDatabase::CreateDatabase() {
         Close();
     const QString chosen = Parse(Params).charset;
     const QString charset = chosen.isEmpty() ? DbDefaults::Charset : chosen;
-    KnownCharsets().remove(fDatabaseName); // a new database: its default is asked again
+    SetKnownCharset(fDatabaseName, QString()); // a new database: its default is asked again
     const std::vector<unsigned char> dpb = BuildDpb(true, charset);
     FbClient::Status st;
     IAttachment* att = FbClient::Provider()->createDatabase(

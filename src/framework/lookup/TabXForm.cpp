@@ -153,6 +153,15 @@ void TTabXForm::Connetti(int n, const QString& nomeVariabile) {
     }
 }
 
+void TTabXForm::AdottaDatabase(int n, std::unique_ptr<TIBDatabase> database) {
+    const size_t i = static_cast<size_t>(n - 1);
+    const QStringList params = fTransactions.at(i)->Params;
+    fTransactions[i].reset(); // before the connection it belongs to
+    fDatabases[i] = std::move(database);
+    fTransactions[i] = std::make_unique<TIBTransaction>(fDatabases[i].get());
+    fTransactions[i]->Params = params;
+}
+
 void TTabXForm::ConnettiDatabase1(const QString& nomeVariabile) {
     Connetti(1, nomeVariabile);
 }

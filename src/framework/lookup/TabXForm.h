@@ -39,6 +39,9 @@ public:
     TIBDatabase& IBDatabase(int n) const { return *fDatabases.at(n - 1); }
     /// The default transaction of connection 1..5 (the first: concurrency, nowait).
     TIBTransaction& IBTransaction(int n) const { return *fTransactions.at(n - 1); }
+    /// Takes `database` (already open) as connection `n`; its default transaction keeps its
+    /// parameters.
+    void AdottaDatabase(int n, std::unique_ptr<TIBDatabase> database);
 
     /// The user, their name and password and, in IniSuDataBase, their company. Always false.
     bool SetUserPerNum(int numeroUtente);

@@ -1,5 +1,8 @@
 #include "ZavoRicercheForm.h"
 
+#include <future>
+#include <mutex>
+
 #include "framework/core/DataBreve.h"
 
 #include "TabXForm.h"
@@ -8,7 +11,9 @@
 
 #include "framework/core/Dialogs.h"
 #include "framework/core/SlotGuard.h"
+#include "framework/core/WinPath.h"
 #include "framework/core/ZavoError.h"
+#include "framework/db/DBConnection.h"
 #include "framework/db/IBDatabase.h"
 #include "framework/db/IBSQL.h"
 #include "framework/db/IBTransaction.h"
@@ -114,11 +119,14 @@ void TZavoRicercheForm::InizializzazioneZavo(const QString& xml) {
     TIBDatabase& db = SearchDatabase(fRoot);
     // The names the definition gives are checked against the catalogue before any statement is
     // built from them.
-    {
+    if (fColonneLette && fColonneLette->first == fDefinition->NomeTabella) {
+        fColumns = std::move(fColonneLette->second); // read just now, with the connection
+    } else {
         TIBTransaction tr(&db);
         tr.StartTransaction();
         fColumns = LeggiColonne(db, tr, fDefinition->NomeTabella); // read once per dialog
     }
+    fColonneLette.reset();
     GridMain->SetDatabase(&db, fContext->UtenteCorrente, fContext->GetV(QStringLiteral("BinDir")),
                           fContext->NomeProgetto);
     GridMain->ZavoGrid()->CheckTabZavoGrid();
@@ -435,18 +443,68 @@ QString MostraRicercaXml(int utente, int idFinestra, const QString& xml) {
     if (!doc.setContent(xml))
         throw EZavoError(QStringLiteral("Definizione di ricerca non valida"));
     const QDomElement root = doc.documentElement();
+    const bool archivio = Child(root, "IBDatabase").trimmed() != "2";
+    const QString nomeArchivio = Child(root, "ParametroArchivio").isEmpty()
+                                     ? QStringLiteral("Archivio")
+                                     : Child(root, "ParametroArchivio");
+    // The archive this user's lookups opened last in this process is attached on a worker
+    // thread while the user database is opened and read; it is taken only when the parameter
+    // still names it, otherwise it is closed and the named one opened as always.
+    static std::mutex ultimiLock;
+    static QHash<QString, QString> ultimi;
+    const QString chiave = HostProgramDir() + QLatin1Char('|') + QString::number(utente) +
+                           QLatin1Char('|') + nomeArchivio;
+    QString anticipato;
+    {
+        std::lock_guard<std::mutex> guard(ultimiLock);
+        anticipato = archivio ? ultimi.value(chiave) : QString();
+    }
+    // The worker also reads the table's columns on it, which the dialog asks for first.
+    struct TAnticipo {
+        std::unique_ptr<TIBDatabase> db;
+        std::optional<std::pair<QString, std::vector<TColonnaRicerca>>> colonne;
+    };
+    const QString tabella = Child(root, "NomeTabella");
+    std::future<TAnticipo> anticipo;
+    if (!anticipato.isEmpty())
+        anticipo = std::async(std::launch::async, [anticipato, tabella] {
+            TAnticipo a;
+            a.db = std::make_unique<TIBDatabase>();
+            try {
+                ConnettiIBDatabase(*a.db, anticipato);
+            } catch (const EZavoError&) {
+                a.db.reset(); // opened again below, where its failure is told
+                return a;
+            }
+            try {
+                TIBTransaction tr(a.db.get());
+                tr.StartTransaction();
+                a.colonne.emplace(tabella, LeggiColonne(*a.db, tr, tabella));
+            } catch (const EZavoError&) {
+                // read again by the dialog, where its failure is told
+            }
+            return a;
+        });
+    std::optional<std::pair<QString, std::vector<TColonnaRicerca>>> colonne;
     auto context = std::make_unique<TTabXForm>(nullptr, IniSuDataBase);
     context->SetUserPerNum(utente);
     context->Inserisci(QStringLiteral("SFT"), QStringLiteral("BinDir"), QString(),
                        context->CaricaParametro(QStringLiteral("Directory bin")), QString(),
                        QString(), QString(), QString(), QString::number(utente));
-    if (Child(root, "IBDatabase").trimmed() != "2") {
-        const QString name = Child(root, "ParametroArchivio").isEmpty()
-                                 ? QStringLiteral("Archivio")
-                                 : Child(root, "ParametroArchivio");
+    if (archivio) {
+        const QString& name = nomeArchivio;
         context->Inserisci(QStringLiteral("SFT"), name, QString(), context->CaricaParametro(name),
                            QString(), QString(), QString(), QString(), QString::number(utente));
-        context->ConnettiDatabase1(name);
+        const QString path = context->GetV(name);
+        if (anticipo.valid())
+            if (TAnticipo a = anticipo.get(); a.db && path == anticipato) {
+                context->AdottaDatabase(1, std::move(a.db));
+                colonne = std::move(a.colonne);
+            }
+        if (!context->IBDatabase(1).Connected())
+            context->ConnettiDatabase1(name);
+        std::lock_guard<std::mutex> guard(ultimiLock);
+        ultimi.insert(chiave, path);
     } else {
         const QString name = QStringLiteral("Directory listino");
         context->Inserisci(QStringLiteral("SFT"), name, QString(), context->CaricaParametro(name),
@@ -456,6 +514,7 @@ QString MostraRicercaXml(int utente, int idFinestra, const QString& xml) {
     }
     auto module = std::make_unique<TDataModuleDittaF>(nullptr, context.get());
     TZavoRicercheForm form(module.get());
+    form.fColonneLette = std::move(colonne);
     form.InizializzazioneZavo(xml);
     context->ScritturaHandleDiApertura(idFinestra, static_cast<qint64>(form.winId()));
     if (OnAperta())

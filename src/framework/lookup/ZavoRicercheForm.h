@@ -13,6 +13,7 @@
 #include <functional>
 
 #include <memory>
+#include <optional>
 #include <vector>
 
 class QLabel;
@@ -88,6 +89,9 @@ private:
     QDomElement fRoot;
     std::vector<TRiga> fRows;
     std::vector<TColonnaRicerca> fColumns;
+    /// The table's columns when they were read with the connection (table, columns).
+    std::optional<std::pair<QString, std::vector<TColonnaRicerca>>> fColonneLette;
+    friend QString MostraRicercaXml(int utente, int idFinestra, const QString& xml);
     QWidget* fFilters = nullptr;
     bool fClosed = false;
 };

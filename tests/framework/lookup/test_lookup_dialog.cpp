@@ -225,3 +225,32 @@ TEST(LookupValues, DatesAsShortDates) {
     EXPECT_EQ(TestoValore(QVariant()), "");
     EXPECT_EQ(TestoValore(42), "42");
 }
+
+// The archive a lookup opens in the background is the one its parameter named last time; when
+// the parameter names another archive now, the lookup opens that one.
+TEST_P(LookupDialog, AnArchiveParameterChangedBetweenLookupsIsFollowed) {
+    if (GetParam() == DbMode::Server)
+        GTEST_SKIP() << "the user database is the host's own file: embedded only";
+    TSession session(nullptr, 1);
+    const THostFolder other = ProvisionHostFolder(fFolder.Path("altro"));
+    {
+        auto db = OpenDb("altro/dati/archivio.fdb");
+        ExecSql(*db, "UPDATE CLIENTI SET RAGSOC='Altro archivio' WHERE CODICE='C003'");
+    }
+    QStringList seen;
+    SetOnRicercaAperta([&](TZavoRicercheForm& f) {
+        seen << Current(f, "RAGSOC");
+        f.ButtonChiudi->click();
+    });
+    QString codice = "C003";
+    session.Ricerche()->FindCliente(codice); // the archive is remembered
+    session.Ricerche()->FindCliente(codice); // opened in the background
+    ExecSql(*OpenDb("host/user/user.fdb"),
+            QString("UPDATE TABTREBON SET VALORE='%1' WHERE UTENTE=1 AND PARAMETRO='Archivio'")
+                .arg(other.Connection(other.archiveDb)));
+    session.Ricerche()->FindCliente(codice);
+    ASSERT_EQ(seen.size(), 3);
+    EXPECT_EQ(seen[0], seen[1]);
+    EXPECT_NE(seen[1], "Altro archivio");
+    EXPECT_EQ(seen[2], "Altro archivio");
+}
