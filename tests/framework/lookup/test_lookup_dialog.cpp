@@ -150,6 +150,7 @@ TEST_P(LookupDialog, DescriptionsPicturesAndANestedLookupCancelled) {
     r.SituazioneZavoGrid = 70;
     r.SituazioneForm = 71;
     r.CampoFoto = "PERCORSOFILE";
+    r.CampoFile = "CODICECLIENTE"; // both a nested lookup and the file field: both buttons
     TZavoCampoRic* cliente = r.CampiRic.New("CODICECLIENTE", "Cliente");
     cliente->Decodifica = std::make_unique<TZavoDecodifica>();
     cliente->Decodifica->Etichetta = "Ragione sociale";
@@ -171,6 +172,8 @@ TEST_P(LookupDialog, DescriptionsPicturesAndANestedLookupCancelled) {
             return;
         }
         description = f.findChild<QLineEdit*>("IRCBCODICECLIENTE")->text();
+        EXPECT_NE(f.findChild<QPushButton*>("BRICCODICECLIENTE"), nullptr);
+        EXPECT_NE(f.findChild<QPushButton*>("BCCODICECLIENTE"), nullptr);
         pictureShown = !f.ImagePreview->pixmap().isNull();
         QLineEdit* box = f.findChild<QLineEdit*>("FBCODICECLIENTE");
         box->setText("C003'");
