@@ -56,7 +56,14 @@ TIBTransaction& TLumetraViewer::Transaction() {
     return *fTransaction;
 }
 
+bool TLumetraViewer::CompanionPresente() {
+    return QFileInfo(ProgramName()).isFile();
+}
+
 void TLumetraViewer::Prepare() {
+    // Without the companion, our own viewer needs neither its program nor its parameter file.
+    if (!fInitialised && VisoreIncorporato && !CompanionPresente())
+        fInitialised = true;
     if (!fInitialised) {
         if (!QFileInfo(ProgramName()).isFile())
             throw EZavoError(QStringLiteral("File %1 non trovato").arg(ProgramName()));
@@ -108,6 +115,10 @@ int TLumetraViewer::Run(bool pick) {
         throw EZavoError(QStringLiteral("Errore durante la scrittura log chiamata a Viewer\r\n") +
                          e.Message());
     }
+    if (VisoreIncorporato && !CompanionPresente()) {
+        MostraIncorporato(call, pick);
+        return call.Id();
+    }
     TCmdStrings cmd;
     cmd.Append(QStringLiteral("UTENTE"), Session->ZavoUser()->CodiceUtente());
     cmd.Append(QStringLiteral("DITTA"), Session->ZavoUser()->DittaUtente());
@@ -118,6 +129,34 @@ int TLumetraViewer::Run(bool pick) {
     exe.ShowWindow = TExeFacade::swShowNormal;
     exe.Run();
     return call.Id();
+}
+
+void TLumetraViewer::MostraIncorporato(TOrvoViewerCallData& call, bool pick) {
+    std::vector<std::unique_ptr<TOrvoItemPhotoData>> foto;
+    {
+        TIBTransaction& tr = Transaction();
+        tr.StartTransaction();
+        TScopeExit rollback([&tr] {
+            if (tr.InTransaction())
+                tr.Rollback();
+        });
+        foto = fPhotos->LoadItem(call.CodiceItem());
+    }
+    const int chosen = VisoreIncorporato->Mostra(call.CodiceItem(), foto, pick);
+    if (!pick || chosen <= 0)
+        return;
+    // The choice goes where the companion writes it: the call row's IDFOTOSCELTA.
+    TIBTransaction& tr = Transaction();
+    tr.StartTransaction();
+    try {
+        call.SetIdFotoScelta(chosen);
+        fCalls->Save(call);
+        tr.Commit();
+    } catch (const EZavoError&) {
+        if (tr.InTransaction())
+            tr.Rollback();
+        throw;
+    }
 }
 
 void TLumetraViewer::Show() {

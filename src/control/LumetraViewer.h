@@ -43,6 +43,18 @@ public:
     void Run();
 };
 
+/// Our own photo viewer, for a workstation without the companion program. The window layer
+/// implements it and hands it to the link.
+class IVisoreFoto {
+public:
+    virtual ~IVisoreFoto() = default;
+    /// Shows `foto` (already in order) of `codiceItem`; returns when closed. In pick mode the id
+    /// of the picture chosen, 0 when none was.
+    virtual int Mostra(const QString& codiceItem,
+                       const std::vector<std::unique_ptr<TOrvoItemPhotoData>>& foto,
+                       bool scegli) = 0;
+};
+
 class TLumetraViewer : public QObject {
     Q_OBJECT
 public:
@@ -51,6 +63,11 @@ public:
 
     TSession* Session = nullptr;
     QString CodiceItem;
+    /// Used instead of the companion program when it is not installed (borrowed; none: the
+    /// missing program is an error).
+    IVisoreFoto* VisoreIncorporato = nullptr;
+    /// The companion program is installed beside the host program.
+    static bool CompanionPresente();
 
     /// The viewer beside the host program ("LumetraViewer") and its parameter file.
     static QString ProgramName();
@@ -67,6 +84,8 @@ public:
 private:
     /// Writes the call row and runs the viewer on it; the call's ID.
     int Run(bool pick);
+    /// Our own viewer on the call's item; in pick mode the choice is written into the call row.
+    void MostraIncorporato(TOrvoViewerCallData& call, bool pick);
     TIBTransaction& Transaction();
 
     std::unique_ptr<TIBTransaction> fTransaction;

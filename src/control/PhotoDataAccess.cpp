@@ -16,6 +16,23 @@ bool TOrvoItemPhotoAccess::Load(int id, TOrvoItemPhotoData& to) {
     return LoadRecord(sql, to);
 }
 
+std::vector<std::unique_ptr<TOrvoItemPhotoData>>
+TOrvoItemPhotoAccess::LoadItem(const QString& codiceItem) {
+    TIBSQL& sql =
+        Sql(fLoadItem,
+            {"SELECT * FROM ORVOITEMPHOTO WHERE CODICEITEM=:CODICEITEM", "  AND STATUS='ATTIVO'",
+             "ORDER BY CASE WHEN CLASSIFICAZIONE='COVER' THEN 0 ELSE 1 END,", "  NOMEFILE, ID"});
+    sql.ParamByName("CODICEITEM").SetString(codiceItem);
+    std::vector<std::unique_ptr<TOrvoItemPhotoData>> out;
+    for (sql.ExecQuery(); !sql.Eof(); sql.Next()) {
+        auto photo = std::make_unique<TOrvoItemPhotoData>();
+        photo->Assign(TStatementRow(sql));
+        out.push_back(std::move(photo));
+    }
+    sql.Close();
+    return out;
+}
+
 void TOrvoItemPhotoAccess::Insert(TOrvoItemPhotoData& data) {
     if (data.Id() == 0) {
         TIBSQL& gen = Sql(fGen, {"SELECT GEN_ID(IDORVOITEMPHOTOCOUNTER,1) FROM RDB$DATABASE"});

@@ -5,6 +5,9 @@
 
 #include "model/PhotoData.h"
 
+#include <memory>
+#include <vector>
+
 class TLumetraControlAccess : public TDataAccessObject {
     Q_OBJECT
 public:
@@ -21,6 +24,8 @@ public:
     using TDataAccessObject::TDataAccessObject;
     bool Load(int id, TOrvoItemPhotoData& to);
     ZELM_OR_NONE(TOrvoItemPhotoData, Load, (int id), id)
+    /// The active pictures of an item: the cover first, then by name (their number), then id.
+    std::vector<std::unique_ptr<TOrvoItemPhotoData>> LoadItem(const QString& codiceItem);
     /// Inserts the picture; an Id of 0 is drawn from IDORVOITEMPHOTOCOUNTER first.
     void Insert(TOrvoItemPhotoData& data);
     /// Clears the cover mark of every other cover of the album (`exceptId` 0: none excluded).
@@ -28,6 +33,7 @@ public:
 
 private:
     TIBSQL* fLoad = nullptr;
+    TIBSQL* fLoadItem = nullptr;
     TIBSQL* fInsert = nullptr;
     TIBSQL* fGen = nullptr;
     TIBSQL* fCover = nullptr;

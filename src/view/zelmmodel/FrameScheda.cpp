@@ -16,6 +16,7 @@
 #include "framework/ui/ZavoQrCode.h"
 #include "model/MemDataSet.h"
 #include "model/QuenvarHelpers.h"
+#include "view/foto/VisoreFoto.h"
 
 #include <QDesktopServices>
 #include <QDir>
@@ -625,6 +626,9 @@ void TFrameZelmModelScheda::ClickFile() {
 
 void TFrameZelmModelScheda::OrvoPhoto() {
     TLumetraViewer viewer;
+    // Without the companion program, our own viewer shows the pictures.
+    TVisoreFotoQt visore(window(), Session());
+    viewer.VisoreIncorporato = &visore;
     try {
         const QString qr = fFieldsCache ? fFieldsCache->QrCode() : QString();
         if (qr.isEmpty())

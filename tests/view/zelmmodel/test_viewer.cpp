@@ -2,13 +2,21 @@
 // the parameters, the failures and their texts, a large output, pick mode; the card's action.
 #include "ZelmModelFormFixture.h"
 
+#include "../../import/WorkbookFixture.h"
 #include "control/LumetraViewer.h"
 #include "framework/core/WinPath.h"
 #include "framework/session/Session.h"
+#include "import/ImportXls.h"
+#include "view/foto/VisoreFoto.h"
 
+#include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QLabel>
+#include <QListWidget>
+#include <QPainter>
 #include <QPushButton>
+#include <QTest>
 #include <QTimer>
 
 namespace {
@@ -171,4 +179,119 @@ TEST_P(Viewer, TheCardsOrvoPhotoAction) {
     Click(form.FrameScheda->ActionOrvoPhoto);
     EXPECT_EQ(LastText(), "Operazione fallita\r\nViewer occupato");
     EXPECT_EQ(Calls(), 1);
+}
+
+// Without the companion program, "OrvoPhoto" opens our own viewer on the pictures an import
+// stored for the sheet: in order, a missing file told in its place, a model without pictures
+// told too; pick mode returns the chosen picture's id through the call row.
+TEST_P(Viewer, WithoutTheCompanionOurViewerShowsAndPicks) {
+    ASSERT_FALSE(TLumetraViewer::CompanionPresente());
+    const QString store = fFolder.Path("foto");
+    QDir().mkpath(store);
+    ExecSql(fArchive, QStringLiteral("INSERT INTO LUMETRACONTROL (CODICESITUAZIONE, "
+                                     "CONTROLLOCODICE, CONTROLLOETICHETTA, IMAGEPATH, "
+                                     "FILLORVOITEMPHOTO) VALUES (3, 'FM', 'Foto modelli', '%1', 1)")
+                          .arg(store));
+    const QString workbook = fFolder.Path("foto.xls");
+    Scrivi(workbook, [&](TSpreadsheet& d) {
+        const QColor colours[] = {Qt::darkRed, Qt::darkGreen, Qt::darkBlue};
+        for (int i = 0; i < 3; ++i) {
+            QImage image(1200, 800, QImage::Format_RGB32);
+            image.fill(colours[i]);
+            QPainter p(&image);
+            p.setPen(Qt::white);
+            QFont f = p.font();
+            f.setPixelSize(200);
+            p.setFont(f);
+            p.drawText(image.rect(), Qt::AlignCenter, QString::number(i + 1));
+            p.end();
+            const QString file = fFolder.Path(QStringLiteral("p%1.jpg").arg(i));
+            image.save(file, "JPEG", 85);
+            d.InsertImage(file, 12, 2 + 20 * i, 4000, 3000);
+        }
+    });
+    {
+        TImportXls import(fArchive, 1, fFolder.Path("tmp"), fFolder.Path("bin"));
+        import.AcquisisciFoto = true;
+        const TEsitoXls e = import.Importa(workbook);
+        ASSERT_EQ(e.esito, "OK") << e.note.toStdString();
+    }
+    const int id = Value("SELECT MAX(ID) FROM ZELMMODEL").toInt();
+    const QString qr =
+        Value(QStringLiteral("SELECT QRCODE FROM ZELMMODEL WHERE ID=%1").arg(id)).toString();
+    ASSERT_EQ(
+        Value(QStringLiteral("SELECT COUNT(*) FROM ORVOITEMPHOTO WHERE CODICEITEM='%1'").arg(qr))
+            .toInt(),
+        3);
+    // The second picture's file is gone: the viewer says so in its place.
+    const QString second =
+        Value(QStringLiteral("SELECT PERCORSOFOTO || '/' || NOMEFILE || '.jpg' FROM "
+                             "ORVOITEMPHOTO WHERE CODICEITEM='%1' ORDER BY NOMEFILE ROWS 2 TO 2")
+                  .arg(qr))
+            .toString();
+    ASSERT_TRUE(QFile::remove(second)) << second.toStdString();
+
+    TFormZelmModel& form = *Open();
+    Select(form, id);
+    Click(form.FrameRicerca->ButtonMostra);
+    QStringList names, texts;
+    int thumbs = 0;
+    QTimer::singleShot(0, [&] {
+        auto* v = qobject_cast<TFormVisoreFoto*>(QApplication::activeModalWidget());
+        ASSERT_NE(v, nullptr);
+        QTRY_COMPARE_WITH_TIMEOUT(v->MiniatureLette(), 3, 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(!v->Vista->Immagine().isNull(), 10000);
+        for (int i = 0; i < v->Striscia->count(); ++i)
+            names << v->Striscia->item(i)->text();
+        thumbs = v->MiniatureLette();
+        QDir().mkpath(ZELM_SCREENSHOT_DIR);
+        v->grab().save(ZELM_SCREENSHOT_DIR "/visore-foto.png");
+        QTest::keyClick(v->Striscia, Qt::Key_Right);
+        QTRY_VERIFY_WITH_TIMEOUT(!v->Vista->Testo().isEmpty() &&
+                                     v->Vista->Testo() != QStringLiteral("Caricamento…"),
+                                 10000);
+        texts << v->Vista->Testo() << v->Didascalia->text();
+        QTest::keyClick(v, Qt::Key_Escape);
+    });
+    Click(form.FrameScheda->ActionOrvoPhoto);
+    EXPECT_EQ(thumbs, 3);
+    ASSERT_EQ(names.size(), 3);
+    EXPECT_EQ(names[0], qr + "_001");
+    EXPECT_EQ(names[2], qr + "_003");
+    ASSERT_EQ(texts.size(), 2);
+    EXPECT_TRUE(texts[0].startsWith("Immagine non trovata:")) << texts[0].toStdString();
+    EXPECT_TRUE(texts[1].startsWith(qr + "_002")) << texts[1].toStdString();
+    EXPECT_EQ(Calls(), 1); // the call row is written as for the companion
+
+    // Pick mode: Enter on the third picture returns its id through the call row.
+    TVisoreFotoQt visore(nullptr, fSession.get());
+    TLumetraViewer v;
+    v.Session = fSession.get();
+    v.CodiceItem = qr;
+    v.VisoreIncorporato = &visore;
+    v.Prepare();
+    QTimer::singleShot(0, [&] {
+        auto* w = qobject_cast<TFormVisoreFoto*>(QApplication::activeModalWidget());
+        ASSERT_NE(w, nullptr);
+        QTest::keyClick(w->Striscia, Qt::Key_End);
+        QTest::keyClick(w->Striscia, Qt::Key_Return);
+    });
+    QString file;
+    EXPECT_TRUE(v.PickPhoto(file));
+    EXPECT_TRUE(file.endsWith(qr + "_003.jpg")) << file.toStdString();
+    EXPECT_EQ(Value("SELECT IDFOTOSCELTA FROM ORVOVIEWERCALL ORDER BY ID DESC ROWS 1").toInt(),
+              Value(QStringLiteral("SELECT ID FROM ORVOITEMPHOTO WHERE NOMEFILE='%1_003'").arg(qr))
+                  .toInt());
+
+    // A model without pictures: a text, not an empty window.
+    QString empty;
+    QTimer::singleShot(0, [&] {
+        auto* w = qobject_cast<TFormVisoreFoto*>(QApplication::activeModalWidget());
+        ASSERT_NE(w, nullptr);
+        empty = w->Vuoto->isVisible() ? w->Vuoto->text() : QString();
+        w->close();
+    });
+    v.CodiceItem = "M9999999V000";
+    v.Show();
+    EXPECT_EQ(empty, "Nessuna foto per il modello M9999999V000");
 }
