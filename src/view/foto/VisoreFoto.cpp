@@ -239,8 +239,14 @@ void TFormVisoreFoto::CaricaMiniature() {
             QMetaObject::invokeMethod(
                 this,
                 [this, i, image] {
-                    if (QListWidgetItem* item = Striscia->item(i); item && !image.isNull())
-                        item->setIcon(QIcon(QPixmap::fromImage(image)));
+                    if (QListWidgetItem* item = Striscia->item(i); item && !image.isNull()) {
+                        // The chosen thumbnail keeps its colours: the selection shows around
+                        // it, not tinted over it.
+                        const QPixmap pixmap = QPixmap::fromImage(image);
+                        QIcon icon(pixmap);
+                        icon.addPixmap(pixmap, QIcon::Selected);
+                        item->setIcon(icon);
+                    }
                     ++fMiniatureLette;
                     emit MiniaturaLetta(i);
                     // The large picture waits for the first screen of thumbnails.
