@@ -3,10 +3,12 @@
 #include "control/office/OfficeSuite.h"
 #include "control/office/SheetCanvas.h"
 #include "framework/core/FileAccess.h"
+#include "framework/core/ScopeExit.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QTemporaryDir>
 
 #include <algorithm>
 #include <map>
@@ -423,9 +425,45 @@ void TExportExcelScheda::Exec() {
         throw EZavoError(QStringLiteral("Nessuna scheda da esportare"));
     TSheetCanvas form;
     TWriter(form, *Context).Run();
-    auto sheet = TOfficeSuite::Instance().NewSpreadsheet();
-    form.Apply(*sheet);
-    sheet->FitToOnePage(); // a printable one-page form whatever the number of rows
-    sheet->StoreAsExcel97(QFileInfo(FileName).absoluteFilePath());
-    sheet->Close();
+    const QString target = QFileInfo(FileName).absoluteFilePath();
+    const TFormato formato = FormatoDi(FileName);
+    if (formato == TFormato::Xlsx) {
+        form.WriteXlsx(target);
+        return;
+    }
+    // Excel 97 and PDF: the same form written directly, then one load and one store by the
+    // office (batching its hundred merges and styles costs more than this).
+    QTemporaryDir temp;
+    if (!temp.isValid())
+        throw EZavoError(
+            QStringLiteral("Cartella temporanea non creata: %1").arg(temp.errorString()));
+    const QString xlsx = temp.filePath(QStringLiteral("scheda.xlsx"));
+    form.WriteXlsx(xlsx);
+    auto sheet = TOfficeSuite::Instance().LoadSpreadsheet(xlsx);
+    TScopeExit close([&sheet] {
+        try {
+            sheet->Close();
+        } catch (const EZavoError&) {
+            // already stored or already failed: nothing more to tell
+        }
+    });
+    if (formato == TFormato::Pdf) {
+        // The code sits right of the form, beside its top rows: it covers nothing.
+        if (!FileQrCode.isEmpty())
+            sheet->InsertImage(FileQrCode, 20, 0, 3000, 3000);
+        sheet->FitToOnePage();
+        sheet->StoreToPdf(target);
+    } else {
+        sheet->FitToOnePage(); // a printable one-page form whatever the number of rows
+        sheet->StoreAsExcel97(target);
+    }
+}
+
+TExportExcelScheda::TFormato TExportExcelScheda::FormatoDi(const QString& fileName) {
+    const QString ext = QFileInfo(fileName).suffix().toLower();
+    if (ext == QLatin1String("xlsx"))
+        return TFormato::Xlsx;
+    if (ext == QLatin1String("pdf"))
+        return TFormato::Pdf;
+    return TFormato::Xls;
 }

@@ -1,5 +1,5 @@
-// A model sheet written as a one-page printable form into an Excel 97 workbook, through the
-// office suite.
+// A model sheet written as a one-page printable form: an .xlsx workbook written directly, an
+// Excel 97 workbook (that form converted by the office) or a PDF page with the sheet's QR code.
 #pragma once
 
 #include "model/DataObject.h"
@@ -20,7 +20,14 @@ public:
 
     /// The sheet to write (borrowed: the caller frees it).
     TZelmModelContext* Context = nullptr;
+    /// The target; its extension picks the form's kind: ".xlsx" written directly, ".pdf" one
+    /// page with the sheet's QR code, anything else Excel 97.
     QString FileName;
+    /// A picture of the sheet's QR code for the PDF (made by the window layer; none: no code).
+    QString FileQrCode;
+
+    enum class TFormato { Xls, Xlsx, Pdf };
+    static TFormato FormatoDi(const QString& fileName);
 
     /// Checks the target before the office is started: a warning when the file exists, an error
     /// when it cannot be opened exclusively or its folder does not exist.

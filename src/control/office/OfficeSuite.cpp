@@ -834,6 +834,15 @@ void TSpreadsheet::StoreAsExcel97(const QString& path) {
     });
 }
 
+void TSpreadsheet::StoreToPdf(const QString& path) {
+    Guard([&] {
+        const Sequence<beans::PropertyValue> props =
+            One(Prop("FilterName", Any(OUString("calc_pdf_Export"))));
+        Reference<frame::XStorable>(d->document, UNO_QUERY_THROW)
+            ->storeToURL(ToOU(TOfficeSuite::FileUrl(path)), props);
+    });
+}
+
 void TSpreadsheet::StoreToHtml(const QString& path) {
     Guard([&] {
         const Sequence<beans::PropertyValue> props =

@@ -134,6 +134,8 @@ public:
     void FitToOnePage();
     void StoreAsExcel97(const QString& path);
     void StoreToHtml(const QString& path);
+    /// The sheet's pages as PDF.
+    void StoreToPdf(const QString& path);
     /// The first sheet as CSV (UTF-8, comma, double quotes) with the texts the cells show.
     void StoreToCsv(const QString& path);
     /// Embeds a picture file with its top-left corner on a cell, sized in 1/100 mm.

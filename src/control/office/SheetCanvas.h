@@ -83,6 +83,9 @@ public:
         s.SetDataArray(TCellArea{0, 0, fColumns - 1, fLastRow}.Name(), rows);
     }
 
+    /// The same sheet written as an .xlsx workbook, without the office (one page, A4).
+    void WriteXlsx(const QString& path) const;
+
 private:
     /// What a band of rows looks like: its merges and every cell's style, relative to its first
     /// row; empty for a band without merges (nothing to gain by copying it).

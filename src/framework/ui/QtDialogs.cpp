@@ -10,6 +10,7 @@
 #include <QApplication>
 #include <QColorDialog>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QFrame>
 #include <QGuiApplication>
 #include <QHBoxLayout>
@@ -17,6 +18,7 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QScreen>
 #include <QStyle>
 #include <QVBoxLayout>
@@ -89,7 +91,15 @@ QString TQtDialogs::ChooseOpenFile(const QString& caption, const QString& folder
 }
 QString TQtDialogs::ChooseSaveFile(const QString& caption, const QString& fileName,
                                    const QString& filter) {
-    return QFileDialog::getSaveFileName(ActiveParent(), caption, fileName, QtFilter(filter));
+    QString selected;
+    QString chosen = QFileDialog::getSaveFileName(ActiveParent(), caption, fileName,
+                                                  QtFilter(filter), &selected);
+    // A name typed without extension takes the one of the kind chosen in the list ("*.pdf").
+    static const QRegularExpression single(QStringLiteral("\\(\\*\\.([A-Za-z0-9]+)\\)"));
+    if (!chosen.isEmpty() && QFileInfo(chosen).suffix().isEmpty())
+        if (const auto m = single.match(selected); m.hasMatch())
+            chosen += QLatin1Char('.') + m.captured(1);
+    return chosen;
 }
 QString TQtDialogs::ChooseFolder(const QString& caption, const QString& folder) {
     return QFileDialog::getExistingDirectory(ActiveParent(), caption, folder);

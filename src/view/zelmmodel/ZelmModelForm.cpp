@@ -12,11 +12,14 @@
 #include "framework/session/Session.h"
 #include "framework/session/ZavoUser.h"
 #include "framework/ui/FrameDlg.h"
+#include "framework/ui/ZavoQrCode.h"
 
 #include <QCloseEvent>
+#include <QDir>
 #include <QFileInfo>
 #include <QTabBar>
 #include <QTabWidget>
+#include <QTemporaryFile>
 #include <QVBoxLayout>
 
 TFormZelmModel::TFormZelmModel(int utente, int idFinestra) : TFormBase(utente, idFinestra) {
@@ -351,6 +354,7 @@ bool TFormZelmModel::Scrivi(const std::function<void()>& work, bool comeErrore) 
 void TFormZelmModel::ExportXls() {
     std::unique_ptr<TZelmModelContext> context;
     TExportExcelScheda exporter;
+    std::unique_ptr<QTemporaryFile> qrFile;
     if (!Verifica([&] {
             fService->StartTransaction();
             context = fService->Load(Scheda()->FieldsCache()->Id());
@@ -358,15 +362,27 @@ void TFormZelmModel::ExportXls() {
             if (!Conferma(fService->ValidateExportXls(*context).get(),
                           QStringLiteral("Esportare comunque la scheda?")))
                 return false;
+            // The kind chosen, or the extension typed, picks the writer; no extension: Excel 97.
             QString file = Dialogs().ChooseSaveFile(
                 QStringLiteral("Export XLS"), QFileInfo::exists(reference) ? reference : QString(),
-                QStringLiteral("File Excel (*.xls)|*.xls|Tutti i file (*.*)|*.*"));
+                QStringLiteral("Excel 97 (*.xls)|*.xls|Excel (*.xlsx)|*.xlsx|PDF (*.pdf)|*.pdf|"
+                               "Tutti i file (*.*)|*.*"));
             if (file.isEmpty())
                 return false;
             if (QFileInfo(file).suffix().isEmpty())
                 file += QStringLiteral(".xls");
             exporter.Context = context.get();
             exporter.FileName = file;
+            if (TExportExcelScheda::FormatoDi(file) == TExportExcelScheda::TFormato::Pdf) {
+                // The code that travels on paper with the prototype, as a picture for the page.
+                qrFile = std::make_unique<QTemporaryFile>(QDir::tempPath() +
+                                                          QStringLiteral("/zelm-qr-XXXXXX.png"));
+                if (!qrFile->open() ||
+                    !GetQrCodeBitmap(context->Model()->QrCode(), 10).save(qrFile.get(), "PNG"))
+                    throw EZavoError(QStringLiteral("Immagine del QR code non creata"));
+                qrFile->close();
+                exporter.FileQrCode = qrFile->fileName();
+            }
             return Conferma(exporter.Prepare().get(), QStringLiteral("Continuare?"));
         }))
         return;

@@ -4,12 +4,17 @@
 #include "control/office/OfficeSuite.h"
 #include "framework/core/FileAccess.h"
 #include "framework/session/Session.h"
+#include "framework/ui/ZavoQrCode.h"
 
 #include "support/TestSupport.h"
 
+#include <QDir>
 #include <QFileInfo>
+#include <QImage>
 #include <QProcess>
 #include <QThread>
+
+#include <ZXing/ReadBarcode.h>
 
 #include <csignal>
 #include <sys/wait.h>
@@ -189,6 +194,69 @@ TEST_F(Export, NoDetailsAndALongLeftColumn) {
     EXPECT_EQ(filler.endColumn, 19);
     EXPECT_EQ(filler.endRow, industr);
     EXPECT_EQ(x.Fill(8, prod + 1), kYellow);
+}
+
+// The .xlsx form, written without the office, reads back through the office as the Excel 97
+// form does: the same texts, merges and fills, for a full sheet and one without details.
+TEST_F(Export, TheXlsxFormIsTheXlsFormWithoutTheOffice) {
+    for (int id : {1, 6}) {
+        SCOPED_TRACE(id);
+        auto ctx = fService->Load(id);
+        TOfficeSuite::Instance().Shutdown();
+        const QString xlsx = ExportSheet(*ctx, QStringLiteral("forma%1.xlsx").arg(id));
+        EXPECT_FALSE(TOfficeSuite::Instance().Running()); // no office for .xlsx
+        const QString xls = ExportSheet(*ctx, QStringLiteral("forma%1.xls").arg(id));
+        TReadBack a(xls), b(xlsx);
+        EXPECT_EQ(a.cells, b.cells);
+        for (int r = 0; r < 70; ++r)
+            for (int c = 0; c < 20; ++c) {
+                const TSpreadsheet::TArea ma = a.doc->MergedArea(c, r),
+                                          mb = b.doc->MergedArea(c, r);
+                ASSERT_EQ(QString("%1,%2,%3,%4")
+                              .arg(ma.startColumn)
+                              .arg(ma.endColumn)
+                              .arg(ma.startRow)
+                              .arg(ma.endRow),
+                          QString("%1,%2,%3,%4")
+                              .arg(mb.startColumn)
+                              .arg(mb.endColumn)
+                              .arg(mb.startRow)
+                              .arg(mb.endRow))
+                    << r << "," << c;
+                ASSERT_EQ(a.Fill(c, r), b.Fill(c, r)) << r << "," << c;
+            }
+    }
+}
+
+// The PDF form: one A4 page carrying the sheet's QR code, readable from the page at 150 dpi.
+TEST_F(Export, ThePdfFormIsOnePageWithAReadableQrCode) {
+    auto ctx = fService->Load(1);
+    const QString qr = ctx->Model()->QrCode();
+    ASSERT_FALSE(qr.isEmpty());
+    const QString code = fFolder.Path("qr.png");
+    ASSERT_TRUE(GetQrCodeBitmap(qr, 10).save(code));
+    TExportExcelScheda exporter;
+    exporter.Context = ctx.get();
+    exporter.FileName = fFolder.Path("scheda.pdf");
+    exporter.FileQrCode = code;
+    ASSERT_TRUE(exporter.Prepare()->IsOk());
+    exporter.Exec();
+    QProcess render;
+    render.start("pdftoppm", {"-r", "150", "-png", exporter.FileName, fFolder.Path("pagina")});
+    ASSERT_TRUE(render.waitForFinished(60000));
+    const QStringList pages = QDir(fFolder.Path()).entryList({"pagina*.png"});
+    ASSERT_EQ(pages.size(), 1) << pages.join(' ').toStdString();
+    const QImage page(fFolder.Path(pages.first()));
+    QDir().mkpath(ZELM_SCREENSHOT_DIR);
+    page.save(ZELM_SCREENSHOT_DIR "/export-scheda-pdf.png");
+    const QImage gray = page.convertToFormat(QImage::Format_Grayscale8);
+    const ZXing::ImageView view(gray.constBits(), gray.width(), gray.height(),
+                                ZXing::ImageFormat::Lum, static_cast<int>(gray.bytesPerLine()));
+    ZXing::DecodeHints hints;
+    hints.setFormats(ZXing::BarcodeFormat::QRCode);
+    const ZXing::Result result = ZXing::ReadBarcode(view, hints);
+    ASSERT_TRUE(result.isValid());
+    EXPECT_EQ(QString::fromStdWString(result.text()), qr);
 }
 
 // The office killed while it stores: the file name is never blocked afterwards.

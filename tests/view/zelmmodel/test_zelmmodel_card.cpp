@@ -439,6 +439,16 @@ TEST_P(ZelmModelCard, ExportThroughTheOfficeWritesAWorkbook) {
     EXPECT_EQ(fDialogs->inputs.back().title, "Export XLS");
     EXPECT_EQ(LastText(), "Operazione completata") << fDialogs->Texts().join(" / ").toStdString();
     EXPECT_GT(QFileInfo(target + ".xls").size(), 0);
+    // The extension picks the writer: .xlsx written directly, .pdf one page.
+    for (const char* ext : {".xlsx", ".pdf"}) {
+        fDialogs->Clear();
+        fDialogs->fileAnswers = {target + ext};
+        Click(form.FrameScheda->ActionExportXls);
+        EXPECT_EQ(LastText(), "Operazione completata") << ext;
+        QFile f(target + ext);
+        ASSERT_TRUE(f.open(QIODevice::ReadOnly)) << ext;
+        EXPECT_TRUE(f.read(4) == (QByteArray(ext) == ".pdf" ? "%PDF" : "PK\x03\x04")) << ext;
+    }
     // Cancel on the file dialog ends silently.
     fDialogs->Clear();
     Click(form.FrameScheda->ActionExportXls);
