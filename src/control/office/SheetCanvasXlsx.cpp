@@ -33,14 +33,15 @@ void TSheetCanvas::WriteXlsx(const QString& path) const {
     lxw_worksheet* ws = workbook_add_worksheet(wb, "Foglio1");
     // One format per distinct style; the bytes of names and number codes live as long as the
     // workbook.
-    std::map<QString, lxw_format*> formats;
+    // A form has a few dozen distinct styles: found by comparison, not by a text key per cell.
+    std::vector<std::pair<TCellStyle, lxw_format*>> formats;
     std::vector<QByteArray> keep;
     auto formatOf = [&](const TCellStyle* st) -> lxw_format* {
         if (!st || st->IsEmpty())
             return nullptr;
-        const QString key = StyleText(*st);
-        if (auto it = formats.find(key); it != formats.end())
-            return it->second;
+        for (const auto& [style, format] : formats)
+            if (style == *st)
+                return format;
         lxw_format* f = workbook_add_format(wb);
         if (st->horiJustify)
             format_set_align(f, *st->horiJustify == 2   ? LXW_ALIGN_CENTER
@@ -83,7 +84,7 @@ void TSheetCanvas::WriteXlsx(const QString& path) const {
             format_set_left(f, Border(*st->leftBorder));
         if (st->rightBorder)
             format_set_right(f, Border(*st->rightBorder));
-        formats[key] = f;
+        formats.emplace_back(*st, f);
         return f;
     };
     auto styleAt = [&](int r, int c) -> const TCellStyle* {
