@@ -36,7 +36,7 @@ const QString kNonIndicizzato = QStringLiteral(
     "Attenzione: Non è possibile eseguire la ricerca su un campo non indicizzato di una tabella "
     "di grandi dimensioni");
 
-enum { eRicerca, eAnnulla, eChiave, eQuery, eDimezza, ePersonalizza, eStampa };
+enum { eRicerca, eAnnulla, eChiave, eQuery, eDimezza, ePersonalizza, eStampa, eExcel };
 
 /// The primary key's columns of `table`; a table's key does not change while the program runs,
 /// so it is read once per database and table.
@@ -562,6 +562,7 @@ bool TZavoGrid::EntryEnabled(int entry) const {
     case eQuery:
         return open && (!NomeTabellaQuery.isEmpty() || !TableOfBaseQuery().isEmpty());
     case eStampa:
+    case eExcel:
         return open && !NomeTabellaQuery.isEmpty();
     default:
         return open;
@@ -586,8 +587,9 @@ void TZavoGrid::BuildMenu() {
                    {"Query", Qt::Key_F8, [this] { ApriQuery(); }},
                    {"Dimezza larghezza colonna", Qt::Key_F9, [this] { DimezzaLarghezzaColonna(); }},
                    {"Personalizza Griglia", QKeySequence(), [this] { Personalizza(); }},
-                   {"Stampa", QKeySequence(), [this] { ApriStampa(); }}};
-    for (int i = 0; i < 7; ++i) {
+                   {"Stampa", QKeySequence(), [this] { ApriStampa(); }},
+                   {"Esporta in Excel…", QKeySequence(), [this] { EsportaExcel(); }}};
+    for (int i = 0; i < 8; ++i) {
         auto& e = entries[i];
         QAction* a = fMenu->addAction(QString::fromUtf8(e.caption));
         a->setShortcut(e.key);

@@ -3,6 +3,7 @@
 // writes into the query (ZavoGridSql) and the search flow (ZavoGridSearch.cpp) live beside it.
 #pragma once
 
+#include "ZavoGridExcel.h"
 #include "ZavoGridSql.h"
 #include "ZavoLayoutStore.h"
 #include "ZavoQuery.h"
@@ -98,7 +99,8 @@ public:
     void AnnullaRicerca();
 
     // --- context menu
-    /// The menu the seven entries are in: the grid's own, or the owner's.
+    /// The menu the entries are in (the seven of the list and "Esporta in Excel…"): the grid's
+    /// own, or the owner's.
     QMenu* Menu() const { return fMenu; }
     /// The seven entries, in order.
     const QList<QAction*>& MenuEntries() const { return fEntries; }
@@ -111,6 +113,10 @@ public:
     void ApriQuery();
     /// "Stampa": the layout saved, then the print dialog.
     void ApriStampa();
+    /// "Esporta in Excel…": every row of the query in force to an .xlsx file, with progress.
+    void EsportaExcel();
+    /// The export of the query in force and its visible columns to `fileName`, not yet run.
+    TZavoGridExcel LavoroExcel(const QString& fileName) const;
 
     using TClasse = TClasseCampo;
     TClasse Classe(int field) const;

@@ -7,13 +7,18 @@
 #include "framework/grid/PZavoGridForm.h"
 #include "framework/grid/RZavoGridForm.h"
 #include "framework/grid/ZavoGrid.h"
+#include "framework/grid/ZavoGridExcel.h"
 #include "framework/grid/ZavoQuery.h"
 
 #include <QAction>
 #include <QButtonGroup>
 #include <QCheckBox>
+#include <QDir>
+#include <QFileInfo>
 #include <QLineEdit>
+#include <QMap>
 #include <QMenu>
+#include <QProcess>
 #include <QPushButton>
 #include <QTableWidget>
 #include <QTest>
@@ -432,20 +437,100 @@ INSTANTIATE_TEST_SUITE_P(, EditDataRules,
                                            DateTyping{"05/06/x1", "05/06/x1", 6}),
                          CaseIndex());
 
+namespace {
+/// The cells of an .xlsx's first sheet: "A2" → "t:value" (t: s string, n number), read from its
+/// XML with unzip.
+QMap<QString, QString> Celle(const QString& file) {
+    QProcess unzip;
+    unzip.start("unzip", {"-p", file, "xl/worksheets/sheet1.xml"});
+    unzip.waitForFinished(30000);
+    const QString xml = QString::fromUtf8(unzip.readAllStandardOutput());
+    QMap<QString, QString> cells;
+    static const QRegularExpression cell(
+        "<c r=\"([A-Z]+[0-9]+)\"([^>]*)>(?:<v>([^<]*)</v>|<is><t[^>]*>([^<]*)</t></is>)</c>");
+    for (auto it = cell.globalMatch(xml); it.hasNext();) {
+        const auto m = it.next();
+        const bool text = m.captured(2).contains("inlineStr") || m.captured(2).contains("t=\"s\"");
+        cells[m.captured(1)] =
+            (text ? "s:" : "n:") + (m.captured(4).isEmpty() ? m.captured(3) : m.captured(4));
+    }
+    return cells;
+}
+} // namespace
+
+// "Esporta in Excel…": every row of the searched list (not only those fetched), the visible
+// columns in their order with their titles, numbers and dates as typed cells; a stop and an
+// unwritable target leave no file.
+TEST_F(Grid, AListToExcelHoldsExactlyTheRowsOfItsSearch) {
+    TScopedDialogs dialogs;
+    TOwner o(fDb);
+    o.query.Open();
+    o.grid.EseguiRicerca(2, [] {
+        TParametriRicerca p;
+        p.testo = "riga 1";
+        p.tipo = 2;
+        return p;
+    }()); // "riga 1…": 1, 10..19, 100..199, 1000..1999 = 1111 rows
+    o.grid.horizontalHeader()->hideSection(1);
+    o.query.SetTitle(2, "Descrizione");
+    const QString file = fFolder.Path("elenco.xlsx");
+    dialogs->fileAnswers.push_back(file);
+    o.grid.EsportaExcel();
+    EXPECT_EQ(dialogs->Texts().last(), QStringLiteral("Esportate 1111 righe in \"%1\"").arg(file));
+    const QMap<QString, QString> cells = Celle(file);
+    EXPECT_EQ(cells.value("A1"), "s:A");
+    EXPECT_EQ(cells.value("B1"), "s:Descrizione"); // B hidden: C moves up
+    EXPECT_EQ(cells.value("C1"), "s:D");
+    EXPECT_TRUE(cells.contains("A1112"));
+    EXPECT_FALSE(cells.contains("A1113"));
+    EXPECT_EQ(cells.value("A2").left(2), "n:");
+    EXPECT_TRUE(cells.value("B2").startsWith("s:riga 1")) << cells.value("B2").toStdString();
+    EXPECT_EQ(cells.value("C2").left(2), "n:"); // a date is a number with a date format
+    int rows = 0;
+    for (auto it = cells.begin(); it != cells.end(); ++it)
+        if (it.key().startsWith('B') && it.key() != "B1")
+            rows += it.value().startsWith("s:riga 1") ? 1 : 0;
+    EXPECT_EQ(rows, 1111);
+
+    // A stop at the first progress: nothing written, nothing left beside it.
+    TZavoGridExcel job;
+    job.Database = &fDb;
+    job.SQL = "SELECT * FROM T";
+    job.Colonne = {{"A", "A", 50}};
+    job.FileName = fFolder.Path("fermato.xlsx");
+    job.Progresso = [](int) { return false; };
+    EXPECT_FALSE(job.Esegui());
+    EXPECT_FALSE(QFileInfo::exists(job.FileName));
+    EXPECT_EQ(QDir(fFolder.Path()).entryList({"*fermato*"}, QDir::Files | QDir::Hidden),
+              QStringList());
+    // A folder that is not there: an Italian message, no file.
+    job.Progresso = nullptr;
+    job.FileName = fFolder.Path("manca/elenco.xlsx");
+    try {
+        job.Esegui();
+        FAIL();
+    } catch (const EZavoError& e) {
+        EXPECT_EQ(e.Message(),
+                  QStringLiteral("Impossibile scrivere il file \"%1\": la cartella non esiste")
+                      .arg(job.FileName));
+    }
+}
+
 TEST_F(Grid, MenuEntriesTitleDoubleClickAndNumericSearchChoices) {
     TScopedDialogs dialogs;
     TOwner o(fDb);
     o.query.Open();
     const QList<QAction*> actions = o.grid.Menu()->actions();
-    ASSERT_EQ(actions.size(), 7);
+    ASSERT_EQ(actions.size(), 8); // the list's seven, then "Esporta in Excel…"
     const QStringList captions{"Ricerca su campo Corrente",
                                "Annulla ricerca",
                                "Ricerca su chiave ",
                                "Query",
                                "Dimezza larghezza colonna",
                                "Personalizza Griglia",
-                               "Stampa"};
-    for (int i = 0; i < 7; ++i)
+                               "Stampa",
+                               "Esporta in Excel…"};
+    for (int i = 0; i < 8; ++i)
         EXPECT_EQ(actions[i]->text(), captions[i]);
     EXPECT_EQ(actions[0]->shortcut(), QKeySequence(Qt::Key_F5));
     EXPECT_EQ(actions[1]->shortcut(), QKeySequence(Qt::Key_F6));
@@ -755,11 +840,12 @@ TEST_F(Grid, AnOwnersMenuGetsTheEntriesAfterItsOwn) {
         enabledWhenOwnerRan = Entry(o, 4)->isEnabled();
     });
     const QList<QAction*> actions = own.actions();
-    ASSERT_EQ(actions.size(), 9);
+    ASSERT_EQ(actions.size(), 10);
     EXPECT_EQ(actions[0]->text(), "Apri scheda");
     EXPECT_TRUE(actions[1]->isSeparator());
     EXPECT_EQ(actions[2]->text(), "Ricerca su campo Corrente");
     EXPECT_EQ(actions[8]->text(), "Stampa");
+    EXPECT_EQ(actions[9]->text(), "Esporta in Excel…");
     EXPECT_EQ(o.grid.Menu(), &own);
     o.frame.show();
     emit o.grid.customContextMenuRequested(QPoint(10, 10));
