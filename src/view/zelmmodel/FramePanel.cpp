@@ -9,11 +9,34 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QStackedWidget>
+#include <QStyledItemDelegate>
 #include <QVBoxLayout>
 
 namespace {
 const QColor kInfoBk(0xFF, 0xFF, 0xE1); // the tool tips' pale yellow, the editing colour
-}
+
+/// The cells' editor stops at its column's width while the user types: the table keeps only
+/// that many characters, and cutting what was typed afterwards would lose it in silence.
+class TPanelDelegate : public QStyledItemDelegate {
+public:
+    TPanelDelegate(TMemDataSet* table, QObject* parent)
+        : QStyledItemDelegate(parent), fTable(table) {}
+    QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem& option,
+                          const QModelIndex& index) const override {
+        QWidget* editor = QStyledItemDelegate::createEditor(parent, option, index);
+        if (index.column() >= 0 && index.column() < fTable->FieldCount()) {
+            const TMemFieldDef& def = fTable->FieldDef(index.column());
+            if (auto* line = qobject_cast<QLineEdit*>(editor);
+                line && def.type == QMetaType::QString && def.size > 0)
+                line->setMaxLength(def.size);
+        }
+        return editor;
+    }
+
+private:
+    TMemDataSet* fTable;
+};
+} // namespace
 
 QVariant TPanelModel::data(const QModelIndex& index, int role) const {
     if (index.isValid() && index.column() < static_cast<int>(columns.size())) {
@@ -51,6 +74,7 @@ TPanelGrid::TPanelGrid(TMemDataSet* table, QWidget* parent) : QTableView(parent)
     fModel = new TPanelModel(this);
     fModel->setSourceModel(table);
     setModel(fModel);
+    setItemDelegate(new TPanelDelegate(table, this));
     verticalHeader()->setDefaultSectionSize(20);
     verticalHeader()->setFixedWidth(12);
     setSelectionBehavior(QAbstractItemView::SelectItems);

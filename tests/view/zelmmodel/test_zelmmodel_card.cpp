@@ -8,6 +8,7 @@
 #include "view/zelmmodel/FramePanels.h"
 #include "view/zelmmodel/StoWriteForm.h"
 
+#include <QApplication>
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
@@ -15,7 +16,9 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QTableView>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QToolButton>
 
 #include <functional>
@@ -463,4 +466,46 @@ TEST_P(ZelmModelCard, SearchPageScreenshot) {
     EXPECT_EQ(form.Notebook->tabText(0), "Ricerca");
     EXPECT_EQ(form.windowTitle(),
               "Schede modelli - Ditta: CALZATURIFICIO BRENTA - Utente: Mario Rossi");
+}
+
+// Typing into the panels' cells as a clerk does: a click on an empty size cell of a new detail,
+// then the keys; and text up to the column's width, never cut afterwards.
+TEST_P(ZelmModelCard, CellsTakeWhatIsTypedUpToTheirWidth) {
+    TFormZelmModel& form = Card(1, true);
+    form.show();
+    QApplication::setActiveWindow(&form);
+    TFrameZelmModelDett& d = *form.FrameScheda->FrameDett;
+    fDialogs->textAnswers = {"Larghezza pianta"};
+    Click(d.ActionNuovo);
+    ASSERT_EQ(d.DataSet->RecordCount(), 4);
+    // The text the editor holds once typed, before Enter.
+    auto type = [](QTableView* grid, int row, int column, const QString& text) {
+        const QModelIndex index = grid->model()->index(row, column);
+        grid->scrollTo(index);
+        QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, grid->visualRect(index).center());
+        for (const QChar ch : text)
+            QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget() : grid,
+                            ch.toLatin1());
+        const auto* editor = qobject_cast<QLineEdit*>(QApplication::focusWidget());
+        const QString held = editor ? editor->text() : QString();
+        QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget() : grid,
+                        Qt::Key_Return);
+        return held;
+    };
+    const int d1 = d.DataSet->FieldIndex("D1");
+    ASSERT_GE(d1, 0);
+    EXPECT_EQ(type(d.Grid, 3, d1, "12345"), "12345");
+    TFrameZelmModelOpz& o = *form.FrameScheda->FrameOpz;
+    const int descr = o.DataSet->FieldIndex("DESCRIZIONE");
+    ASSERT_GE(descr, 0);
+    // The editor stops at the column's 50 characters while typing: nothing is cut afterwards.
+    EXPECT_EQ(type(o.Grid, 0, descr, QString(60, 'd')), QString(50, 'd'));
+    Click(form.FrameScheda->ActionSalva);
+    EXPECT_EQ(Value("SELECT D1 FROM ZELMMODELDETT WHERE IDMODEL=1 AND TIPODETT='Larghezza pianta'")
+                  .toString(),
+              "12345");
+    EXPECT_TRUE(fDialogs->Texts().filter("tagliat").isEmpty());
+    EXPECT_EQ(
+        Value("SELECT MAX(CHAR_LENGTH(DESCRIZIONE)) FROM ZELMMODELOPZ WHERE IDMODEL=1").toInt(),
+        50);
 }
