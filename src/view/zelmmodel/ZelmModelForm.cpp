@@ -304,6 +304,12 @@ void TFormZelmModel::Rilascia(bool produzione) {
     if (!Verifica([&] {
             context = Scheda()->GetContext();
             fService->StartTransaction();
+            // The release stores the whole card as "Salva" would: what it refuses to save
+            // refuses the release too.
+            const std::unique_ptr<TValidationResult> save = fService->ValidateSave(*context);
+            if (save && !save->Errors().isEmpty() &&
+                !Conferma(save.get(), QStringLiteral("Continuare?")))
+                return false;
             const std::unique_ptr<TValidationResult> result =
                 produzione ? fService->ValidateRilasciaP(*context)
                            : fService->ValidateRilasciaC(*context);
@@ -318,6 +324,9 @@ void TFormZelmModel::Rilascia(bool produzione) {
                     fService->RilasciaP(*context);
                 else
                     fService->RilasciaC(*context);
+                // The panels' pending edits go with the status, in the same transaction: the
+                // read-only card then shows what is stored.
+                fService->Save(*context);
             },
             true))
         return;

@@ -509,3 +509,36 @@ TEST_P(ZelmModelCard, CellsTakeWhatIsTypedUpToTheirWidth) {
         Value("SELECT MAX(CHAR_LENGTH(DESCRIZIONE)) FROM ZELMMODELOPZ WHERE IDMODEL=1").toInt(),
         50);
 }
+
+// A release on a card with pending edits stores them all with the status: the header and the
+// panels, as "Salva" would; reopened, the card shows them.
+TEST_P(ZelmModelCard, AReleaseStoresEveryPendingEdit) {
+    TFormZelmModel& form = Card(1, true);
+    TFrameZelmModelScheda& s = *form.FrameScheda;
+    QLineEdit* codice = s.findChild<QLineEdit*>("DBEditCodice");
+    codice->setText("DEC-RIL");
+    emit codice->editingFinished();
+    TFrameZelmModelDett& d = *s.FrameDett;
+    fDialogs->textAnswers = {"Larghezza pianta"};
+    Click(d.ActionNuovo);
+    d.Grid->CommitEdit();
+    TFrameZelmModelOpz& o = *s.FrameOpz;
+    o.DataSet->SetRecNo(0);
+    o.DataSet->Edit();
+    o.DataSet->SetValue("DESCRIZIONE", "Descrizione al rilascio");
+    o.DataSet->Post();
+    fDialogs->Clear();
+    fDialogs->answers = {true};
+    Click(s.ActionRilasciaC);
+    EXPECT_EQ(Value("SELECT STATUSSCHEDA || '|' || CODICE FROM ZELMMODEL WHERE ID=1").toString(),
+              "RilasciataC|DEC-RIL")
+        << fDialogs->Texts().join(" / ").toStdString();
+    EXPECT_EQ(Value("SELECT COUNT(*) FROM ZELMMODELDETT WHERE IDMODEL=1 AND "
+                    "TIPODETT='Larghezza pianta'")
+                  .toInt(),
+              1);
+    EXPECT_EQ(Value("SELECT COUNT(*) FROM ZELMMODELOPZ WHERE IDMODEL=1 AND "
+                    "DESCRIZIONE='Descrizione al rilascio'")
+                  .toInt(),
+              1);
+}
