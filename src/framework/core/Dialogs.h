@@ -8,7 +8,7 @@
 
 class TDialogs {
 public:
-    enum class Kind { Information, Warning, Error, Question };
+    enum class Kind { Information, Warning, Error, Question, WarningQuestion };
 
     virtual ~TDialogs() = default;
 
@@ -17,6 +17,9 @@ public:
     virtual void Error(const QString& text) = 0;
     /// Yes/No question; true for Yes.
     virtual bool Question(const QString& text) = 0;
+    /// A warning asked as Yes/No (what the user confirms may lose data): the warning's icon and
+    /// caption; true for Yes. `defaultYes` picks the button Enter presses.
+    virtual bool WarningQuestion(const QString& text, bool defaultYes = true) = 0;
     /// Two-field prompt (the server-name question of the connection rules). Returns false on
     /// Cancel; on OK the fields hold what the user typed.
     virtual bool InputTwoFields(const QString& caption, const QString& prompt, QString& left,

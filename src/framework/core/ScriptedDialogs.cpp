@@ -41,6 +41,11 @@ bool TScriptedDialogs::Question(const QString& text) {
     return Pop(answers, false);
 }
 
+bool TScriptedDialogs::WarningQuestion(const QString& text, bool) {
+    shown.push_back({Kind::WarningQuestion, text});
+    return Pop(answers, false);
+}
+
 bool TScriptedDialogs::InputTwoFields(const QString& caption, const QString& prompt, QString& left,
                                       QString& right) {
     shown.push_back({Kind::Question, caption + "\n" + prompt});

@@ -24,6 +24,8 @@ public:
     void Warning(const QString& text) override;
     void Error(const QString& text) override;
     bool Question(const QString& text) override;
+    /// Recorded as a warning question; answered from `answers` like a question.
+    bool WarningQuestion(const QString& text, bool defaultYes = true) override;
     bool InputTwoFields(const QString& caption, const QString& prompt, QString& left,
                         QString& right) override;
     QString ChooseOpenFile(const QString& caption, const QString& folder,

@@ -52,6 +52,15 @@ bool TQtDialogs::Question(const QString& text) {
     return box.exec() == QMessageBox::Yes;
 }
 
+bool TQtDialogs::WarningQuestion(const QString& text, bool defaultYes) {
+    QMessageBox box(QMessageBox::Warning, QStringLiteral("Attenzione"), text,
+                    QMessageBox::Yes | QMessageBox::No, ActiveParent());
+    box.button(QMessageBox::Yes)->setText(QStringLiteral("Sì"));
+    box.button(QMessageBox::No)->setText(QStringLiteral("No"));
+    box.setDefaultButton(defaultYes ? QMessageBox::Yes : QMessageBox::No);
+    return box.exec() == QMessageBox::Yes;
+}
+
 bool TQtDialogs::InputTwoFields(const QString& caption, const QString& prompt, QString& left,
                                 QString& right) {
     TBraskoIn2Form form(ActiveParent());

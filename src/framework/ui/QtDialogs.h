@@ -15,6 +15,7 @@ public:
     void Warning(const QString& text) override;
     void Error(const QString& text) override;
     bool Question(const QString& text) override;
+    bool WarningQuestion(const QString& text, bool defaultYes = true) override;
     bool InputTwoFields(const QString& caption, const QString& prompt, QString& left,
                         QString& right) override;
     QString ChooseOpenFile(const QString& caption, const QString& folder,

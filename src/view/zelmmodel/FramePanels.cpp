@@ -186,7 +186,7 @@ void TFrameZelmModelDett::RimuoviTagliaOperativa() {
     Grid->CommitEdit();
     const bool ok = DataSet->IsEmpty()
                         ? Dialogs().Question(QStringLiteral("Rimuovere la taglia operativa?"))
-                        : Dialogs().Question(
+                        : Dialogs().WarningQuestion(
                               QStringLiteral("Rimuovere la taglia operativa e tutti i dettagli?"));
     if (!ok)
         return;
@@ -368,9 +368,9 @@ void TFrameZelmModelOpz::ImpostaSet() {
 
 void TFrameZelmModelOpz::RimuoviSet() {
     const bool ok =
-        Espresse()
-            ? Dialogs().Question(QStringLiteral("Rimuovere il set e tutte le opzioni lavorazioni?"))
-            : Dialogs().Question(QStringLiteral("Rimuovere il set opzioni lavorazioni?"));
+        Espresse() ? Dialogs().WarningQuestion(
+                         QStringLiteral("Rimuovere il set e tutte le opzioni lavorazioni?"))
+                   : Dialogs().Question(QStringLiteral("Rimuovere il set opzioni lavorazioni?"));
     if (!ok)
         return;
     FieldsCache->SetSetOpzioniLavoraz(0);
@@ -493,7 +493,7 @@ void TFrameZelmModelPrefComp::ImpostaSet() {
 
 void TFrameZelmModelPrefComp::RimuoviSet() {
     const bool ok =
-        Espresse() ? Dialogs().Question(
+        Espresse() ? Dialogs().WarningQuestion(
                          QStringLiteral("Rimuovere il set e tutte le preferenze componenti?"))
                    : Dialogs().Question(QStringLiteral("Rimuovere il set preferenze componenti?"));
     if (!ok)

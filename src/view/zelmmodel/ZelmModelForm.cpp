@@ -168,7 +168,7 @@ bool TFormZelmModel::Conferma(const TValidationResult* result, const QString& qu
         for (const QString& w : result->Warnings())
             text += w + QStringLiteral("\r\n");
         text += question + QStringLiteral("\r\n");
-        return Dialogs().Question(text);
+        return Dialogs().WarningQuestion(text);
     }
     throw EZavoError(result->Errors().join(QStringLiteral("\r\n")));
 }

@@ -331,6 +331,8 @@ TEST_P(ZelmModelCard, DetailRules) {
     fDialogs->answers = {true};
     Click(d.ActionClear);
     EXPECT_EQ(fDialogs->Texts().back(), "Rimuovere la taglia operativa e tutti i dettagli?");
+    // Details would be lost: asked as a warning, not as a plain question.
+    EXPECT_EQ(fDialogs->shown.back().kind, TDialogs::Kind::WarningQuestion);
     EXPECT_EQ(d.PanelInfo->text(), "Taglia operativa non impostata");
     EXPECT_FALSE(d.ActionNuovo->isEnabled());
     Click(form.FrameScheda->ActionSalva);

@@ -283,6 +283,9 @@ TEST_P(ZelmModelFormEmbedded, EveryCommandFlow) {
         } else {
             EXPECT_TRUE(LastText().startsWith(QString::fromUtf8(c.message)))
                 << LastText().toStdString();
+            // Warnings followed by a question are asked as a warning.
+            if (LastText().startsWith("Attenzione:"))
+                EXPECT_EQ(fDialogs->shown.back().kind, TDialogs::Kind::WarningQuestion);
         }
         EXPECT_EQ(Value(c.sql).toString(), c.stored.toString());
     }
