@@ -47,3 +47,25 @@ inline void RunBench(const char* name, int reps, const std::function<double(int)
 inline double Seconds(const QElapsedTimer& t) {
     return t.nsecsElapsed() / 1e9;
 }
+
+/// A line of /proc/self/status in kB ("VmRSS:", "VmHWM:"); 0 when unreadable.
+inline long StatusKb(const char* key) {
+    QFile f(QStringLiteral("/proc/self/status"));
+    if (!f.open(QIODevice::ReadOnly))
+        return 0;
+    for (const QByteArray& line : f.readAll().split('\n'))
+        if (line.startsWith(key))
+            return line.mid(static_cast<int>(qstrlen(key))).trimmed().split(' ').value(0).toLong();
+    return 0;
+}
+
+/// Resident memory of this process in kB.
+inline long ResidentKb() {
+    return StatusKb("VmRSS:");
+}
+
+/// Benchmarks that show windows run offscreen unless told otherwise.
+inline void OffscreenByDefault() {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+}

@@ -33,13 +33,6 @@ const QStringList kBase{"SELECT ZELMMODEL.ID, ZELMMODEL.QRCODE, ZELMMODEL.CODICE
                         "ZELMMODEL.DATA",
                         "FROM ZELMMODEL"};
 
-long ResidentKb() {
-    QFile f("/proc/self/statm");
-    f.open(QIODevice::ReadOnly);
-    const QList<QByteArray> parts = f.readAll().split(' ');
-    return parts.value(1).toLong() * (sysconf(_SC_PAGESIZE) / 1024);
-}
-
 struct TList {
     TFrameZavoGrid frame;
     TZavoQuery& query = *frame.Query();

@@ -14,20 +14,8 @@
 
 #include <xlsxwriter.h>
 
-namespace {
-long PeakKb(const char* key) {
-    QFile f("/proc/self/status");
-    f.open(QIODevice::ReadOnly);
-    for (const QByteArray& line : f.readAll().split('\n'))
-        if (line.startsWith(key))
-            return line.mid(static_cast<int>(strlen(key))).trimmed().split(' ').value(0).toLong();
-    return 0;
-}
-} // namespace
-
 int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    OffscreenByDefault();
     QApplication app(argc, argv);
     const QString dir = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QDir::tempPath();
     const QString archive = BigArchive();
@@ -50,7 +38,7 @@ int main(int argc, char** argv) {
     p.ordinamento = 0;
     frame.ZavoGrid()->EseguiRicerca(frame.Query()->FieldIndex("ID"), p);
     const QString ours = dir + "/lista.xlsx", anchor = dir + "/lista-diretta.xlsx";
-    const long before = PeakKb("VmRSS:");
+    const long before = StatusKb("VmRSS:");
     int rows = 0;
     RunBench(
         "list-export", 3,
@@ -87,7 +75,7 @@ int main(int argc, char** argv) {
             workbook_close(wb);
             return Seconds(t);
         });
-    std::printf("list-export-memory: added=%.1f MB rows=%d\n", (PeakKb("VmHWM:") - before) / 1024.0,
-                rows);
+    std::printf("list-export-memory: added=%.1f MB rows=%d\n",
+                (StatusKb("VmHWM:") - before) / 1024.0, rows);
     return 0;
 }
