@@ -46,6 +46,12 @@ int main(int argc, char** argv) {
     QStringList paths;
     for (int i = 0; i < args.size(); ++i) {
         const QString& a = args[i];
+        if (a == QLatin1String("--help") || a == QLatin1String("-h")) {
+            out << "Uso: zelm-import [--folder CARTELLA] [--user N] [--foto] PERCORSO...\n"
+                << "Importa le cartelle di lavoro (.xls, .xlsx) del sistema di origine come "
+                   "schede modello.\n";
+            return 0;
+        }
         const bool valued = a == QLatin1String("--folder") || a == QLatin1String("--user");
         if (valued && (i + 1 >= args.size() || args[i + 1].startsWith(QLatin1String("--"))))
             return Uso(err, QStringLiteral("Manca il valore dell'opzione %1").arg(a));

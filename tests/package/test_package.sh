@@ -1,0 +1,50 @@
+#!/usr/bin/env bash
+# The Debian package as a site gets it: built with CPack from the build tree, its files, its
+# declared dependencies against what the binaries link, and the programs run from a root it was
+# extracted into (nothing reached through the build tree).
+set -euo pipefail
+build="$1"
+work=$(mktemp -d /tmp/zelm-pkg.XXXXXX)
+trap 'rm -rf "$work"' EXIT
+(cd "$build" && cpack -G DEB -B "$work/pkg" >/dev/null)
+deb=$(ls "$work"/pkg/zelm_*_amd64.deb)
+files=$(dpkg-deb -c "$deb" | awk '{print $6}')
+for f in ./usr/lib/zelm/libzelm.so ./usr/lib/zelm/zelm-host ./usr/lib/zelm/zelm-import \
+         ./usr/lib/zelm/zelm-provision ./usr/bin/zelm-host ./usr/bin/zelm-import \
+         ./usr/bin/zelm-provision ./usr/share/man/man1/zelm-host.1 \
+         ./usr/share/man/man1/zelm-import.1 ./usr/share/man/man1/zelm-provision.1 \
+         ./usr/share/zelm/sql/archive_schema.sql ./usr/share/zelm/sql/user_schema.sql \
+         ./usr/share/doc/zelm/README.md; do
+  grep -qxF -- "$f" <<<"$files" || { echo "manca nel pacchetto: $f"; exit 1; }
+done
+if grep -E 'test_|bench_|CMakeFiles' <<<"$files"; then echo "file estranei nel pacchetto"; exit 1; fi
+
+# Every library a binary names (NEEDED) belongs to a package the .deb declares.
+deps=$(dpkg-deb -f "$deb" Depends)
+names=$(sed 's/ ([^)]*)//g; s/, */\n/g' <<<"$deps")
+dpkg -x "$deb" "$work/root"
+for bin in "$work"/root/usr/lib/zelm/*; do
+  while read -r lib path; do
+    [[ -n "$path" && -e "$path" ]] || { echo "$bin: $lib non trovata"; exit 1; }
+    real=$(readlink -f "$path")
+    owner=$(dpkg -S "$real" 2>/dev/null || dpkg -S "${real#/usr}" 2>/dev/null ||
+            dpkg -S "$path" 2>/dev/null || true)
+    pkg=${owner%%:*}
+    [[ -n "$pkg" ]] || { echo "$bin: nessun pacchetto per $real"; exit 1; }
+    grep -qxF -- "$pkg" <<<"$names" ||
+      { echo "$bin: $lib ($pkg) non dichiarata in Depends: $deps"; exit 1; }
+  done < <(ldd "$bin" | awk -v needed="$(objdump -p "$bin" | awk '/NEEDED/ {print $2}' | tr '\n' ' ')" \
+             'BEGIN {n = split(needed, a, " "); for (i = 1; i <= n; i++) want[a[i]] = 1}
+              ($1 in want) && $2 == "=>" {print $1, $3}')
+done
+for runtime in libreoffice-calc-nogui qt6-qpa-plugins; do
+  grep -qxF -- "$runtime" <<<"$names" || { echo "dipendenza mancante: $runtime"; exit 1; }
+done
+
+# The programs from the extracted root.
+"$work/root/usr/bin/zelm-import" --help | grep -q '^Uso: zelm-import'
+"$work/root/usr/bin/zelm-provision" "$work/host" >/dev/null
+out=$(env -u ZELM_HOST_DIR -u ZELM_PLUGIN QT_QPA_PLATFORM=offscreen \
+      "$work/root/usr/bin/zelm-host" --folder "$work/host" --check 2>/dev/null)
+grep -q 'Finestra aperta: Schede modelli' <<<"$out" || { echo "zelm-host: $out"; exit 1; }
+echo "pacchetto $(basename "$deb") verificato"
