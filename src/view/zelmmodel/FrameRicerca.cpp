@@ -19,6 +19,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QShortcut>
 #include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -160,6 +161,13 @@ TFrameZelmModelRicerca::TFrameZelmModelRicerca(QWidget* parent) : TFrameZelmMode
                 Guarded([this, c = command] { Raise(c.first, c.second); }));
     connect(FrameZavoGrid->ZavoGrid(), &QAbstractItemView::doubleClicked, this,
             Guarded([this] { Raise(cmdMostra, true); }));
+    // Enter on a row does what a double-click does.
+    for (const QKeySequence& keys : {QKeySequence(Qt::Key_Return), QKeySequence(Qt::Key_Enter)}) {
+        auto* enter =
+            new QShortcut(keys, FrameZavoGrid->ZavoGrid(), nullptr, nullptr, Qt::WidgetShortcut);
+        connect(enter, &QShortcut::activated, this, Guarded([this] { Raise(cmdMostra, true); }));
+    }
+    ButtonMostra->setToolTip(ButtonMostra->toolTip() + QStringLiteral(" (Invio)"));
 }
 
 void TFrameZelmModelRicerca::SetSession(TSession* session) {

@@ -28,6 +28,7 @@
 #include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QShortcut>
 #include <QToolButton>
 #include <QUrl>
 #include <QVBoxLayout>
@@ -366,6 +367,33 @@ TFrameZelmModelScheda::TFrameZelmModelScheda(QWidget* parent) : TFrameZelmModelM
             Guarded([this] { RicercaCliente(); }));
     connect(ActionWriteFile, &QToolButton::clicked, this, Guarded([this] { WriteFile(); }));
     connect(ActionOrvoPhoto, &QPushButton::clicked, this, Guarded([this] { OrvoPhoto(); }));
+
+    // The keyboard, as business forms have it: Ctrl+S saves, Esc cancels (each only where its
+    // button is enabled), F4 or Alt+Down on an edit opens its pick ("...").
+    auto shortcut = [this](const QKeySequence& keys, QWidget* on, Qt::ShortcutContext context,
+                           QAbstractButton* button) {
+        auto* s = new QShortcut(keys, on, nullptr, nullptr, context);
+        connect(s, &QShortcut::activated, this, [button] {
+            if (button->isEnabled() && button->isVisible())
+                button->click();
+        });
+    };
+    shortcut(QKeySequence(Qt::CTRL | Qt::Key_S), this, Qt::WidgetWithChildrenShortcut, ActionSalva);
+    shortcut(QKeySequence(Qt::Key_Escape), this, Qt::WidgetWithChildrenShortcut, ActionAnnulla);
+    ActionSalva->setToolTip(ActionSalva->toolTip() + QStringLiteral(" (Ctrl+S)"));
+    ActionAnnulla->setToolTip(ActionAnnulla->toolTip() + QStringLiteral(" (Esc)"));
+    std::vector<std::pair<QString, QAbstractButton*>> picks{
+        {QStringLiteral("SIGLACLIENTE"), ActionRicercaCliente}};
+    for (const TDatePick& pick : DatePicks)
+        picks.emplace_back(pick.field, pick.button);
+    for (const auto& [field, button] : picks) {
+        for (const TBinding& b : fBindings)
+            if (b.field == field)
+                for (const QKeySequence& keys :
+                     {QKeySequence(Qt::Key_F4), QKeySequence(Qt::ALT | Qt::Key_Down)})
+                    shortcut(keys, b.control, Qt::WidgetShortcut, button);
+        button->setToolTip(button->toolTip() + QStringLiteral(" (F4)"));
+    }
     SetReadOnly(true);
 }
 

@@ -2,6 +2,8 @@
 // reference, the panels' rules, the dialogs, the export through the real office; screenshots.
 #include "ZelmModelFormFixture.h"
 
+#include "framework/grid/FrameZavoGrid.h"
+#include "framework/grid/ZavoGrid.h"
 #include "framework/ui/ModalDialog.h"
 #include "model/MemDataSet.h"
 #include "view/zelmmodel/FileWriteForm.h"
@@ -543,4 +545,46 @@ TEST_P(ZelmModelCard, AReleaseStoresEveryPendingEdit) {
                     "DESCRIZIONE='Descrizione al rilascio'")
                   .toInt(),
               1);
+}
+
+// The card and the search page from the keyboard alone: Enter on a row shows it, F4 on a date
+// opens its pick, Ctrl+S saves, Esc cancels.
+TEST_P(ZelmModelCard, KeysOfTheSearchPageAndTheCard) {
+    TFormZelmModel& form = *Open();
+    form.show();
+    QApplication::setActiveWindow(&form);
+    Select(form, 1);
+    TZavoGrid* grid = form.FrameRicerca->FrameZavoGrid->ZavoGrid();
+    grid->setFocus();
+    QTest::keyClick(grid, Qt::Key_Return);
+    EXPECT_EQ(form.PaginaCorrente(), 1);
+    EXPECT_TRUE(form.FrameScheda->ReadOnly());
+    Click(form.FrameScheda->ActionChiudi);
+
+    Select(form, 1);
+    form.Esegui(cmdModifica);
+    ASSERT_EQ(form.PaginaCorrente(), 1);
+    auto* data = form.FrameScheda->findChild<QLineEdit*>("DBEditData");
+    data->setFocus();
+    fDialogs->Clear();
+    fDialogs->dateAnswers = {QDate(2026, 9, 2)};
+    QTest::keyClick(data, Qt::Key_F4);
+    ASSERT_FALSE(fDialogs->inputs.empty());
+    EXPECT_EQ(fDialogs->inputs.back().title, "Selezione data");
+    auto* codice = form.FrameScheda->findChild<QLineEdit*>("DBEditCodice");
+    codice->setFocus();
+    codice->selectAll();
+    QTest::keyClicks(codice, "DEC-TAST");
+    QTest::keyClick(codice, Qt::Key_S, Qt::ControlModifier);
+    EXPECT_EQ(form.PaginaCorrente(), 0) << fDialogs->Texts().join(" / ").toStdString();
+    EXPECT_EQ(Value("SELECT CODICE || ' ' || DATA FROM ZELMMODEL WHERE ID=1").toString(),
+              "DEC-TAST 2026-09-02");
+
+    Select(form, 1);
+    form.Esegui(cmdModifica);
+    codice->setFocus();
+    QTest::keyClicks(codice, "X");
+    QTest::keyClick(codice, Qt::Key_Escape);
+    EXPECT_EQ(form.PaginaCorrente(), 0);
+    EXPECT_EQ(Value("SELECT CODICE FROM ZELMMODEL WHERE ID=1").toString(), "DEC-TAST");
 }
