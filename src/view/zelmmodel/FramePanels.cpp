@@ -75,8 +75,10 @@ TFrameZelmModelDett::TFrameZelmModelDett(QWidget* parent)
     ActionElimina = HeaderButton(this, HeaderLayout(), "ActionElimina",
                                  QStringLiteral("Elimina dettaglio"), 2, "-");
     DataSet = new TMemDataSet(this);
+    DataSet->setObjectName(QStringLiteral("ClientDataSet")); // found by name like the widgets
     Grid = new TPanelGrid(DataSet, this);
     Grid->setObjectName(QStringLiteral("DBGrid"));
+    Grid->Model()->setObjectName(QStringLiteral("DataSource"));
     SetBody(Grid);
     connect(ActionTagliaOperativa, &QToolButton::clicked, this,
             Guarded([this] { ImpostaTagliaOperativa(); }));
@@ -257,8 +259,10 @@ TFrameZelmModelOpz::TFrameZelmModelOpz(QWidget* parent)
                                QStringLiteral("Rimuovi set opzioni lavoraz."), -1, "X");
     HeaderLayout()->addStretch();
     DataSet = new TMemDataSet(this);
+    DataSet->setObjectName(QStringLiteral("ClientDataSet")); // found by name like the widgets
     Grid = new TPanelGrid(DataSet, this);
     Grid->setObjectName(QStringLiteral("DBGrid"));
+    Grid->Model()->setObjectName(QStringLiteral("DataSource"));
     SetBody(Grid);
     connect(ActionSetOpzioniLavoraz, &QToolButton::clicked, this,
             Guarded([this] { ImpostaSet(); }));
@@ -516,8 +520,10 @@ TFrameZelmModelSto::TFrameZelmModelSto(QWidget* parent)
                                   QStringLiteral("Modifica annotazione"), 7, "M");
     HeaderLayout()->addStretch();
     DataSet = new TMemDataSet(this);
+    DataSet->setObjectName(QStringLiteral("ClientDataSet")); // found by name like the widgets
     Grid = new TPanelGrid(DataSet, this);
     Grid->setObjectName(QStringLiteral("DBGrid"));
+    Grid->Model()->setObjectName(QStringLiteral("DataSource"));
     SetBody(Grid);
     connect(ActionNuovo, &QToolButton::clicked, this, Guarded([this] { NuovaAnnotazione(); }));
     connect(ActionElimina, &QToolButton::clicked, this, Guarded([this] { EliminaAnnotazione(); }));

@@ -479,6 +479,9 @@ TEST_P(ZelmModelCard, CellsTakeWhatIsTypedUpToTheirWidth) {
     form.show();
     QApplication::setActiveWindow(&form);
     TFrameZelmModelDett& d = *form.FrameScheda->FrameDett;
+    // The panel's parts are found by name, the objects that are not widgets too.
+    EXPECT_EQ(d.findChild<QObject*>("ClientDataSet"), d.DataSet);
+    EXPECT_NE(d.findChild<QObject*>("DataSource"), nullptr);
     fDialogs->textAnswers = {"Larghezza pianta"};
     Click(d.ActionNuovo);
     ASSERT_EQ(d.DataSet->RecordCount(), 4);
