@@ -21,6 +21,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QFontMetrics>
 #include <QHash>
 #include <QHeaderView>
 #include <QMenu>
@@ -374,7 +375,10 @@ void TZavoGrid::GridAfterOpen() {
     if (fRowsOfOpen) {
         const std::vector<TZavoLayoutRow> rows = std::move(*fRowsOfOpen);
         fRowsOfOpen.reset();
-        ApplyLayout(rows);
+        if (rows.empty() && !ProgettoColonne.empty())
+            ApplicaProgetto(); // no layout of the user's yet: the owner's design
+        else
+            ApplyLayout(rows);
     } else {
         RecuperaAspettodaStorico();
     }
@@ -386,6 +390,32 @@ void TZavoGrid::GridAfterOpen() {
         // window's changes go to the negative copy.
         fSituazione = -fSituazione;
         SalvaAspettoSuStorico();
+    }
+}
+
+void TZavoGrid::ApplicaProgetto() {
+    if (!fQuery)
+        return;
+    const QFontMetrics titles(horizontalHeader()->font());
+    const QFontMetrics cells(font());
+    const int sample = std::min(fQuery->rowCount(), 40); // the first screen
+    for (int f = 0; f < fQuery->FieldCount(); ++f) {
+        const auto it = ProgettoColonne.find(fQuery->FieldName(f).toUpper());
+        const QString title = it != ProgettoColonne.end() && !it->second.titolo.isEmpty()
+                                  ? it->second.titolo
+                                  : fQuery->FieldName(f);
+        fQuery->SetTitle(f, title);
+        int width = it != ProgettoColonne.end() ? it->second.larghezza : 0;
+        if (width <= 0) {
+            // The title and the first screen's values, nothing cut, within reason.
+            width = titles.horizontalAdvance(title) + 28;
+            for (int r = 0; r < sample; ++r)
+                width = std::max(
+                    width,
+                    cells.horizontalAdvance(fQuery->data(fQuery->index(r, f)).toString()) + 16);
+            width = std::min(width, 420);
+        }
+        SetColumnWidth(f, width);
     }
 }
 
@@ -530,6 +560,8 @@ bool TZavoGrid::AspettoBase() {
         fQuery->SetTitle(f, fQuery->FieldName(f));
         fQuery->SetColumnColor(f, QColor());
     }
+    if (!ProgettoColonne.empty())
+        ApplicaProgetto();
     if (fQuery && fQuery->Active()) {
         ReopenBase();
         SalvaAspettoSuStorico();

@@ -131,6 +131,19 @@ public:
     /// Width of a column, hidden ones included (they keep the width they had).
     int ColumnWidth(int field) const;
     void SetColumnWidth(int field, int width);
+
+    /// The owner's design of a column: its title, and its width in pixels (0: wide enough for
+    /// the title and the first screen's values).
+    struct TProgettoColonna {
+        QString titolo;
+        int larghezza = 0;
+    };
+    /// The owner's columns by field name (upper case). With a design, a list without a stored
+    /// layout opens with these titles and readable widths, and "Aspetto Base" brings them back;
+    /// a user's stored layout still wins. Without one the fields' names are the titles.
+    std::map<QString, TProgettoColonna> ProgettoColonne;
+    /// Titles and widths of the owner's design on every column.
+    void ApplicaProgetto();
     void SetColumnVisible(int field, bool visible);
 
     /// A colour as the layout tables keep it (red in the low byte) and back; 0 = none.

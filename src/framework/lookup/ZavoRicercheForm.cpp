@@ -142,6 +142,13 @@ void TZavoRicercheForm::InizializzazioneZavo(const QString& xml) {
             Guarded([this] { RowChanged(); }));
     connect(GridMain->ZavoGrid(), &QAbstractItemView::doubleClicked, this,
             Guarded([this] { Ritorna(); }));
+    // The list's titles are the definition's labels; widths fitted to the first screen.
+    std::map<QString, TZavoGrid::TProgettoColonna> design;
+    for (const TRiga& row : fRows)
+        design[row.nome.toUpper()] = {row.etichetta, 0};
+    for (const TColonnaRicerca& c : fColumns)
+        design.try_emplace(c.nome.toUpper(), TZavoGrid::TProgettoColonna{});
+    GridMain->ZavoGrid()->ProgettoColonne = design;
     GridMain->SQL = QStringList{BuildQuery()};
     GridMain->Open();
     Posiziona();
@@ -162,6 +169,7 @@ void TZavoRicercheForm::BuildRows() {
         row.decodifica = c.firstChildElement(QStringLiteral("Decodifica"));
         row.secondoLivello = c.firstChildElement(QStringLiteral("RicercaSecLiv"));
         const QString label = Child(c, "Etichetta").isEmpty() ? row.nome : Child(c, "Etichetta");
+        row.etichetta = Child(c, "Etichetta");
         auto* button = new QPushButton(label, fFilters);
         button->setObjectName(QStringLiteral("B") + row.nome);
         button->setFocusPolicy(Qt::NoFocus);

@@ -64,6 +64,7 @@ protected:
 private:
     struct TRiga {
         QString nome;
+        QString etichetta; ///< the definition's label ("" when none)
         QLineEdit* filtro = nullptr;
         QLineEdit* corrente = nullptr;
         QLineEdit* descrFiltro = nullptr;

@@ -118,18 +118,16 @@ QString TImpXlsHelvoForm::GetTitolo() const {
 
 void TImpXlsHelvoForm::FormShow() {
     TFormBase::FormShow();
-    const bool stored = !FrameLog->ZavoGrid()->LayoutStore().ReadRows().empty();
+    // The log's design, for a first look without a stored layout: Italian titles, the folder and
+    // the note readable at once.
+    FrameLog->ZavoGrid()->ProgettoColonne = {{"ID", {QStringLiteral("ID"), 60}},
+                                             {"DATAORA", {QStringLiteral("Data e ora"), 130}},
+                                             {"OPERATORE", {QStringLiteral("Operatore"), 100}},
+                                             {"NOMEFILE", {QStringLiteral("File"), 160}},
+                                             {"PERCORSOFILE", {QStringLiteral("Cartella"), 260}},
+                                             {"ESITO", {QStringLiteral("Esito"), 140}},
+                                             {"NOTE", {QStringLiteral("Note"), 380}}};
     ApriLog();
-    if (stored)
-        return;
-    // A first look without a stored layout: the folder and the note readable at once.
-    const std::pair<const char*, int> widths[] = {
-        {"ID", 60},        {"DATAORA", 130},      {"OPERATORE", 100},
-        {"NOMEFILE", 160}, {"PERCORSOFILE", 260}, {"ESITO", 140},
-        {"NOTE", 380}};
-    for (const auto& [field, width] : widths)
-        if (const int index = FrameLog->Query()->FieldIndex(QLatin1String(field)); index >= 0)
-            FrameLog->ZavoGrid()->SetColumnWidth(index, width);
 }
 
 bool TImpXlsHelvoForm::FormClose() {

@@ -172,6 +172,49 @@ TFrameZelmModelRicerca::TFrameZelmModelRicerca(QWidget* parent) : TFrameZelmMode
 
 void TFrameZelmModelRicerca::SetSession(TSession* session) {
     TFrameZelmModelMaster::SetSession(session);
+    // The list's design: Italian titles; widths fitted to the titles and the first screen.
+    std::map<QString, TZavoGrid::TProgettoColonna> design;
+    const std::pair<const char*, const char*> titles[] = {
+        {"ID", "ID"},
+        {"IDMODEL", "N. modello"},
+        {"IDVARIANTE", "Variante"},
+        {"DATAVARIANTE", "Data variante"},
+        {"CODICECLIENTE", "Cod. cliente"},
+        {"SIGLACLIENTE", "Cliente"},
+        {"LAVORAZIONE", "Lavorazione"},
+        {"CODICE", "Codice"},
+        {"FORMA", "Forma"},
+        {"TACCO", "Tacco"},
+        {"PLATO", "Plato"},
+        {"DATA", "Data"},
+        {"STAGIONE", "Stagione"},
+        {"TAGLIAOPERATIVA", "Taglia operativa"},
+        {"TIPO", "Tipo"},
+        {"MODOLAVORAZIONE", "Modo lavorazione"},
+        {"MODELLO", "Modello"},
+        {"LINEA", "Linea"},
+        {"SETOPZIONILAVORAZ", "Set opzioni"},
+        {"SETPREFERENZECOMPONENTI", "Set preferenze"},
+        {"INDUSTRIALIZZATORE", "Industrializzatore"},
+        {"DATAPROTOTIPO", "Prototipo"},
+        {"DATACONFERMAPROTOTIPO", "Conferma prototipo"},
+        {"DATACAMPIONE", "Campione"},
+        {"DATACONFERMACAMPIONE", "Conferma campione"},
+        {"DATASFILATA", "Sfilata"},
+        {"DATACONFERMASFILATA", "Conferma sfilata"},
+        {"DATATESTADISERIE", "Testa di serie"},
+        {"DATACONFERMATESTADISERIE", "Conferma testa di serie"},
+        {"DATACONFERMAPRODUZIONE", "Conferma produzione"},
+        {"NOTEVARIE", "Note varie"},
+        {"NOTECUOIO", "Note cuoio"},
+        {"NOTECAMP", "Note campionario"},
+        {"STATUSSCHEDA", "Stato"},
+        {"NOMEFILE", "File"},
+        {"PERCORSOFILE", "Cartella file"},
+        {"QRCODE", "QR code"}};
+    for (const auto& [field, title] : titles)
+        design[QLatin1String(field)] = {QString::fromUtf8(title), 0};
+    FrameZavoGrid->ZavoGrid()->ProgettoColonne = design;
     delete fCurrentRecord;
     fCurrentRecord = new TFieldControlZelmModel(FrameZavoGrid->Query(), this);
     FrameZavoGrid->SetSession(session);

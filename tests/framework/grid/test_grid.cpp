@@ -895,3 +895,29 @@ TEST_F(Grid, TheFrameKeepsThePlaceAcrossRefreshes) {
     o.frame.RefreshGrid();
     EXPECT_EQ(o.query.SQL.first(), "SELECT * FROM T");
 }
+
+// An owner's design: a list without a stored layout opens with its titles and widths that show
+// the first screen; the user's stored layout wins; "Aspetto Base" brings the design back.
+TEST_F(Grid, AnOwnersDesignOpensFirstAndComesBackWithTheBasicAspect) {
+    TScopedDialogs dialogs;
+    {
+        TOwner o(fDb);
+        o.grid.ProgettoColonne = {{"C", {"Descrizione", 0}}, {"D", {"Data", 90}}};
+        o.query.Open();
+        EXPECT_EQ(o.query.Title(2), "Descrizione");
+        EXPECT_EQ(o.query.Title(0), "A"); // no title in the design: the field's name
+        EXPECT_EQ(o.grid.columnWidth(3), 90);
+        EXPECT_GE(o.grid.columnWidth(2), o.grid.fontMetrics().horizontalAdvance(
+                                             o.query.data(o.query.index(0, 2)).toString()));
+        o.query.SetTitle(2, "Mio titolo"); // the user's own
+        o.Close();
+    }
+    TOwner o(fDb);
+    o.grid.ProgettoColonne = {{"C", {"Descrizione", 0}}, {"D", {"Data", 90}}};
+    o.query.Open();
+    EXPECT_EQ(o.query.Title(2), "Mio titolo");
+    dialogs->answers.push_back(true);
+    o.grid.AspettoBase();
+    EXPECT_EQ(o.query.Title(2), "Descrizione");
+    EXPECT_EQ(o.grid.columnWidth(3), 90);
+}
