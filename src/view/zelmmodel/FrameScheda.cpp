@@ -55,10 +55,18 @@ QWidget* Box(QWidget* parent, const QString& caption, std::initializer_list<QWid
         label->setStyleSheet(captionStyle);
     auto* row = new QHBoxLayout;
     row->setSpacing(1);
+    bool fixed = true;
     for (QWidget* c : controls) {
         c->setParent(box);
         row->addWidget(c);
+        const bool grows = (c->sizePolicy().horizontalPolicy() & QSizePolicy::ExpandFlag) &&
+                           c->minimumWidth() != c->maximumWidth();
+        fixed = fixed && !grows;
     }
+    // Controls of fixed width (a date and its "...") sit together under their caption, not
+    // spread over the box.
+    if (fixed)
+        row->addStretch(1);
     auto* layout = new QVBoxLayout(box);
     layout->setContentsMargins(2, 1, 2, 2);
     layout->setSpacing(1);
@@ -286,10 +294,11 @@ TFrameZelmModelScheda::TFrameZelmModelScheda(QWidget* parent) : TFrameZelmModelM
             bandLayout->setContentsMargins(2, 0, 2, 0);
             right->addWidget(band, row++, 0, 1, 3);
         }
+        // A milestone and its confirmation share the band's width, half each.
         bandLayout->addWidget(
-            Box(band, QLatin1String(m.caption), {e, pick}, last ? kBold : QString()));
-        if (i % 2 == 1 || last)
-            bandLayout->addStretch();
+            Box(band, QLatin1String(m.caption), {e, pick}, last ? kBold : QString()), 1);
+        if (last && i % 2 == 0)
+            bandLayout->addStretch(1);
     }
     auto memo = [&](const char* name, const char* field) {
         auto* m = new QPlainTextEdit(top);
