@@ -65,7 +65,7 @@ void TLumetraViewer::Prepare() {
     if (!fInitialised && VisoreIncorporato && !CompanionPresente())
         fInitialised = true;
     if (!fInitialised) {
-        if (!QFileInfo(ProgramName()).isFile())
+        if (!CompanionPresente())
             throw EZavoError(QStringLiteral("File %1 non trovato").arg(ProgramName()));
         const QString ini = ParameterFileName();
         TZavoUser user;

@@ -120,10 +120,14 @@ void TImportXls::PreparaPrenotazioni() {
     TIBSQL exists(&fDatabase, fLettura.get());
     exists.SetSQL(QStringLiteral("SELECT COUNT(*) FROM RDB$RELATIONS WHERE RDB$RELATION_NAME = "
                                  "'ZELMIMPXLSLOCK'"));
-    exists.ExecQuery();
-    bool present = exists.Fields(0).AsInteger() > 0;
-    exists.Close();
-    if (!present) {
+    auto present = [&exists] {
+        exists.ExecQuery();
+        const bool found = exists.Fields(0).AsInteger() > 0;
+        exists.Close();
+        return found;
+    };
+    bool ready = present();
+    if (!ready) {
         // An archive older than the table: created once, by whoever imports first.
         try {
             auto ddl = CreaTransazione(fDatabase, TTipoTransazione::ReadCommitted);
@@ -132,17 +136,12 @@ void TImportXls::PreparaPrenotazioni() {
                 "CREATE TABLE ZELMIMPXLSLOCK (CHIAVE CHAR(40) NOT NULL PRIMARY KEY)"));
             create.ExecQuery();
             ddl->Commit();
-            present = true;
+            ready = true;
         } catch (const EDatabaseError&) {
-            // Created meanwhile by another importer, or not ours to create.
-            TIBSQL again(&fDatabase, fLettura.get());
-            again.SetSQL(exists.SQL());
-            again.ExecQuery();
-            present = again.Fields(0).AsInteger() > 0;
-            again.Close();
+            ready = present(); // created meanwhile by another importer, or not ours to create
         }
     }
-    if (present) {
+    if (ready) {
         fPrenota = std::make_unique<TIBSQL>(&fDatabase, fScrittura.get());
         fPrenota->SetSQL(QStringLiteral("INSERT INTO ZELMIMPXLSLOCK (CHIAVE) VALUES (:CHIAVE)"));
         fRilascia = std::make_unique<TIBSQL>(&fDatabase, fScrittura.get());

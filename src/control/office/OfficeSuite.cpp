@@ -825,31 +825,33 @@ void TSpreadsheet::FitToOnePage() {
     });
 }
 
-void TSpreadsheet::StoreAsExcel97(const QString& path) {
+namespace {
+/// The document stored through one of the office's filters: as its new location (`storeAs`) or
+/// as a copy.
+void Store(const Reference<lang::XComponent>& document, const char* filter, const OUString& url,
+           bool storeAs) {
     Guard([&] {
         const Sequence<beans::PropertyValue> props =
-            One(Prop("FilterName", Any(OUString("MS Excel 97"))));
-        Reference<frame::XStorable>(d->document, UNO_QUERY_THROW)
-            ->storeAsURL(ToOU(TOfficeSuite::FileUrl(path)), props);
+            One(Prop("FilterName", Any(OUString::createFromAscii(filter))));
+        Reference<frame::XStorable> storable(document, UNO_QUERY_THROW);
+        if (storeAs)
+            storable->storeAsURL(url, props);
+        else
+            storable->storeToURL(url, props);
     });
+}
+} // namespace
+
+void TSpreadsheet::StoreAsExcel97(const QString& path) {
+    Store(d->document, "MS Excel 97", ToOU(TOfficeSuite::FileUrl(path)), true);
 }
 
 void TSpreadsheet::StoreToPdf(const QString& path) {
-    Guard([&] {
-        const Sequence<beans::PropertyValue> props =
-            One(Prop("FilterName", Any(OUString("calc_pdf_Export"))));
-        Reference<frame::XStorable>(d->document, UNO_QUERY_THROW)
-            ->storeToURL(ToOU(TOfficeSuite::FileUrl(path)), props);
-    });
+    Store(d->document, "calc_pdf_Export", ToOU(TOfficeSuite::FileUrl(path)), false);
 }
 
 void TSpreadsheet::StoreToHtml(const QString& path) {
-    Guard([&] {
-        const Sequence<beans::PropertyValue> props =
-            One(Prop("FilterName", Any(OUString("HTML (StarCalc)"))));
-        Reference<frame::XStorable>(d->document, UNO_QUERY_THROW)
-            ->storeToURL(ToOU(TOfficeSuite::FileUrl(path, true)), props);
-    });
+    Store(d->document, "HTML (StarCalc)", ToOU(TOfficeSuite::FileUrl(path, true)), false);
 }
 
 void TSpreadsheet::StoreToCsv(const QString& path) {

@@ -40,18 +40,14 @@ TPZavoGridForm::TPZavoGridForm(TZavoGrid& grid, TIBDatabase& database, QWidget* 
     connect(base, &QPushButton::clicked, this, Guarded([this] { AspettoBase(); }));
     connect(chiudi, &QPushButton::clicked, this, Guarded([this] { Chiudi(); }));
     // The colour is picked, never typed: a double-click or Enter on its swatch opens the picker.
-    connect(Lista, &QTableWidget::cellDoubleClicked, this, Guarded([this](int row, int column) {
-                if (column != cColore)
-                    return;
-                Lista->setCurrentCell(row, column);
-                CambiaColore();
-            }));
-    connect(Lista, &QTableWidget::cellActivated, this, Guarded([this](int row, int column) {
-                if (column != cColore)
-                    return;
-                Lista->setCurrentCell(row, column);
-                CambiaColore();
-            }));
+    const auto picker = Guarded([this](int row, int column) {
+        if (column != cColore)
+            return;
+        Lista->setCurrentCell(row, column);
+        CambiaColore();
+    });
+    connect(Lista, &QTableWidget::cellDoubleClicked, this, picker);
+    connect(Lista, &QTableWidget::cellActivated, this, picker);
     connect(Lista, &QTableWidget::itemChanged, this, [this](QTableWidgetItem* item) {
         if (fLoading)
             return;

@@ -1,5 +1,7 @@
 #include "ZavoGridStampa.h"
 
+#include "ZavoGridSql.h"
+
 #include "framework/core/Dialogs.h"
 #include "framework/core/Processo.h"
 #include "framework/core/WinPath.h"
@@ -223,9 +225,12 @@ QList<QStringList> TZavoGridStampa::Righe(const std::vector<TColonnaStampa>& col
     sql.SetSQL(SQLRif);
     sql.ExecQuery();
     std::vector<int> index;
-    for (const TColonnaStampa& c : colonne)
-        index.push_back(sql.FieldIndex(c.campo));
-    std::vector<bool> known(colonne.size(), false);
+    for (size_t c = 0; c < colonne.size(); ++c) {
+        index.push_back(sql.FieldIndex(colonne[c].campo));
+        // Right-aligned as in the grid: the column's SQL type tells its kind.
+        if (numeriche && index.back() >= 0)
+            (*numeriche)[c] = ClasseDaTipoSql(sql.FieldInfo(index.back()).sqlType) == clNumero;
+    }
     for (; !sql.Eof(); sql.Next()) {
         QStringList row;
         for (size_t c = 0; c < index.size(); ++c) {
@@ -235,15 +240,6 @@ QList<QStringList> TZavoGridStampa::Righe(const std::vector<TColonnaStampa>& col
                 continue;
             }
             const QVariant v = sql.Fields(i).AsVariant();
-            if (numeriche && !known[c] && !v.isNull()) {
-                // Right-aligned as in the grid: the column's first value tells its kind.
-                known[c] = true;
-                const int type = v.typeId();
-                (*numeriche)[c] = type == QMetaType::Int || type == QMetaType::LongLong ||
-                                  type == QMetaType::Double || type == QMetaType::Short ||
-                                  type == QMetaType::Float || type == QMetaType::UInt ||
-                                  type == QMetaType::ULongLong;
-            }
             row << (v.typeId() == QMetaType::QDate ? v.toDate().toString("dd/MM/yyyy")
                     : v.typeId() == QMetaType::QDateTime
                         ? v.toDateTime().toString("dd/MM/yyyy HH:mm")

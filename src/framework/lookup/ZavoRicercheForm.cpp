@@ -168,8 +168,8 @@ void TZavoRicercheForm::BuildRows() {
         row.nome = Child(c, "Nome");
         row.decodifica = c.firstChildElement(QStringLiteral("Decodifica"));
         row.secondoLivello = c.firstChildElement(QStringLiteral("RicercaSecLiv"));
-        const QString label = Child(c, "Etichetta").isEmpty() ? row.nome : Child(c, "Etichetta");
         row.etichetta = Child(c, "Etichetta");
+        const QString label = row.etichetta.isEmpty() ? row.nome : row.etichetta;
         auto* button = new QPushButton(label, fFilters);
         button->setObjectName(QStringLiteral("B") + row.nome);
         button->setFocusPolicy(Qt::NoFocus);

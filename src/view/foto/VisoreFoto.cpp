@@ -13,7 +13,6 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QPainter>
-#include <QPointer>
 #include <QPushButton>
 #include <QThreadPool>
 #include <QVBoxLayout>
@@ -222,7 +221,6 @@ int TFormVisoreFoto::Corrente() const {
 void TFormVisoreFoto::CaricaMiniature() {
     // In order, off the window's thread: the first screen arrives first, the window is painted
     // meanwhile. A thumbnail the store lacks is made from the picture.
-    QPointer<TFormVisoreFoto> self(this);
     for (int i = 0; i < static_cast<int>(fFoto.size()); ++i) {
         const QString miniatura = fFoto[static_cast<size_t>(i)].miniatura;
         const QString file = fFoto[static_cast<size_t>(i)].file;

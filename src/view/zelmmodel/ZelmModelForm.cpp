@@ -307,9 +307,8 @@ void TFormZelmModel::Rilascia(bool produzione) {
             // The release stores the whole card as "Salva" would: what it refuses to save
             // refuses the release too.
             const std::unique_ptr<TValidationResult> save = fService->ValidateSave(*context);
-            if (save && !save->Errors().isEmpty() &&
-                !Conferma(save.get(), QStringLiteral("Continuare?")))
-                return false;
+            if (save && !save->Errors().isEmpty())
+                throw EZavoError(save->Errors().join(QStringLiteral("\r\n")));
             const std::unique_ptr<TValidationResult> result =
                 produzione ? fService->ValidateRilasciaP(*context)
                            : fService->ValidateRilasciaC(*context);
