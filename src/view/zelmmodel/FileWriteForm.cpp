@@ -2,6 +2,7 @@
 
 #include "framework/core/Dialogs.h"
 #include "framework/core/SlotGuard.h"
+#include "framework/ui/DataModuleQuenvar.h"
 
 #include <QDragEnterEvent>
 #include <QDropEvent>
@@ -41,6 +42,11 @@ TFormZelmModelFileWrite::TFormZelmModelFileWrite(QWidget* parent) : QDialog(pare
     ButtonOk->setDefault(true);
     ButtonCancel = new QPushButton(QStringLiteral("Cancel"), this);
     ButtonCancel->setObjectName(QStringLiteral("ButtonCancel"));
+    if (TDataModuleQuenvar* dm = DataModuleQuenvar()) {
+        ButtonOk->setIcon(dm->Icon(16));
+        ButtonCancel->setIcon(dm->Icon(13));
+        ButtonCerca->setIcon(dm->Icon(20));
+    }
     connect(percorso, &QPushButton::clicked, EditPercorsoFile,
             [this] { EditPercorsoFile->setFocus(); });
     connect(nome, &QPushButton::clicked, EditNomeFile, [this] { EditNomeFile->setFocus(); });

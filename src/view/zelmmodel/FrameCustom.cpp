@@ -31,16 +31,29 @@ QPushButton* ToolButton(QWidget* parent, const char* name, const QString& captio
     b->setFocusPolicy(Qt::NoFocus);
     if (TDataModuleQuenvar* dm = DataModuleQuenvar(); dm && image >= 0)
         b->setIcon(dm->Icon(image));
+    MnemonicInTooltip(b);
     return b;
 }
 
+void MnemonicInTooltip(QAbstractButton* button) {
+    const QString caption = button->text();
+    const qsizetype amp = caption.indexOf(QLatin1Char('&'));
+    if (amp < 0 || amp + 1 >= caption.size())
+        return;
+    const QString keys = QStringLiteral("Alt+") + caption.at(amp + 1).toUpper();
+    const QString tip = button->toolTip();
+    button->setToolTip(tip.isEmpty() ? keys : tip + QStringLiteral(" (") + keys + QLatin1Char(')'));
+}
+
 /// The small "…" button beside a field.
-QToolButton* PickButton(QWidget* parent, const char* name, const QString& hint) {
+QToolButton* PickButton(QWidget* parent, const char* name, const QString& hint, int image) {
     auto* b = new QToolButton(parent);
     b->setObjectName(QLatin1String(name));
     b->setText(QStringLiteral("..."));
     b->setToolTip(hint);
     b->setFixedSize(21, 21);
     b->setFocusPolicy(Qt::NoFocus);
+    if (TDataModuleQuenvar* dm = DataModuleQuenvar(); dm && image >= 0)
+        b->setIcon(dm->Icon(image));
     return b;
 }

@@ -4,6 +4,7 @@
 
 #include <QWidget>
 
+class QAbstractButton;
 class QPushButton;
 class QToolButton;
 
@@ -62,8 +63,11 @@ protected:
     void Command(TZelmModelCommand command) { emit OnCommand(this, command); }
 };
 
-/// A tool bar button of 90 × 26 with its image from the shared list (-1: none).
+/// A tool bar button of 90 × 26 with its image from the shared list (-1: none). A caption with
+/// "&" gives it its Alt+letter, which its tooltip then names.
 QPushButton* ToolButton(QWidget* parent, const char* name, const QString& caption,
                         const QString& hint, int image = -1);
-/// The small "…" button beside a field.
-QToolButton* PickButton(QWidget* parent, const char* name, const QString& hint);
+/// The small "…" button beside a field, showing its image from the shared list when given.
+QToolButton* PickButton(QWidget* parent, const char* name, const QString& hint, int image = -1);
+/// Adds the button's Alt+letter (from its caption's "&") to its tooltip.
+void MnemonicInTooltip(QAbstractButton* button);

@@ -6,6 +6,7 @@
 #include "FrameCustom.h"
 
 #include <QIdentityProxyModel>
+#include <QStackedWidget>
 #include <QTableView>
 
 #include <vector>
@@ -89,6 +90,8 @@ public:
 
     /// The header edit shows the card row's field as it is now.
     void RefreshHeader();
+    /// The list under the header: where Tab lands after the header's commands.
+    QWidget* FocusWidget() const { return fStack->count() > 1 ? fStack->widget(1) : nullptr; }
 
 protected:
     /// The list (grid or check list) under the header, covered by the information panel.

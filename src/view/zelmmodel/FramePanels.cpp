@@ -30,7 +30,7 @@ QToolButton* HeaderButton(TFrameZelmModelControl* panel, QHBoxLayout* layout, co
     b->setObjectName(QLatin1String(name));
     b->setToolTip(hint);
     b->setFixedSize(21, 21);
-    b->setFocusPolicy(Qt::NoFocus);
+    b->setFocusPolicy(Qt::TabFocus); // reached by Tab after the card's fields, pressed by Space
     if (TDataModuleQuenvar* dm = DataModuleQuenvar(); dm && image >= 0)
         b->setIcon(dm->Icon(image));
     else
@@ -66,14 +66,14 @@ TFrameZelmModelDett::TFrameZelmModelDett(QWidget* parent)
                              parent) {
     setObjectName(QStringLiteral("FrameDett"));
     ActionTagliaOperativa = HeaderButton(this, HeaderLayout(), "ActionTagliaOperativa",
-                                         QStringLiteral("Imposta taglia operativa"), -1, "...");
+                                         QStringLiteral("Imposta taglia operativa"), 9, "...");
     ActionClear = HeaderButton(this, HeaderLayout(), "ActionClear",
-                               QStringLiteral("Rimuovi taglia operativa"), -1, "X");
+                               QStringLiteral("Rimuovi taglia operativa"), 13, "X");
     HeaderLayout()->addStretch();
     ActionNuovo = HeaderButton(this, HeaderLayout(), "ActionNuovo",
-                               QStringLiteral("Nuovo dettaglio"), 8, "+");
+                               QStringLiteral("Nuovo dettaglio"), 0, "+");
     ActionElimina = HeaderButton(this, HeaderLayout(), "ActionElimina",
-                                 QStringLiteral("Elimina dettaglio"), 2, "-");
+                                 QStringLiteral("Elimina dettaglio"), 6, "-");
     DataSet = new TMemDataSet(this);
     DataSet->setObjectName(QStringLiteral("ClientDataSet")); // found by name like the widgets
     Grid = new TPanelGrid(DataSet, this);
@@ -254,9 +254,9 @@ TFrameZelmModelOpz::TFrameZelmModelOpz(QWidget* parent)
     setObjectName(QStringLiteral("FrameOpz"));
     ActionSetOpzioniLavoraz =
         HeaderButton(this, HeaderLayout(), "ActionSetOpzioniLavoraz",
-                     QStringLiteral("Imposta set opzioni lavoraz."), -1, "...");
+                     QStringLiteral("Imposta set opzioni lavoraz."), 9, "...");
     ActionClear = HeaderButton(this, HeaderLayout(), "ActionClear",
-                               QStringLiteral("Rimuovi set opzioni lavoraz."), -1, "X");
+                               QStringLiteral("Rimuovi set opzioni lavoraz."), 13, "X");
     HeaderLayout()->addStretch();
     DataSet = new TMemDataSet(this);
     DataSet->setObjectName(QStringLiteral("ClientDataSet")); // found by name like the widgets
@@ -390,9 +390,9 @@ TFrameZelmModelPrefComp::TFrameZelmModelPrefComp(QWidget* parent)
     setObjectName(QStringLiteral("FramePrefComp"));
     ActionSetPreferenzeComponenti =
         HeaderButton(this, HeaderLayout(), "ActionSetPreferenzeComponenti",
-                     QStringLiteral("Imposta set preferenze componenti"), -1, "...");
+                     QStringLiteral("Imposta set preferenze componenti"), 9, "...");
     ActionClear = HeaderButton(this, HeaderLayout(), "ActionClear",
-                               QStringLiteral("Rimuovi set preferenze componenti"), -1, "X");
+                               QStringLiteral("Rimuovi set preferenze componenti"), 13, "X");
     HeaderLayout()->addStretch();
     CheckListBox = new QListWidget(this);
     CheckListBox->setObjectName(QStringLiteral("CheckListBox"));
@@ -513,11 +513,11 @@ TFrameZelmModelSto::TFrameZelmModelSto(QWidget* parent)
     : TFrameZelmModelControl(QStringLiteral("Annotazioni"), QString(), parent) {
     setObjectName(QStringLiteral("FrameSto"));
     ActionNuovo = HeaderButton(this, HeaderLayout(), "ActionNuovo",
-                               QStringLiteral("Nuova annotazione"), 8, "+");
+                               QStringLiteral("Nuova annotazione"), 0, "+");
     ActionElimina = HeaderButton(this, HeaderLayout(), "ActionElimina",
-                                 QStringLiteral("Elimina annotazione"), 2, "-");
+                                 QStringLiteral("Elimina annotazione"), 6, "-");
     ActionModifica = HeaderButton(this, HeaderLayout(), "ActionModifica",
-                                  QStringLiteral("Modifica annotazione"), 7, "M");
+                                  QStringLiteral("Modifica annotazione"), 9, "M");
     HeaderLayout()->addStretch();
     DataSet = new TMemDataSet(this);
     DataSet->setObjectName(QStringLiteral("ClientDataSet")); // found by name like the widgets

@@ -34,13 +34,13 @@ TFrameZelmModelRicerca::TFrameZelmModelRicerca(QWidget* parent) : TFrameZelmMode
     setObjectName(QStringLiteral("FrameRicerca"));
     auto* tools = new QWidget(this);
     tools->setObjectName(QStringLiteral("PanelTools"));
-    ButtonNuovo = ToolButton(tools, "ButtonNuovo", "Nuovo", "Nuova scheda", 8);
-    ButtonDuplica = ToolButton(tools, "ButtonDuplica", "Duplica", "Duplica scheda", 17);
-    ButtonElimina = ToolButton(tools, "ButtonElimina", "Elimina", QString(), 2);
-    ButtonModifica = ToolButton(tools, "ButtonModifica", "Modifica", "Modifica scheda", 7);
-    ButtonSospendi = ToolButton(tools, "ButtonSospendi", "Sospendi", "Sospendi scheda", 19);
-    ButtonMostra = ToolButton(tools, "ButtonMostra", "Mostra", "Mostra scheda", 5);
-    ButtonEsci = ToolButton(tools, "ButtonEsci", "Esci", "Chiudi la finestra", 10);
+    ButtonNuovo = ToolButton(tools, "ButtonNuovo", "&Nuovo", "Nuova scheda", 8);
+    ButtonDuplica = ToolButton(tools, "ButtonDuplica", "&Duplica", "Duplica scheda", 17);
+    ButtonElimina = ToolButton(tools, "ButtonElimina", "&Elimina", QString(), 2);
+    ButtonModifica = ToolButton(tools, "ButtonModifica", "M&odifica", "Modifica scheda", 7);
+    ButtonSospendi = ToolButton(tools, "ButtonSospendi", "&Sospendi", "Sospendi scheda", 19);
+    ButtonMostra = ToolButton(tools, "ButtonMostra", "&Mostra", "Mostra scheda", 5);
+    ButtonEsci = ToolButton(tools, "ButtonEsci", "Es&ci", "Chiudi la finestra", 10);
     auto* toolsLayout = new QHBoxLayout(tools);
     toolsLayout->setContentsMargins(1, 1, 1, 1);
     toolsLayout->setSpacing(0);
@@ -79,11 +79,11 @@ TFrameZelmModelRicerca::TFrameZelmModelRicerca(QWidget* parent) : TFrameZelmMode
     EditDataFine = edit("EditDataFine", 80);
     EditDataInizio->setPlaceholderText(QStringLiteral("gg/mm/aaaa"));
     EditDataFine->setPlaceholderText(QStringLiteral("gg/mm/aaaa"));
-    ActionRCliente = PickButton(filtro, "ActionRCliente", QStringLiteral("Ricerca cliente"));
+    ActionRCliente = PickButton(filtro, "ActionRCliente", QStringLiteral("Ricerca cliente"), 12);
     ActionPickDataInizio =
-        PickButton(filtro, "ActionPickDataInizio", QStringLiteral("Seleziona data inizio"));
+        PickButton(filtro, "ActionPickDataInizio", QStringLiteral("Seleziona data inizio"), 18);
     ActionPickDataFine =
-        PickButton(filtro, "ActionPickDataFine", QStringLiteral("Seleziona data fine"));
+        PickButton(filtro, "ActionPickDataFine", QStringLiteral("Seleziona data fine"), 18);
 
     auto* boxes = new QHBoxLayout;
     auto box = [&](const QString& caption, std::initializer_list<QWidget*> widgets) {

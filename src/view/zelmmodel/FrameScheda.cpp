@@ -11,6 +11,7 @@
 #include "framework/core/SlotGuard.h"
 #include "framework/session/Ricerche.h"
 #include "framework/session/Session.h"
+#include "framework/ui/DataModuleQuenvar.h"
 #include "framework/ui/InputDialog.h"
 #include "framework/ui/ModalDialog.h"
 #include "framework/ui/ZavoQrCode.h"
@@ -96,15 +97,15 @@ TFrameZelmModelScheda::TFrameZelmModelScheda(QWidget* parent) : TFrameZelmModelM
     auto* tools = new QWidget(this);
     tools->setObjectName(QStringLiteral("PanelTools"));
     tools->setFixedHeight(28);
-    ActionModifica = ToolButton(tools, "ActionModifica", "Modifica", "Modifica scheda", 7);
-    ActionSalva = ToolButton(tools, "ActionSalva", "Salva", "Salva modifiche", 16);
-    ActionAnnulla = ToolButton(tools, "ActionAnnulla", "Annulla", "Annulla modifiche", 13);
+    ActionModifica = ToolButton(tools, "ActionModifica", "&Modifica", "Modifica scheda", 7);
+    ActionSalva = ToolButton(tools, "ActionSalva", "&Salva", "Salva modifiche", 14);
+    ActionAnnulla = ToolButton(tools, "ActionAnnulla", "&Annulla", "Annulla modifiche", 13);
     ActionRilasciaC =
-        ToolButton(tools, "ActionRilasciaC", "Rilascia C.", "Rilascia scheda campione");
+        ToolButton(tools, "ActionRilasciaC", "Rilascia &C.", "Rilascia scheda campione", 15);
     ActionRilasciaP =
-        ToolButton(tools, "ActionRilasciaP", "Rilascia P.", "Rilascia scheda produzione");
-    ActionExportXls = ToolButton(tools, "ActionExportXls", "Export", "Esporta file Excel");
-    ActionChiudi = ToolButton(tools, "ActionChiudi", "Chiudi", "Chiudi scheda", 10);
+        ToolButton(tools, "ActionRilasciaP", "Rilascia &P.", "Rilascia scheda produzione", 15);
+    ActionExportXls = ToolButton(tools, "ActionExportXls", "&Export", "Esporta file Excel", 4);
+    ActionChiudi = ToolButton(tools, "ActionChiudi", "C&hiudi", "Chiudi scheda", 1);
     auto* toolsLayout = new QHBoxLayout(tools);
     toolsLayout->setContentsMargins(1, 1, 1, 1);
     toolsLayout->setSpacing(0);
@@ -140,7 +141,7 @@ TFrameZelmModelScheda::TFrameZelmModelScheda(QWidget* parent) : TFrameZelmModelM
     LabelFile->setCursor(Qt::PointingHandCursor);
     LabelFile->installEventFilter(this);
     ActionWriteFile =
-        PickButton(top, "ActionWriteFile", QStringLiteral("Modifica riferimenti file"));
+        PickButton(top, "ActionWriteFile", QStringLiteral("Modifica riferimenti file"), 9);
     auto* idLine = new QHBoxLayout;
     idLine->addWidget(bold(QStringLiteral("ID:")));
     idLine->addWidget(LabelId);
@@ -161,7 +162,7 @@ TFrameZelmModelScheda::TFrameZelmModelScheda(QWidget* parent) : TFrameZelmModelM
     LabelCodiceCliente->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     LabelCodiceCliente->setMinimumWidth(50);
     ActionRicercaCliente =
-        PickButton(top, "ActionRicercaCliente", QStringLiteral("Ricerca cliente"));
+        PickButton(top, "ActionRicercaCliente", QStringLiteral("Ricerca cliente"), 12);
     QLineEdit* lavorazione = AddEdit("DBEditLavorazione", QStringLiteral("LAVORAZIONE"), 30);
     QLineEdit* codice = AddEdit("DBEditCodice", QStringLiteral("CODICE"), 30);
     QLineEdit* forma = AddEdit("DBEditForma", QStringLiteral("FORMA"), 30);
@@ -169,7 +170,7 @@ TFrameZelmModelScheda::TFrameZelmModelScheda(QWidget* parent) : TFrameZelmModelM
     QLineEdit* plato = AddEdit("DBEditPlato", QStringLiteral("PLATO"), 30);
     QLineEdit* data = AddEdit("DBEditData", QStringLiteral("DATA"), 10);
     fBindings.back().date = true;
-    auto* pickData = PickButton(top, "ActionData", QStringLiteral("Seleziona data"));
+    auto* pickData = PickButton(top, "ActionData", QStringLiteral("Seleziona data"), 18);
     DatePicks.push_back({QStringLiteral("DATA"), pickData, QStringLiteral("Selezione data")});
     QLineEdit* stagione = AddEdit("DBEditStagione", QStringLiteral("STAGIONE"), 30);
     QLineEdit* linea = AddEdit("DBEditLinea", QStringLiteral("LINEA"), 30);
@@ -217,10 +218,13 @@ TFrameZelmModelScheda::TFrameZelmModelScheda(QWidget* parent) : TFrameZelmModelM
     ImageQrCode->setFixedSize(74, 74);
     ImageQrCode->setAlignment(Qt::AlignCenter);
     ImageQrCode->setStyleSheet(QStringLiteral("background: white;"));
-    ActionOrvoPhoto = new QPushButton(QStringLiteral("OrvoPhoto"), top);
+    ActionOrvoPhoto = new QPushButton(QStringLiteral("&OrvoPhoto"), top);
     ActionOrvoPhoto->setObjectName(QStringLiteral("ActionOrvoPhoto"));
     ActionOrvoPhoto->setToolTip(QStringLiteral("Visualizza foto collegate alla scheda"));
     ActionOrvoPhoto->setFocusPolicy(Qt::NoFocus);
+    if (TDataModuleQuenvar* dm = DataModuleQuenvar())
+        ActionOrvoPhoto->setIcon(dm->Icon(21));
+    MnemonicInTooltip(ActionOrvoPhoto);
     auto* statusRow = new QHBoxLayout;
     statusRow->addWidget(Box(top, QStringLiteral("Status scheda"), {DBEditStatusScheda}), 1);
     auto* qr = new QVBoxLayout;
@@ -280,7 +284,7 @@ TFrameZelmModelScheda::TFrameZelmModelScheda(QWidget* parent) : TFrameZelmModelM
         QLineEdit* e = AddEdit(m.edit, QLatin1String(m.field), 10);
         fBindings.back().date = true;
         e->setFixedWidth(80);
-        QToolButton* pick = PickButton(top, m.pick, QLatin1String(m.title));
+        QToolButton* pick = PickButton(top, m.pick, QLatin1String(m.title), 18);
         DatePicks.push_back({QLatin1String(m.field), pick, QLatin1String(m.title)});
         const bool last = i + 1 == std::size(milestones);
         // Each milestone and its confirmation share one silver band.
@@ -358,7 +362,16 @@ TFrameZelmModelScheda::TFrameZelmModelScheda(QWidget* parent) : TFrameZelmModelM
         if (b.field == QLatin1String("INDUSTRIALIZZATORE"))
             order.push_back(DBEditStatusScheda);
     }
-    order.push_back(FrameDett->Grid);
+    // Then each panel: its commands, then its list.
+    for (TFrameZelmModelControl* panel :
+         std::initializer_list<TFrameZelmModelControl*>{FrameDett, FrameOpz, FramePrefComp,
+                                                        FrameSto}) {
+        for (QToolButton* b :
+             panel->PanelTop->findChildren<QToolButton*>(Qt::FindDirectChildrenOnly))
+            order.push_back(b);
+        if (QWidget* body = panel->FocusWidget())
+            order.push_back(body);
+    }
     for (size_t i = 1; i < order.size(); ++i)
         setTabOrder(order[i - 1], order[i]);
 

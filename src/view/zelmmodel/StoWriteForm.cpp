@@ -9,6 +9,7 @@
 #include "framework/core/ZavoError.h"
 #include "framework/session/Session.h"
 #include "model/ZelmModelSubData.h"
+#include "framework/ui/DataModuleQuenvar.h"
 
 #include <QComboBox>
 #include <QGridLayout>
@@ -41,7 +42,7 @@ TFormZelmModelStoWrite::TFormZelmModelStoWrite(QWidget* parent, TSession* sessio
     DBEditData = new QLineEdit(this);
     DBEditData->setObjectName(QStringLiteral("DBEditData"));
     DBEditData->setFixedWidth(90);
-    ActionData = PickButton(this, "ActionData", QStringLiteral("Selezione data annotazione"));
+    ActionData = PickButton(this, "ActionData", QStringLiteral("Selezione data annotazione"), 18);
     DBEditAnnotazione = new QLineEdit(this);
     DBEditAnnotazione->setObjectName(QStringLiteral("DBEditAnnotazione"));
     DBEditAnnotazione->setMaxLength(128);
@@ -51,6 +52,10 @@ TFormZelmModelStoWrite::TFormZelmModelStoWrite(QWidget* parent, TSession* sessio
     ButtonOk->setDefault(true);
     ButtonCancel = new QPushButton(QStringLiteral("Cancel"), this);
     ButtonCancel->setObjectName(QStringLiteral("ButtonCancel"));
+    if (TDataModuleQuenvar* dm = DataModuleQuenvar()) {
+        ButtonOk->setIcon(dm->Icon(16));
+        ButtonCancel->setIcon(dm->Icon(13));
+    }
 
     auto* fields = new QGridLayout;
     fields->addWidget(tipo, 0, 0);
