@@ -1,4 +1,7 @@
-// main() of the GoogleTest binaries that show widgets: one QApplication, offscreen by default.
+// main() of the GoogleTest binaries that show widgets: one QApplication, offscreen by default,
+// and the shared image list, as the plug-in's load creates it.
+#include "framework/ui/DataModuleQuenvar.h"
+
 #include <QApplication>
 
 #include <gtest/gtest.h>
@@ -8,5 +11,8 @@ int main(int argc, char** argv) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
+    CreateDataModuleQuenvar();
+    const int result = RUN_ALL_TESTS();
+    DestroyDataModuleQuenvar();
+    return result;
 }
