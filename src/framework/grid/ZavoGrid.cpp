@@ -106,6 +106,8 @@ public:
 TZavoGrid::TZavoGrid(QWidget* parent) : QTableView(parent) {
     setItemDelegate(new TCellDelegate(this));
     setEditTriggers(QAbstractItemView::NoEditTriggers); // the grid never edits what it shows
+    // A list, not a sheet of cells: Tab leaves it for the next control, the arrows move in it.
+    setTabKeyNavigation(false);
     setSelectionBehavior(QAbstractItemView::SelectRows);
     verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
     verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);

@@ -75,6 +75,7 @@ TInputForm::TInputForm(const QString& title, const QString& prompt, QWidget* inp
     layout->addSpacing(10);
     layout->addLayout(buttons);
     layout->setSizeConstraint(QLayout::SetFixedSize);
+    input->setFocus(); // the dialog opens ready for typing
 }
 
 TInputListForm::TInputListForm(const QString& title, const QString& prompt,
@@ -128,4 +129,5 @@ TInputDateForm::TInputDateForm(const QString& title, const QDate& date, QWidget*
     layout->addSpacing(8);
     layout->addLayout(buttons);
     layout->setSizeConstraint(QLayout::SetFixedSize);
+    Calendar->setFocus(); // the arrows move the day, Enter takes it
 }

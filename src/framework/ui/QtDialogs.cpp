@@ -47,16 +47,16 @@ void TQtDialogs::Error(const QString& text) {
 bool TQtDialogs::Question(const QString& text) {
     QMessageBox box(QMessageBox::Question, QStringLiteral("Conferma"), text,
                     QMessageBox::Yes | QMessageBox::No, ActiveParent());
-    box.button(QMessageBox::Yes)->setText(QStringLiteral("Sì"));
-    box.button(QMessageBox::No)->setText(QStringLiteral("No"));
+    box.button(QMessageBox::Yes)->setText(QStringLiteral("&Sì"));
+    box.button(QMessageBox::No)->setText(QStringLiteral("&No"));
     return box.exec() == QMessageBox::Yes;
 }
 
 bool TQtDialogs::WarningQuestion(const QString& text, bool defaultYes) {
     QMessageBox box(QMessageBox::Warning, QStringLiteral("Attenzione"), text,
                     QMessageBox::Yes | QMessageBox::No, ActiveParent());
-    box.button(QMessageBox::Yes)->setText(QStringLiteral("Sì"));
-    box.button(QMessageBox::No)->setText(QStringLiteral("No"));
+    box.button(QMessageBox::Yes)->setText(QStringLiteral("&Sì"));
+    box.button(QMessageBox::No)->setText(QStringLiteral("&No"));
     box.setDefaultButton(defaultYes ? QMessageBox::Yes : QMessageBox::No);
     return box.exec() == QMessageBox::Yes;
 }

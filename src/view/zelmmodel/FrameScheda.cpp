@@ -374,6 +374,7 @@ TFrameZelmModelScheda::TFrameZelmModelScheda(QWidget* parent) : TFrameZelmModelM
     }
     for (size_t i = 1; i < order.size(); ++i)
         setTabOrder(order[i - 1], order[i]);
+    fTabOrder = order;
 
     const std::pair<QPushButton*, TZelmModelCommand> commands[] = {
         {ActionModifica, cmdModifica},   {ActionSalva, cmdSalva},
@@ -417,6 +418,17 @@ TFrameZelmModelScheda::TFrameZelmModelScheda(QWidget* parent) : TFrameZelmModelM
         button->setToolTip(button->toolTip() + QStringLiteral(" (F4)"));
     }
     SetReadOnly(true);
+}
+
+void TFrameZelmModelScheda::FocusPrimoCampo() {
+    for (QWidget* w : fTabOrder) {
+        const auto* edit = qobject_cast<QLineEdit*>(w);
+        if ((w->focusPolicy() & Qt::TabFocus) && w->isEnabled() && w->isVisibleTo(this) &&
+            !(edit && edit->isReadOnly())) {
+            w->setFocus(Qt::TabFocusReason);
+            return;
+        }
+    }
 }
 
 void TFrameZelmModelScheda::SetSession(TSession* session) {

@@ -29,6 +29,9 @@ public:
     void SetSession(TSession* session) override;
     void SetService(TZelmModelService* service) override;
     void SetReadOnly(bool readOnly) override;
+    /// The keyboard starts on the card's first field that takes input (a read-only card: its
+    /// first list), so a user who just opened it can type or Tab on at once.
+    void FocusPrimoCampo();
 
     /// Shows the context's sheet and sub-records.
     void SetContext(const TZelmModelContext& from);
@@ -75,6 +78,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    std::vector<QWidget*> fTabOrder; ///< the fields, then each panel's commands and list
     struct TBinding {
         QWidget* control;
         QString field;

@@ -30,9 +30,9 @@ TFormZelmModelStoWrite::TFormZelmModelStoWrite(QWidget* parent, TSession* sessio
         b->setFocusPolicy(Qt::NoFocus);
         return b;
     };
-    QPushButton* tipo = flat(QStringLiteral("Tipo"));
-    QPushButton* data = flat(QStringLiteral("Data"));
-    QPushButton* annotazione = flat(QStringLiteral("Annotazione"));
+    QPushButton* tipo = flat(QStringLiteral("&Tipo")); // Alt+letter: to the field
+    QPushButton* data = flat(QStringLiteral("&Data"));
+    QPushButton* annotazione = flat(QStringLiteral("A&nnotazione"));
     DBComboTipo = new QComboBox(this);
     DBComboTipo->setObjectName(QStringLiteral("DBComboTipo"));
     DBComboTipo->setEditable(true);

@@ -11,6 +11,8 @@
 #include "framework/core/SlotGuard.h"
 #include "framework/session/Session.h"
 #include "framework/session/ZavoUser.h"
+#include "framework/grid/FrameZavoGrid.h"
+#include "framework/grid/ZavoGrid.h"
 #include "framework/ui/FrameDlg.h"
 #include "framework/ui/ZavoQrCode.h"
 
@@ -108,6 +110,11 @@ void TFormZelmModel::MostraPagina(int page) {
     Notebook->setTabEnabled(page, true);
     Notebook->setCurrentIndex(page);
     Notebook->setTabEnabled(1 - page, false);
+    // The keyboard follows the page: the list, or the card's first field.
+    if (page == 0)
+        FrameRicerca->FrameZavoGrid->ZavoGrid()->setFocus(Qt::OtherFocusReason);
+    else
+        FrameScheda->FocusPrimoCampo();
 }
 
 int TFormZelmModel::IdCorrente() const {
