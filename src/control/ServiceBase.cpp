@@ -1,6 +1,7 @@
 #include "ServiceBase.h"
 
 #include "framework/db/DBConnection.h"
+#include "framework/db/DatabaseError.h"
 #include "framework/db/IBDatabase.h"
 #include "framework/db/IBTransaction.h"
 #include "framework/session/Session.h"
@@ -35,6 +36,13 @@ TDataAccessManager& TServiceBase::DataAccessManager() {
 }
 
 void TServiceBase::StartTransaction() {
+    // Every command starts here: a connection that broke since the last one (a server restarted)
+    // is opened again. A command that was under way lost its reads and locks with it: the user
+    // repeats it, with everything typed still on the window.
+    const bool eraAttiva = IBTransaction().InTransaction();
+    if (IBDatabase().Ripristina() && eraAttiva)
+        throw EZavoError(QStringLiteral("La connessione all'archivio si era interrotta ed è stata "
+                                        "ripristinata: ripetere l'operazione."));
     if (!IBTransaction().InTransaction())
         IBTransaction().StartTransaction();
 }
@@ -42,10 +50,17 @@ void TServiceBase::StartTransaction() {
 void TServiceBase::EndTransaction(bool commit) {
     if (!fTransaction || !fTransaction->InTransaction())
         return;
-    if (commit)
+    if (commit) {
         fTransaction->Commit();
-    else
+        return;
+    }
+    try {
         fTransaction->Rollback();
+    } catch (const EDatabaseError& e) {
+        // Nothing to undo on a connection that broke: the server dropped the work with it.
+        if (!e.IsConnectionLost())
+            throw;
+    }
 }
 
 void TServiceBase::RequireWriteAccess() const {

@@ -11,6 +11,7 @@
 #include "framework/db/IBTransaction.h"
 #include "model/ZelmModelData.h"
 
+#include <QThread>
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFileInfo>
@@ -194,7 +195,27 @@ int TImportXls::GenId(const char* generator) {
     return id;
 }
 
+void TImportXls::Ricollega() {
+    // A server that restarts takes a few seconds to come back: the batch waits for it rather than
+    // failing every workbook left.
+    for (int attesa = 0;; ++attesa) {
+        try {
+            if (fDatabase.Ripristina()) {
+                // The old connection's transactions went with it.
+                if (!fLettura->InTransaction())
+                    fLettura->StartTransaction();
+            }
+            return;
+        } catch (const EDatabaseError& e) {
+            if (!e.IsConnectionLost() || attesa >= kAttesaServer)
+                throw EZavoError(e.TestoUtente());
+            QThread::sleep(1);
+        }
+    }
+}
+
 TEsitoXls TImportXls::Importa(const QString& fileName) {
+    Ricollega();
     // A fresh snapshot first: the control row sees what others committed meanwhile.
     if (fScrittura->InTransaction())
         fScrittura->Commit();
@@ -329,7 +350,16 @@ QList<TEsitoXls> TImportXls::ImportaFile(const QStringList& files, const TProgre
 
 void TImportXls::Log(const TEsitoXls& esito, const QString& percorso) {
     try {
-        Registra(esito, percorso);
+        try {
+            Registra(esito, percorso);
+        } catch (const EDatabaseError& e) {
+            // The connection broke under this workbook: its outcome is written once the server
+            // is back.
+            if (!e.IsConnectionLost())
+                throw;
+            Ricollega();
+            Registra(esito, percorso);
+        }
     } catch (const EDatabaseError& e) {
         throw EZavoError(QStringLiteral("Esito di \"%1\" non registrato: %2")
                              .arg(esito.nomeFile, e.Descrizione()));

@@ -83,7 +83,12 @@ private:
     /// A statement of the write transaction, prepared once and kept for the next workbooks.
     TIBSQL& Sql(const QString& text);
     /// Logs an attempt; a database failure is raised in Italian.
+    /// Opens the connection again when a server restarted under the batch, waiting up to
+    /// kAttesaServer seconds for it to answer; then raises the failure in Italian.
+    void Ricollega();
+    static constexpr int kAttesaServer = 30;
     void Log(const TEsitoXls& esito, const QString& percorso);
+
     void Registra(const TEsitoXls& esito, const QString& percorso);
     /// Widths of the text columns of the sheet and the log ("ZELMMODEL.NOMEFILE" → 128).
     void LeggiLunghezze();

@@ -9,7 +9,7 @@ QString CurrentErrorMessage() {
     try {
         throw;
     } catch (const EZavoError& e) {
-        return e.Message();
+        return e.TestoUtente();
     } catch (const std::exception& e) {
         return QString::fromUtf8(e.what());
     } catch (...) {

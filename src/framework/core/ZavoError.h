@@ -8,4 +8,6 @@ class EZavoError : public std::runtime_error {
 public:
     explicit EZavoError(const QString& message);
     QString Message() const { return QString::fromUtf8(what()); }
+    /// What a user reads of the failure; the same text unless a kind says it in Italian.
+    virtual QString TestoUtente() const { return Message(); }
 };

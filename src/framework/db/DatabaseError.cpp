@@ -31,6 +31,10 @@ bool EDatabaseError::IsNetworkError() const {
            HasCode(FbCode::ConnectionShutdown);
 }
 
+bool EDatabaseError::IsConnectionLost() const {
+    return IsNetworkError() || HasCode(FbCode::AttachmentShutdown);
+}
+
 bool EDatabaseError::IsLoginFailure() const {
     return HasCode(FbCode::Login);
 }
@@ -39,10 +43,17 @@ bool EDatabaseError::IsTooLong() const {
     return HasCode(FbCode::StringTruncation) || HasCode(FbCode::ArithExcept);
 }
 
+QString EDatabaseError::TestoUtente() const {
+    if (IsConnectionLost())
+        return QStringLiteral("Connessione all'archivio interrotta: il server non risponde o è "
+                              "stato riavviato. Riprovare: il programma si ricollega da sé.");
+    return Message();
+}
+
 QString EDatabaseError::Descrizione() const {
     if (IsLockConflict())
         return QStringLiteral("Record occupato da un altro utente");
-    if (IsNetworkError() || HasCode(FbCode::AttachmentShutdown))
+    if (IsConnectionLost())
         return QStringLiteral("Connessione all'archivio interrotta");
     if (IsTooLong())
         return QStringLiteral("Un valore è più lungo di quanto il campo dell'archivio possa "

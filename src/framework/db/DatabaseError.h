@@ -32,6 +32,11 @@ public:
     /// The failure in Italian, by kind, for messages and logs that a user reads: the engine's
     /// own text is English and names internals.
     QString Descrizione() const;
+    /// A broken connection is told in Italian (the engine's text names sockets and ports); any
+    /// other failure keeps the text it came with.
+    QString TestoUtente() const override;
+    /// The connection itself is gone: no server, a server that stopped or restarted.
+    bool IsConnectionLost() const;
 
 private:
     std::vector<long> fCodes;

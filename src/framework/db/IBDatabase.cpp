@@ -181,6 +181,30 @@ void TIBDatabase::Open() {
     }
 }
 
+bool TIBDatabase::ViaServer() const {
+    // "host:path" or "host/port:path"; a local path starts with '/'.
+    return !fDatabaseName.startsWith(QLatin1Char('/')) && fDatabaseName.contains(QLatin1Char(':'));
+}
+
+bool TIBDatabase::Ripristina() {
+    if (!ViaServer() || (!fAttachment && !fPersa))
+        return false;
+    if (fAttachment) {
+        FbClient::Status st;
+        fAttachment->ping(&st);
+        if (!st.Failed())
+            return false;
+        // The old connection is dead: forget what ran on it, release its handle.
+        DetachAll();
+        fAttachment->release();
+        fAttachment = nullptr;
+        fPersa = true;
+    }
+    Attach(fCharset); // raises the network failure while the server is away
+    fPersa = false;
+    return true;
+}
+
 void TIBDatabase::CreateDatabase() {
     if (Connected())
         Close();
@@ -253,6 +277,7 @@ void TIBDatabase::DetachAll() {
 }
 
 void TIBDatabase::Close() {
+    fPersa = false;
     if (!fAttachment)
         return;
     DetachAll();

@@ -32,6 +32,12 @@ public:
 
     void Open();
     void Close();
+    /// For a connection through a server: asks the server whether the connection still stands
+    /// and, when it broke (a server stopped or restarted), opens it again. What ran on the old
+    /// connection is gone: its transactions are rolled back, its statements prepared anew on
+    /// their next use. True when it had to reconnect; raises the connection failure while the
+    /// server does not answer. An embedded connection cannot break: nothing is asked.
+    bool Ripristina();
     bool Connected() const { return fAttachment != nullptr; }
     /// Creates the database named by DatabaseName with Params and SQLDialect, and stays connected.
     void CreateDatabase();
@@ -56,7 +62,10 @@ private:
     void Attach(const QString& charset);
     void DetachAll();
 
+    bool ViaServer() const;
+
     QString fDatabaseName;
+    bool fPersa = false; ///< opened once, then lost, and not yet opened again
     QString fCharset = QStringLiteral("UTF8");
     bool fUtf8 = true;
     Firebird::IAttachment* fAttachment = nullptr;

@@ -76,6 +76,9 @@ void TIBTransaction::SetDefaultDatabase(TIBDatabase* database) {
 void TIBTransaction::StartTransaction() {
     if (InTransaction())
         throw EZavoError(QStringLiteral("Transazione già attiva"));
+    // Work starts here: a connection that a server restart broke is opened again first.
+    if (fDatabase)
+        fDatabase->Ripristina();
     if (!fDatabase || !fDatabase->Connected())
         throw EZavoError(QStringLiteral("Database non connesso"));
     std::vector<unsigned char> tpb{isc_tpb_version3};

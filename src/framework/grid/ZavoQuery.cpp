@@ -3,6 +3,7 @@
 #include "ZavoGridSql.h"
 
 #include "framework/core/ZavoError.h"
+#include "framework/db/DatabaseError.h"
 #include "framework/db/IBDatabase.h"
 #include "framework/db/IBSQL.h"
 #include "framework/db/IBTransaction.h"
@@ -22,6 +23,9 @@ void TZavoQuery::Open() {
         return;
     if (BeforeOpen)
         BeforeOpen();
+    // A list only reads: after a server restart it simply connects again.
+    if (fDatabase)
+        fDatabase->Ripristina();
     if (!fDatabase || !fDatabase->Connected())
         throw EZavoError(QStringLiteral("Database non connesso"));
     beginResetModel();
@@ -63,8 +67,14 @@ void TZavoQuery::Close() {
         return;
     beginResetModel();
     fSql.reset();
-    if (fTransaction && fTransaction->InTransaction())
-        fTransaction->Commit();
+    try {
+        if (fTransaction && fTransaction->InTransaction())
+            fTransaction->Commit();
+    } catch (const EDatabaseError& e) {
+        // A read-only transaction on a connection that broke has nothing to keep.
+        if (!e.IsConnectionLost())
+            throw;
+    }
     fTransaction.reset();
     fRows.clear();
     fRows.shrink_to_fit();

@@ -1,0 +1,171 @@
+// The archive's server stops and starts again under an open window and under an import batch:
+// an Italian message, nothing typed lost, and the work goes on in the same window and batch once
+// the server answers. Each case runs its own server, so the restart touches no other test.
+#include "ZelmModelFormFixture.h"
+
+#include "framework/session/Session.h"
+#include "import/ImportXls.h"
+
+#include "../../import/WorkbookFixture.h"
+
+#include <QLineEdit>
+#include <QProcess>
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+namespace {
+/// A loopback port nobody listens on now.
+int FreePort() {
+    const int s = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    ::bind(s, reinterpret_cast<sockaddr*>(&a), sizeof a);
+    socklen_t len = sizeof a;
+    ::getsockname(s, reinterpret_cast<sockaddr*>(&a), &len);
+    ::close(s);
+    return ntohs(a.sin_port);
+}
+
+bool Server(const QStringList& args) {
+    QProcess p;
+    p.start(QStringLiteral("bash"), QStringList{QStringLiteral(ZELM_FBSERVER_SCRIPT)} + args);
+    return p.waitForFinished(60000) && p.exitCode() == 0;
+}
+
+bool ConEnglish(const QStringList& texts) {
+    for (const QString& t : texts)
+        for (const char* word : {"Error", "error", "connection", "shutdown", "socket", "port"})
+            if (t.contains(QLatin1String(word)))
+                return true;
+    return false;
+}
+} // namespace
+
+class ServerRestart : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (!QFileInfo::exists(QStringLiteral("/usr/sbin/firebird")))
+            GTEST_SKIP() << "Server Firebird non installato";
+        fDir = fFolder.Path(QStringLiteral("server"));
+        fPort = QString::number(FreePort());
+        ASSERT_TRUE(Server({QStringLiteral("start"), fDir, fPort}));
+        fHost = ProvisionHostFolder(fFolder.Path(QStringLiteral("host")), true, true,
+                                    QStringLiteral("127.0.0.1/%1:").arg(fPort));
+        fGuard = std::make_unique<THostDirGuard>(fHost.root);
+        fDialogs->Clear();
+    }
+    void TearDown() override {
+        delete fForm.data();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        if (!fDir.isEmpty())
+            Server({QStringLiteral("stop"), fDir});
+    }
+    void Stop() { ASSERT_TRUE(Server({QStringLiteral("stop"), fDir})); }
+    void Start() { ASSERT_TRUE(Server({QStringLiteral("start"), fDir, fPort})); }
+    /// What the archive holds, read on a connection of the test's own.
+    QVariant Value(const QString& sql) {
+        TIBDatabase db;
+        db.SetDatabaseName(fHost.Connection(fHost.archiveDb));
+        db.Open();
+        return QueryValue(db, sql);
+    }
+
+    TTestFolder fFolder;
+    QString fDir, fPort;
+    THostFolder fHost;
+    std::unique_ptr<THostDirGuard> fGuard;
+    TScopedDialogs fDialogs;
+    QPointer<TFormZelmModel> fForm;
+};
+
+TEST_F(ServerRestart, TheOpenWindowTellsItInItalianKeepsTheCardAndGoesOn) {
+    fForm = new TFormZelmModel(1, 1);
+    TFormZelmModel& form = *fForm;
+    form.show();
+    form.FrameRicerca->FrameZavoGrid->RefreshGrid(QVariant(1));
+    form.Esegui(cmdModifica);
+    ASSERT_EQ(form.PaginaCorrente(), 1) << fDialogs->Texts().join(" / ").toStdString();
+    auto* codice = form.FrameScheda->findChild<QLineEdit*>("DBEditCodice");
+    codice->setText("RIAVVIO");
+    emit codice->editingFinished();
+
+    // The server goes away while the card is open: the save is refused in Italian, the card
+    // stays with what was typed.
+    Stop();
+    fDialogs->Clear();
+    form.Esegui(cmdSalva);
+    EXPECT_EQ(form.PaginaCorrente(), 1);
+    EXPECT_EQ(codice->text(), "RIAVVIO");
+    ASSERT_FALSE(fDialogs->shown.empty());
+    EXPECT_TRUE(fDialogs->Texts().join(" ").contains("Connessione all'archivio interrotta"))
+        << fDialogs->Texts().join(" / ").toStdString();
+    EXPECT_FALSE(ConEnglish(fDialogs->Texts())) << fDialogs->Texts().join(" / ").toStdString();
+
+    // Back: the next save reconnects and tells that the interrupted work is to be repeated;
+    // the one after stores the card.
+    Start();
+    fDialogs->Clear();
+    form.Esegui(cmdSalva);
+    if (form.PaginaCorrente() == 1) {
+        EXPECT_TRUE(fDialogs->Texts().join(" ").contains("ripristinata"))
+            << fDialogs->Texts().join(" / ").toStdString();
+        EXPECT_EQ(codice->text(), "RIAVVIO");
+        fDialogs->Clear();
+        form.Esegui(cmdSalva);
+    }
+    EXPECT_EQ(form.PaginaCorrente(), 0) << fDialogs->Texts().join(" / ").toStdString();
+    EXPECT_EQ(Value("SELECT CODICE FROM ZELMMODEL WHERE ID=1").toString(), "RIAVVIO");
+
+    // A restart between two commands costs nothing: the list and the card follow at once.
+    Stop();
+    Start();
+    fDialogs->Clear();
+    form.FrameRicerca->FrameZavoGrid->RefreshGrid(QVariant(2));
+    ASSERT_EQ(form.FrameRicerca->CurrentRecord()->Id(), 2);
+    form.Esegui(cmdMostra);
+    EXPECT_EQ(form.PaginaCorrente(), 1) << fDialogs->Texts().join(" / ").toStdString();
+    EXPECT_EQ(form.FrameScheda->findChild<QLineEdit*>("DBEditCodice")->text(), "MOC-202");
+    EXPECT_FALSE(ConEnglish(fDialogs->Texts())) << fDialogs->Texts().join(" / ").toStdString();
+    form.Esegui(cmdChiudi);
+
+    // Taking a sheet for editing with the server away is a lost connection, not a lock.
+    Stop();
+    fDialogs->Clear();
+    form.Esegui(cmdModifica);
+    EXPECT_EQ(form.PaginaCorrente(), 0);
+    EXPECT_TRUE(fDialogs->Texts().join(" ").contains("Connessione all'archivio interrotta"))
+        << fDialogs->Texts().join(" / ").toStdString();
+    EXPECT_FALSE(fDialogs->Texts().join(" ").contains("occupato"));
+    Start();
+    form.close(); // the placement goes to the user database, which lived through the restart too
+}
+
+TEST_F(ServerRestart, TheImportBatchGoesOnWhenTheServerIsBack) {
+    const QString a = fFolder.Path(QStringLiteral("a.xlsx")), b = fFolder.Path("b.xlsx"),
+                  c = fFolder.Path("c.xlsx");
+    for (const QString& f : {a, b, c})
+        ScriviXlsx(f, {});
+    TSession session(nullptr, 1);
+    TImportXls import(session.IBDatabase(), 1, fHost.tempDir, fHost.binDir);
+    EXPECT_EQ(import.Importa(a).esito, "OK");
+    Stop();
+    Start();
+    // The next workbook finds the connection broken and reconnects before it starts.
+    EXPECT_EQ(import.Importa(b).esito, "OK");
+    // Down while the batch runs, back within the wait: the workbook waits for it.
+    Stop();
+    QProcess later;
+    later.start(QStringLiteral("bash"), {QStringLiteral("-c"), QStringLiteral("sleep 2; bash %1 start %2 %3")
+                                                             .arg(ZELM_FBSERVER_SCRIPT, fDir, fPort)});
+    const TEsitoXls esito = import.Importa(c);
+    later.waitForFinished(60000);
+    EXPECT_EQ(esito.esito, "OK") << esito.note.toStdString();
+    EXPECT_EQ(Value("SELECT COUNT(*) FROM ZELMLOGIMPXLS WHERE ESITO='OK'").toInt(), 3);
+    EXPECT_EQ(Value("SELECT COUNT(*) FROM ZELMMODEL WHERE NOMEFILE IN ('a.xlsx','b.xlsx','c.xlsx')")
+                  .toInt(),
+              3);
+}
