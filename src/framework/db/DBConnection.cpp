@@ -32,11 +32,28 @@ QString LocalPath(const QString& path) {
     return p;
 }
 
+/// The site's user and password, once a dati.ini named them.
+std::pair<QString, QString>& CredenzialiSito() {
+    static std::pair<QString, QString> credenziali;
+    return credenziali;
+}
+
 void SetDefaultParams(TIBDatabase& database, const QString& user, const QString& password) {
     database.LoginPrompt = false;
     database.Params.clear();
     database.Params << QStringLiteral("user_name=") + user
                     << QStringLiteral("password=") + password;
+}
+
+/// The user the file names, else the site's, else the product's default.
+void SetSiteParams(TIBDatabase& database, const TDBConnectionInfo& info) {
+    const std::pair<QString, QString> sito = CredenzialiSito();
+    if (!info.Utente.isEmpty())
+        SetDefaultParams(database, info.Utente, info.Password);
+    else if (!sito.first.isEmpty())
+        SetDefaultParams(database, sito.first, sito.second);
+    else
+        SetDefaultParams(database, DbDefaults::User, DbDefaults::Password);
 }
 
 /// Folder of a UNC path relative to its share, ending with one backslash ("" for the share root).
@@ -53,6 +70,14 @@ void TDBConnectionInfo::LoadFromIniFile(const QString& fileName, const QString& 
     LetteraDiscoServer = ini.ReadString(section, kLettera);
     Alias = ini.ReadString(section, kAlias);
     CharSet = ini.ReadString(section, QStringLiteral("CharSet"));
+    Utente = ini.ReadString(section, QStringLiteral("Utente"));
+    Password = ini.ReadString(section, QStringLiteral("Password"));
+    if (!Utente.isEmpty())
+        ImpostaCredenzialiSito(Utente, Password);
+}
+
+void ImpostaCredenzialiSito(const QString& utente, const QString& password) {
+    CredenzialiSito() = {utente, password};
 }
 
 QString TDBConnectionInfo::GetIBFileName() const {
@@ -107,7 +132,7 @@ void ConnettiIBDatabase(TIBDatabase& database, const QString& fileName) {
 void ConnettiIBDatabase(TIBDatabase& database, const TDBConnectionInfo& info) {
     if (database.Connected())
         database.Close();
-    SetDefaultParams(database, DbDefaults::User, DbDefaults::Password);
+    SetSiteParams(database, info);
     if (!info.CharSet.isEmpty())
         database.Params << QStringLiteral("lc_ctype=") + info.CharSet;
     database.SetDatabaseName(info.GetIBFileName());
@@ -120,7 +145,7 @@ void ConnettiIBDatabaseIni(TIBDatabase& database, const QString& iniFileName) {
     const QString name = info.GetIBFileName();
     if (!database.Connected()) // an open connection stays as it is
         database.SetDatabaseName(name);
-    SetDefaultParams(database, DbDefaults::User, DbDefaults::Password);
+    SetSiteParams(database, info);
     if (!info.CharSet.isEmpty())
         database.Params << QStringLiteral("lc_ctype=") + info.CharSet;
     database.Open();

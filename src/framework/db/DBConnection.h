@@ -19,14 +19,25 @@ struct TDBConnectionInfo {
     /// The connection's character set when the database's own default must not decide ("CharSet"
     /// of the INI file, e.g. WIN1252 or UTF8); empty: the database's default.
     QString CharSet;
+    /// The site's own database user ("Utente", "Password"): a workstation of a site served by a
+    /// Firebird server connects as that user, not as the server's administrator. Empty: the
+    /// product's defaults.
+    QString Utente;
+    QString Password;
 
-    /// Reads "Nome Server", "PercorsoDatabase", "Lettera Disco Server", "Alias" and "CharSet" of
-    /// `section`; FileName is left as it is.
+    /// Reads "Nome Server", "PercorsoDatabase", "Lettera Disco Server", "Alias", "CharSet",
+    /// "Utente" and "Password" of `section`; FileName is left as it is. A user named there
+    /// becomes the process's user for every later connection (the archive's included, which is
+    /// named by a parameter and has no file of its own).
     void LoadFromIniFile(const QString& fileName, const QString& section);
     /// The connection string; throws EZavoError when a server is named without a drive.
     QString GetIBFileName() const;
 };
 using PDBConnectionInfo = TDBConnectionInfo*;
+
+/// The site's user for every later connection of the process (empty: the product's defaults);
+/// set by reading a dati.ini that names one.
+void ImpostaCredenzialiSito(const QString& utente, const QString& password);
 
 inline const QString kIniIncompleto =
     QStringLiteral("Riferimenti file .ini incompleti (specificare \"Lettera Disco Server\" o "

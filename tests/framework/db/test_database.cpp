@@ -8,6 +8,7 @@
 
 #include "support/TestSupport.h"
 
+#include <QScopeGuard>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
@@ -296,6 +297,32 @@ TEST_P(Database, DemoHostFolderIsProvisioned) {
     for (; !s.Eof(); s.Next())
         states << s.Fields(0).AsString();
     EXPECT_EQ(states, QStringList({"InPreparazione", "RilasciataC", "RilasciataP", "Sospesa"}));
+}
+
+// A site's workstations connect as the site's own user, named in dati.ini: the user database
+// and then the archive (named by a parameter, with no file of its own) both run as that user.
+TEST_P(Database, ASiteUserNamedInDatiIniServesEveryConnection) {
+    const THostFolder host = ProvisionDemo();
+    {
+        TIBDatabase admin;
+        ConnettiIBDatabase(admin, host.Connection(host.userDb));
+        if (GetParam() == DbMode::Server)
+            ExecSql(admin, "CREATE OR ALTER USER ZELMSITO PASSWORD 'sito2026' USING PLUGIN Srp");
+    }
+    const QString ini = fFolder.Path("dati.ini");
+    QFile f(ini);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write("[CONFIG]\r\nUtente=ZELMSITO\r\nPassword=sito2026\r\n");
+    f.close();
+    TDBConnectionInfo info;
+    info.FileName = host.Connection(host.userDb);
+    info.LoadFromIniFile(ini, QStringLiteral("CONFIG"));
+    const auto riprendi = qScopeGuard([] { ImpostaCredenzialiSito(QString(), QString()); });
+    TIBDatabase user, archive;
+    ConnettiIBDatabase(user, info);
+    EXPECT_EQ(QueryValue(user, "SELECT CURRENT_USER FROM RDB$DATABASE").toString(), "ZELMSITO");
+    ConnettiIBDatabase(archive, host.Connection(host.archiveDb));
+    EXPECT_EQ(QueryValue(archive, "SELECT CURRENT_USER FROM RDB$DATABASE").toString(), "ZELMSITO");
 }
 
 ZELM_DB_MODES(Database);
