@@ -89,8 +89,8 @@ void CreateDatabaseFromScripts(const QString& connection, const QStringList& scr
                                const QHash<QString, QString>& vars) {
     TIBDatabase db;
     db.SetDatabaseName(connection);
-    db.Params << QStringLiteral("user_name=SYSDBA") << QStringLiteral("password=plumbcore")
-              << QStringLiteral("page_size=8192") << QStringLiteral("force_write=0");
+    // The product's default administrator, or the site's when one was given.
+    db.Params << QStringLiteral("page_size=8192") << QStringLiteral("force_write=0");
     db.CreateDatabase();
     for (const QString& name : scriptNames)
         RunSqlScript(db, BundledScript(name), vars);

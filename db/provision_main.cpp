@@ -1,5 +1,6 @@
 // zelm-provision FOLDER [--empty] [--keep] [--server HOST/PORT:]
 // Creates a host folder (user/user.fdb, dati/archivio.fdb, bin, temp, foto) for the demo or a test.
+#include "framework/db/DBConnection.h"
 #include "HostDb.h"
 
 #include "framework/core/ZavoError.h"
@@ -16,6 +17,12 @@ int main(int argc, char** argv) {
         return 2;
     }
     const QString folder = args.takeFirst();
+    // A site's server has its own administrator password: given the Firebird way.
+    if (!qEnvironmentVariableIsEmpty("ISC_PASSWORD"))
+        ImpostaCredenzialiSito(qEnvironmentVariableIsEmpty("ISC_USER")
+                                   ? QStringLiteral("SYSDBA")
+                                   : qEnvironmentVariable("ISC_USER"),
+                               qEnvironmentVariable("ISC_PASSWORD"));
     bool demo = !args.contains("--empty");
     bool replace = !args.contains("--keep");
     QString server;

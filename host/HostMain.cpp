@@ -11,6 +11,7 @@
 #include "framework/core/ZavoError.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QFileInfo>
 #include <QTextStream>
 #include <QWidget>
@@ -43,7 +44,11 @@ int main(int argc, char** argv) {
         // The plug-in looks for "user/user.fdb" in the host program's folder.
         qputenv("ZELM_HOST_DIR", QFile::encodeName(QFileInfo(folder).absoluteFilePath()));
         const THostFolder host = HostFolderLayout(folder);
-        if (!QFileInfo::exists(host.userDb) || !QFileInfo::exists(host.archiveDb)) {
+        // A workstation's folder names its server in user/dati.ini: nothing to prepare there.
+        const bool postazione =
+            QFileInfo::exists(QFileInfo(host.userDb).dir().filePath(QStringLiteral("dati.ini")));
+        if (!postazione &&
+            (!QFileInfo::exists(host.userDb) || !QFileInfo::exists(host.archiveDb))) {
             out << "Preparazione dell'ambiente dimostrativo in " << host.root << "\n";
             out.flush();
             try {

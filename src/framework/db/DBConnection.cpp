@@ -76,6 +76,10 @@ void TDBConnectionInfo::LoadFromIniFile(const QString& fileName, const QString& 
         ImpostaCredenzialiSito(Utente, Password);
 }
 
+std::pair<QString, QString> CredenzialiSitoCorrenti() {
+    return CredenzialiSito();
+}
+
 void ImpostaCredenzialiSito(const QString& utente, const QString& password) {
     CredenzialiSito() = {utente, password};
 }

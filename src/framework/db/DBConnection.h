@@ -38,6 +38,8 @@ using PDBConnectionInfo = TDBConnectionInfo*;
 /// The site's user for every later connection of the process (empty: the product's defaults);
 /// set by reading a dati.ini that names one.
 void ImpostaCredenzialiSito(const QString& utente, const QString& password);
+/// The site's user and password, empty when none was set.
+std::pair<QString, QString> CredenzialiSitoCorrenti();
 
 inline const QString kIniIncompleto =
     QStringLiteral("Riferimenti file .ini incompleti (specificare \"Lettera Disco Server\" o "

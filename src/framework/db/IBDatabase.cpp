@@ -1,5 +1,7 @@
 #include "IBDatabase.h"
 
+#include "DBConnection.h"
+
 #include <QStringDecoder>
 #include <QStringEncoder>
 #include <mutex>
@@ -86,8 +88,13 @@ std::vector<unsigned char> TIBDatabase::BuildDpb(bool create, const QString& cha
         dpb->insertString(&st, tag, value.toUtf8().constData());
         st.Check();
     };
-    add(isc_dpb_user_name, p.user.isEmpty() ? DbDefaults::User : p.user);
-    add(isc_dpb_password, p.password.isEmpty() ? DbDefaults::Password : p.password);
+    // No user given: the site's, else the product's default.
+    const auto [sitoUtente, sitoPassword] = CredenzialiSitoCorrenti();
+    const bool sito = p.user.isEmpty() && !sitoUtente.isEmpty();
+    add(isc_dpb_user_name, !p.user.isEmpty() ? p.user : sito ? sitoUtente : DbDefaults::User);
+    add(isc_dpb_password, !p.password.isEmpty() ? p.password
+                          : sito                ? sitoPassword
+                                                : DbDefaults::Password);
     add(isc_dpb_lc_ctype, charset);
     dpb->insertInt(&st, isc_dpb_utf8_filename, 1);
     if (p.forceWrite >= 0)
