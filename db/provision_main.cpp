@@ -1,7 +1,7 @@
 // zelm-provision FOLDER [--empty] [--keep] [--server HOST/PORT:]
 // Creates a host folder (user/user.fdb, dati/archivio.fdb, bin, temp, foto) for the demo or a test.
-#include "framework/db/DBConnection.h"
 #include "HostDb.h"
+#include "framework/db/DBConnection.h"
 
 #include "framework/core/ZavoError.h"
 

@@ -11,10 +11,10 @@
 #include "framework/db/IBTransaction.h"
 #include "model/ZelmModelData.h"
 
-#include <QThread>
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFileInfo>
+#include <QThread>
 
 namespace {
 /// Runs `step`; a failure becomes `prefix` followed by the underlying message.

@@ -119,7 +119,8 @@ protected:
             QApplication::setActiveWindow(fWindow);
     }
     /// The next modal window gets these keys (typed text, then the given keys).
-    void ThenDialog(const QString& typed, std::vector<std::pair<Qt::Key, Qt::KeyboardModifiers>> keys) {
+    void ThenDialog(const QString& typed,
+                    std::vector<std::pair<Qt::Key, Qt::KeyboardModifiers>> keys) {
         fAnswers.push_back([typed, keys](QWidget*) {
             Type(typed);
             for (const auto& [k, m] : keys)
@@ -138,7 +139,8 @@ protected:
         return p ? p->findChild<QWidget*>(child) : nullptr;
     }
     QAbstractItemView* List() {
-        return fWindow->findChild<QWidget*>("FrameRicerca")->findChild<QAbstractItemView*>("ZavoGrid");
+        return fWindow->findChild<QWidget*>("FrameRicerca")
+            ->findChild<QAbstractItemView*>("ZavoGrid");
     }
     /// The ID of the search list's current row.
     int CurrentId() {
@@ -255,8 +257,10 @@ TEST_F(KeyboardOnly, AClerksDayWithoutTheMouse) {
          "SELECT CODICE || ' ' || (SELECT D1 || '/' || D2 FROM ZELMMODELDETT WHERE IDMODEL=1 AND "
          "TIPODETT='Larghezza pianta') || ' ' || (SELECT COUNT(*) FROM ZELMMODELPREFCOMP WHERE "
          "IDMODEL=1) || ' ' || (SELECT COUNT(*) FROM ZELMMODELOPZ WHERE IDMODEL=1 AND "
-         "DESCRIZIONE='Cucitura doppia " + QString(34, 'x') + "') || ' ' || (SELECT TIPOANNOTAZIONE FROM ZELMMODELSTO "
-         "WHERE IDMODEL=1 AND ANNOTAZIONE='Provata senza mouse') FROM ZELMMODEL WHERE ID=1",
+         "DESCRIZIONE='Cucitura doppia " +
+             QString(34, 'x') +
+             "') || ' ' || (SELECT TIPOANNOTAZIONE FROM ZELMMODELSTO "
+             "WHERE IDMODEL=1 AND ANNOTAZIONE='Provata senza mouse') FROM ZELMMODEL WHERE ID=1",
          "KB-101 250/255 4 1 Prototipo"},
         {"release for sampling: Alt+O, Alt+C, Alt+S(ì), Alt+H",
          [&] {
@@ -320,7 +324,7 @@ TEST_F(KeyboardOnly, AClerksDayWithoutTheMouse) {
         if (HasFatalFailure())
             return;
     }
-    EXPECT_EQ(Value(QStringLiteral("SELECT COUNT(*) FROM ZELMMODEL WHERE ID=%1").arg(duplicate))
-                  .toInt(),
-              0);
+    EXPECT_EQ(
+        Value(QStringLiteral("SELECT COUNT(*) FROM ZELMMODEL WHERE ID=%1").arg(duplicate)).toInt(),
+        0);
 }

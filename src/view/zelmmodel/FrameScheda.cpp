@@ -363,9 +363,8 @@ TFrameZelmModelScheda::TFrameZelmModelScheda(QWidget* parent) : TFrameZelmModelM
             order.push_back(DBEditStatusScheda);
     }
     // Then each panel: its commands, then its list.
-    for (TFrameZelmModelControl* panel :
-         std::initializer_list<TFrameZelmModelControl*>{FrameDett, FrameOpz, FramePrefComp,
-                                                        FrameSto}) {
+    for (TFrameZelmModelControl* panel : std::initializer_list<TFrameZelmModelControl*>{
+             FrameDett, FrameOpz, FramePrefComp, FrameSto}) {
         for (QToolButton* b :
              panel->PanelTop->findChildren<QToolButton*>(Qt::FindDirectChildrenOnly))
             order.push_back(b);

@@ -8,8 +8,8 @@
 #include "framework/core/SlotGuard.h"
 #include "framework/core/ZavoError.h"
 #include "framework/session/Session.h"
-#include "model/ZelmModelSubData.h"
 #include "framework/ui/DataModuleQuenvar.h"
+#include "model/ZelmModelSubData.h"
 
 #include <QComboBox>
 #include <QGridLayout>

@@ -9,10 +9,10 @@
 #include "framework/core/Dialogs.h"
 #include "framework/core/ScopeExit.h"
 #include "framework/core/SlotGuard.h"
-#include "framework/session/Session.h"
-#include "framework/session/ZavoUser.h"
 #include "framework/grid/FrameZavoGrid.h"
 #include "framework/grid/ZavoGrid.h"
+#include "framework/session/Session.h"
+#include "framework/session/ZavoUser.h"
 #include "framework/ui/FrameDlg.h"
 #include "framework/ui/ZavoQrCode.h"
 

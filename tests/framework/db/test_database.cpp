@@ -8,10 +8,10 @@
 
 #include "support/TestSupport.h"
 
-#include <QScopeGuard>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
+#include <QScopeGuard>
 #include <QThread>
 
 namespace {

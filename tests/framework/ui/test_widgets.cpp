@@ -3,11 +3,11 @@
 #include "framework/ui/DataModuleQuenvar.h"
 #include "framework/ui/QtDialogs.h"
 
+#include <QFile>
 #include <QImage>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
-#include <QFile>
 #include <QTimer>
 
 #include <gtest/gtest.h>

@@ -159,8 +159,10 @@ TEST_F(ServerRestart, TheImportBatchGoesOnWhenTheServerIsBack) {
     // Down while the batch runs, back within the wait: the workbook waits for it.
     Stop();
     QProcess later;
-    later.start(QStringLiteral("bash"), {QStringLiteral("-c"), QStringLiteral("sleep 2; bash %1 start %2 %3")
-                                                             .arg(ZELM_FBSERVER_SCRIPT, fDir, fPort)});
+    later.start(
+        QStringLiteral("bash"),
+        {QStringLiteral("-c"),
+         QStringLiteral("sleep 2; bash %1 start %2 %3").arg(ZELM_FBSERVER_SCRIPT, fDir, fPort)});
     const TEsitoXls esito = import.Importa(c);
     later.waitForFinished(60000);
     EXPECT_EQ(esito.esito, "OK") << esito.note.toStdString();
