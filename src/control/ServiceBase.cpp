@@ -48,6 +48,9 @@ void TServiceBase::StartTransaction() {
 }
 
 void TServiceBase::EndTransaction(bool commit) {
+    if (commit && fTransaction && fTransaction->Persa())
+        throw EZavoError(QStringLiteral("La connessione all'archivio si è interrotta durante "
+                                        "l'operazione: nulla è stato salvato. Ripeterla."));
     if (!fTransaction || !fTransaction->InTransaction())
         return;
     if (commit) {

@@ -147,6 +147,7 @@ void TIBDatabase::Attach(const QString& charset) {
         st.Raise();
     }
     fAttachment = att;
+    fVerificata.start();
     fCharset = charset.toUpper();
     fUtf8 = fCharset == QLatin1String("UTF8") || fCharset == QLatin1String("UNICODE_FSS");
 }
@@ -197,11 +198,21 @@ bool TIBDatabase::Ripristina() {
     if (!ViaServer() || (!fAttachment && !fPersa))
         return false;
     if (fAttachment) {
+        // Commands come in bursts of statements: one question a second is enough to notice a
+        // restart, and saves a round trip per transaction of the burst.
+        if (fVerificata.isValid() && fVerificata.elapsed() < 1000)
+            return false;
         FbClient::Status st;
         fAttachment->ping(&st);
-        if (!st.Failed())
+        if (!st.Failed()) {
+            fVerificata.start();
             return false;
-        // The old connection is dead: forget what ran on it, release its handle.
+        }
+        // The old connection is dead: forget what ran on it, release its handle. A transaction
+        // under way is marked lost, so that its owner's commit fails instead of passing for one.
+        for (TIBTransaction* t : fTransactions)
+            if (t->InTransaction())
+                t->fPersa = true;
         DetachAll();
         fAttachment->release();
         fAttachment = nullptr;
@@ -209,6 +220,7 @@ bool TIBDatabase::Ripristina() {
     }
     Attach(fCharset); // raises the network failure while the server is away
     fPersa = false;
+    fVerificata.start();
     return true;
 }
 

@@ -2,6 +2,7 @@
 // "host:path" or "host/port:path" goes through a server. Nothing else in the product knows which.
 #pragma once
 
+#include <QElapsedTimer>
 #include <QString>
 #include <QStringList>
 
@@ -65,7 +66,8 @@ private:
     bool ViaServer() const;
 
     QString fDatabaseName;
-    bool fPersa = false; ///< opened once, then lost, and not yet opened again
+    bool fPersa = false;       ///< opened once, then lost, and not yet opened again
+    QElapsedTimer fVerificata; ///< since the server last answered a ping (or the attach)
     QString fCharset = QStringLiteral("UTF8");
     bool fUtf8 = true;
     Firebird::IAttachment* fAttachment = nullptr;

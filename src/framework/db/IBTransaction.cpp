@@ -76,6 +76,7 @@ void TIBTransaction::SetDefaultDatabase(TIBDatabase* database) {
 void TIBTransaction::StartTransaction() {
     if (InTransaction())
         throw EZavoError(QStringLiteral("Transazione già attiva"));
+    fPersa = false;
     // Work starts here: a connection that a server restart broke is opened again first.
     if (fDatabase)
         fDatabase->Ripristina();

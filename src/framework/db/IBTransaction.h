@@ -32,6 +32,9 @@ public:
     void Rollback();
     void RollbackRetaining();
     bool InTransaction() const { return fTransaction != nullptr; }
+    /// Was under way when its connection broke and was opened again: what it wrote is gone.
+    /// Cleared by the next start.
+    bool Persa() const { return fPersa; }
 
     Firebird::ITransaction* Handle() const { return fTransaction; }
 
@@ -49,5 +52,6 @@ private:
 
     TIBDatabase* fDatabase = nullptr;
     Firebird::ITransaction* fTransaction = nullptr;
+    bool fPersa = false;
     std::set<TIBSQL*> fStatements;
 };
