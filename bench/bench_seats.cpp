@@ -9,6 +9,7 @@
 #include "BenchSupport.h"
 
 #include "HostDb.h"
+#include "PrivateServer.h"
 
 #include "control/ZelmModelService.h"
 #include "framework/db/DBConnection.h"
@@ -22,31 +23,12 @@
 #include <QProcess>
 #include <QTextStream>
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
 namespace {
 constexpr int kRounds = 30;
 constexpr int kShared = 1; // the demo's sheet 1
 
-int FreePort() {
-    const int s = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in a{};
-    a.sin_family = AF_INET;
-    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    ::bind(s, reinterpret_cast<sockaddr*>(&a), sizeof a);
-    socklen_t len = sizeof a;
-    ::getsockname(s, reinterpret_cast<sockaddr*>(&a), &len);
-    ::close(s);
-    return ntohs(a.sin_port);
-}
-
 bool Server(const QStringList& args) {
-    QProcess p;
-    p.start(QStringLiteral("bash"), QStringList{QStringLiteral(ZELM_FBSERVER_SCRIPT)} + args);
-    return p.waitForFinished(60000) && p.exitCode() == 0;
+    return PrivateServer(QStringLiteral(ZELM_FBSERVER_SCRIPT), args);
 }
 
 /// The sheet a clerk edits: every tenth clerk the shared one, the others their own.
@@ -248,7 +230,7 @@ int main(int argc, char** argv) {
 
     const QString dir = args.isEmpty() ? QDir::tempPath() : args[0];
     const QString serverDir = dir + QStringLiteral("/seats-server");
-    const QString port = QString::number(FreePort());
+    const QString port = QString::number(FreeLoopbackPort());
     if (!Server({QStringLiteral("start"), serverDir, port})) {
         std::fprintf(stderr, "seats: server di prova non avviato\n");
         return 1;

@@ -3,6 +3,8 @@
 // the server answers. Each case runs its own server, so the restart touches no other test.
 #include "ZelmModelFormFixture.h"
 
+#include "PrivateServer.h"
+
 #include "framework/session/Session.h"
 #include "import/ImportXls.h"
 
@@ -11,29 +13,9 @@
 #include <QLineEdit>
 #include <QProcess>
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
 namespace {
-/// A loopback port nobody listens on now.
-int FreePort() {
-    const int s = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in a{};
-    a.sin_family = AF_INET;
-    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    ::bind(s, reinterpret_cast<sockaddr*>(&a), sizeof a);
-    socklen_t len = sizeof a;
-    ::getsockname(s, reinterpret_cast<sockaddr*>(&a), &len);
-    ::close(s);
-    return ntohs(a.sin_port);
-}
-
 bool Server(const QStringList& args) {
-    QProcess p;
-    p.start(QStringLiteral("bash"), QStringList{QStringLiteral(ZELM_FBSERVER_SCRIPT)} + args);
-    return p.waitForFinished(60000) && p.exitCode() == 0;
+    return PrivateServer(QStringLiteral(ZELM_FBSERVER_SCRIPT), args);
 }
 
 bool ConEnglish(const QStringList& texts) {
@@ -51,7 +33,7 @@ protected:
         if (!QFileInfo::exists(QStringLiteral("/usr/sbin/firebird")))
             GTEST_SKIP() << "Server Firebird non installato";
         fDir = fFolder.Path(QStringLiteral("server"));
-        fPort = QString::number(FreePort());
+        fPort = QString::number(FreeLoopbackPort());
         ASSERT_TRUE(Server({QStringLiteral("start"), fDir, fPort}));
         fHost = ProvisionHostFolder(fFolder.Path(QStringLiteral("host")), true, true,
                                     QStringLiteral("127.0.0.1/%1:").arg(fPort));
