@@ -1,7 +1,6 @@
 #include "ServiceBase.h"
 
 #include "framework/db/DBConnection.h"
-#include "framework/db/DatabaseError.h"
 #include "framework/db/IBDatabase.h"
 #include "framework/db/IBTransaction.h"
 #include "framework/session/Session.h"
@@ -39,8 +38,7 @@ void TServiceBase::StartTransaction() {
     // Every command starts here: a connection that broke since the last one (a server restarted)
     // is opened again. A command that was under way lost its reads and locks with it: the user
     // repeats it, with everything typed still on the window.
-    const bool eraAttiva = IBTransaction().InTransaction();
-    if (IBDatabase().Ripristina() && eraAttiva)
+    if (IBDatabase().Ripristina() && IBTransaction().Persa())
         throw EZavoError(QStringLiteral("La connessione all'archivio si era interrotta ed è stata "
                                         "ripristinata: ripetere l'operazione."));
     if (!IBTransaction().InTransaction())
@@ -53,17 +51,10 @@ void TServiceBase::EndTransaction(bool commit) {
                                         "l'operazione: nulla è stato salvato. Ripeterla."));
     if (!fTransaction || !fTransaction->InTransaction())
         return;
-    if (commit) {
+    if (commit)
         fTransaction->Commit();
-        return;
-    }
-    try {
+    else
         fTransaction->Rollback();
-    } catch (const EDatabaseError& e) {
-        // Nothing to undo on a connection that broke: the server dropped the work with it.
-        if (!e.IsConnectionLost())
-            throw;
-    }
 }
 
 void TServiceBase::RequireWriteAccess() const {

@@ -45,15 +45,12 @@ void SetDefaultParams(TIBDatabase& database, const QString& user, const QString&
                     << QStringLiteral("password=") + password;
 }
 
-/// The user the file names, else the site's, else the product's default.
+/// The user the file names; none: the connection takes the site's, else the product's default.
 void SetSiteParams(TIBDatabase& database, const TDBConnectionInfo& info) {
-    const std::pair<QString, QString> sito = CredenzialiSito();
+    database.LoginPrompt = false;
+    database.Params.clear();
     if (!info.Utente.isEmpty())
         SetDefaultParams(database, info.Utente, info.Password);
-    else if (!sito.first.isEmpty())
-        SetDefaultParams(database, sito.first, sito.second);
-    else
-        SetDefaultParams(database, DbDefaults::User, DbDefaults::Password);
 }
 
 /// Folder of a UNC path relative to its share, ending with one backslash ("" for the share root).

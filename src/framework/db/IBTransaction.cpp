@@ -1,5 +1,7 @@
 #include "IBTransaction.h"
 
+#include "DatabaseError.h"
+
 #include "FbClient.h"
 #include "IBDatabase.h"
 #include "IBSQL.h"
@@ -133,8 +135,15 @@ void TIBTransaction::Rollback() {
     fTransaction->rollback(&st);
     if (st.Failed()) {
         // The server may have lost the transaction with the connection: forget it either way.
+        // Nothing is left to undo on a connection that broke, so that is no failure.
         Finished();
-        st.Raise();
+        try {
+            st.Raise();
+        } catch (const EDatabaseError& e) {
+            if (!e.IsConnectionLost())
+                throw;
+        }
+        return;
     }
     fTransaction = nullptr;
 }

@@ -23,10 +23,9 @@ void TZavoQuery::Open() {
         return;
     if (BeforeOpen)
         BeforeOpen();
-    // A list only reads: after a server restart it simply connects again.
-    if (fDatabase)
-        fDatabase->Ripristina();
-    if (!fDatabase || !fDatabase->Connected())
+    // No connection check here: starting the transaction below reconnects after a server
+    // restart, or says the database is not connected.
+    if (!fDatabase)
         throw EZavoError(QStringLiteral("Database non connesso"));
     beginResetModel();
     fRows.clear();
