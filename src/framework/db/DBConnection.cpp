@@ -45,12 +45,16 @@ void SetDefaultParams(TIBDatabase& database, const QString& user, const QString&
                     << QStringLiteral("password=") + password;
 }
 
-/// The user the file names; none: the connection takes the site's, else the product's default.
+/// The user the file names, else the site's, else the product's default, written out in the
+/// connection's parameters.
 void SetSiteParams(TIBDatabase& database, const TDBConnectionInfo& info) {
-    database.LoginPrompt = false;
-    database.Params.clear();
+    const std::pair<QString, QString> sito = CredenzialiSito();
     if (!info.Utente.isEmpty())
         SetDefaultParams(database, info.Utente, info.Password);
+    else if (!sito.first.isEmpty())
+        SetDefaultParams(database, sito.first, sito.second);
+    else
+        SetDefaultParams(database, DbDefaults::User, DbDefaults::Password);
 }
 
 /// Folder of a UNC path relative to its share, ending with one backslash ("" for the share root).
