@@ -2,6 +2,7 @@
 #include "ZelmPlugin.h"
 
 #include "framework/core/ZavoError.h"
+#include "framework/db/ConnessioniInAttesa.h"
 #include "framework/lookup/RicercheZavo.h"
 #include "framework/ui/DataModuleQuenvar.h"
 #include "framework/ui/QtDialogs.h"
@@ -41,6 +42,7 @@ __attribute__((constructor)) void LibraryLoaded() {
     InstallaRicercheZavo(); // every session's ready-made searches open the lookup dialog
 }
 __attribute__((destructor)) void LibraryUnloaded() {
+    ConnessioniInAttesa::Chiudi(); // the lookups' parked connections, with their timer
     DestroyDataModuleQuenvar();
     InstallDialogs(nullptr);
 }

@@ -1,5 +1,7 @@
 #include "DBConnection.h"
 
+#include "ConnessioniInAttesa.h"
+
 #include "DatabaseError.h"
 #include "IBDatabase.h"
 #include "IBTransaction.h"
@@ -125,23 +127,42 @@ QString TDBConnectionInfo::GetIBFileName() const {
            folder + WinPath::FileName(path);
 }
 
-void ConnettiIBDatabase(TIBDatabase& database, const QString& fileName) {
+namespace {
+TDBConnectionInfo InfoDiFile(const QString& fileName) {
     TDBConnectionInfo info;
     info.FileName = fileName;
     const QString ini = DatiIniBeside(fileName);
     if (!WinPath::FolderAnySep(fileName).isEmpty() && QFileInfo::exists(LocalPath(ini)))
         info.LoadFromIniFile(ini, kSection);
-    ConnettiIBDatabase(database, info);
+    return info;
 }
 
-void ConnettiIBDatabase(TIBDatabase& database, const TDBConnectionInfo& info) {
+void Configura(TIBDatabase& database, const TDBConnectionInfo& info) {
     if (database.Connected())
         database.Close();
     SetSiteParams(database, info);
     if (!info.CharSet.isEmpty())
         database.Params << QStringLiteral("lc_ctype=") + info.CharSet;
     database.SetDatabaseName(info.GetIBFileName());
+}
+} // namespace
+
+void ConnettiIBDatabase(TIBDatabase& database, const TDBConnectionInfo& info) {
+    Configura(database, info);
     database.Open();
+}
+
+void ConnettiIBDatabase(TIBDatabase& database, const QString& fileName) {
+    ConnettiIBDatabase(database, InfoDiFile(fileName));
+}
+
+std::unique_ptr<TIBDatabase> ConnettiRiusando(const QString& fileName) {
+    auto database = std::make_unique<TIBDatabase>();
+    Configura(*database, InfoDiFile(fileName));
+    if (auto parcheggiata = ConnessioniInAttesa::Prendi(database->DatabaseName(), database->Params))
+        return parcheggiata;
+    database->Open();
+    return database;
 }
 
 void ConnettiIBDatabaseIni(TIBDatabase& database, const QString& iniFileName) {

@@ -48,6 +48,10 @@ inline const QString kIniIncompleto =
 /// Opens `database` on `fileName`, honouring a "dati.ini" in the file's folder.
 void ConnettiIBDatabase(TIBDatabase& database, const QString& fileName);
 void ConnettiIBDatabase(TIBDatabase& database, const TDBConnectionInfo& info);
+/// A connection to `fileName` as ConnettiIBDatabase opens it: one a closed lookup left parked
+/// for the same database and parameters when there is one (see ConnessioniInAttesa), else a
+/// new one.
+std::unique_ptr<TIBDatabase> ConnettiRiusando(const QString& fileName);
 /// Opens `database` as the INI file (section "CONFIG") describes; an open connection is not
 /// closed first.
 void ConnettiIBDatabaseIni(TIBDatabase& database, const QString& iniFileName);

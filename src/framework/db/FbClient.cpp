@@ -46,17 +46,22 @@ IProvider* Provider() {
 namespace {
 // Status objects are needed around every client call; a small per-thread pool keeps them from
 // being allocated and freed once per fetched row.
+// Once the thread's pool is gone (a connection closed by an exit handler, after the main
+// thread's own objects), statuses are allocated and freed one by one.
+thread_local bool tPoolGone = false;
 struct StatusPool {
     std::vector<IStatus*> free;
     ~StatusPool() {
         for (IStatus* s : free)
             s->dispose();
+        free.clear();
+        tPoolGone = true;
     }
 };
 thread_local StatusPool tPool;
 
 IStatus* TakeStatus() {
-    if (tPool.free.empty())
+    if (tPoolGone || tPool.free.empty())
         return Master()->getStatus();
     IStatus* s = tPool.free.back();
     tPool.free.pop_back();
@@ -67,6 +72,10 @@ IStatus* TakeStatus() {
 Status::Status() : fStatus(TakeStatus()), fWrapper(fStatus) {}
 
 Status::~Status() {
+    if (tPoolGone) {
+        fStatus->dispose();
+        return;
+    }
     fStatus->init();
     tPool.free.push_back(fStatus);
 }

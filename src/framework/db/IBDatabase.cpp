@@ -1,5 +1,7 @@
 #include "IBDatabase.h"
 
+#include "ConnessioniInAttesa.h"
+
 #include "DBConnection.h"
 
 #include <QStringDecoder>
@@ -315,6 +317,8 @@ void TIBDatabase::Close() {
 void TIBDatabase::DropDatabase() {
     if (!fAttachment)
         return;
+    // A connection parked for a later lookup would keep the database in use.
+    ConnessioniInAttesa::Chiudi(fDatabaseName);
     DetachAll();
     FbClient::Status st;
     fAttachment->dropDatabase(&st);

@@ -40,6 +40,11 @@ public:
     /// server does not answer. An embedded connection cannot break: nothing is asked.
     bool Ripristina();
     bool Connected() const { return fAttachment != nullptr; }
+    /// Connected, not lost, and with no transaction or statement of its own left: free to be
+    /// handed to another user of the process.
+    bool Libera() const {
+        return fAttachment && !fPersa && fTransactions.empty() && fStatements.empty();
+    }
     /// Creates the database named by DatabaseName with Params and SQLDialect, and stays connected.
     void CreateDatabase();
     /// Drops the connected database (tests clean up with it).

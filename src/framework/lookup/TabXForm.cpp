@@ -3,6 +3,7 @@
 #include "framework/core/Dialogs.h"
 #include "framework/core/WinPath.h"
 #include "framework/core/ZavoError.h"
+#include "framework/db/ConnessioniInAttesa.h"
 #include "framework/db/DBConnection.h"
 #include "framework/db/DbHelpers.h"
 #include "framework/db/IBDatabase.h"
@@ -30,12 +31,16 @@ TTabXForm::TTabXForm(QObject* owner, TAccesso modo, const QString& directoryBin)
     Verde = bin + QStringLiteral("Grafica/Verde.bmp");
     Rosso = bin + QStringLiteral("Grafica/Rosso.bmp");
     QDir().mkpath(bin + QStringLiteral("user"));
+    std::unique_ptr<TIBDatabase> user;
     try {
-        ConnettiIBDatabase(*fUser, bin + QStringLiteral("user/user.fdb"));
+        user = ConnettiRiusando(bin + QStringLiteral("user/user.fdb"));
     } catch (const EZavoError&) {
         Dialogs().Error(QStringLiteral("Errore inizializzazione database utenti"));
         return;
     }
+    fUserTransaction.reset(); // before the connection it belongs to
+    fUser = std::move(user);
+    fUserTransaction = std::make_unique<TIBTransaction>(fUser.get());
     // Checked once per user database and process: a table that exists stays.
     static QSet<QString> checked;
     if (checked.contains(fUser->DatabaseName()))
@@ -65,6 +70,10 @@ TTabXForm::~TTabXForm() {
     for (auto& t : fTransactions)
         t.reset();
     fUserTransaction.reset();
+    // The connections wait for the process's next lookup; one still in use is closed.
+    ConnessioniInAttesa::Riponi(std::move(fUser));
+    for (auto& d : fDatabases)
+        ConnessioniInAttesa::Riponi(std::move(d));
 }
 
 bool TTabXForm::SetUserPerNum(int numeroUtente) {
@@ -142,12 +151,11 @@ QString TTabXForm::GetV(const QString& nome) const {
 }
 
 void TTabXForm::Connetti(int n, const QString& nomeVariabile) {
-    TIBDatabase& db = IBDatabase(n);
-    db.Close();
+    IBDatabase(n).Close();
     // The archive named by the parameter is opened, never created: a wrong path must not leave
     // an empty database behind.
     try {
-        ConnettiIBDatabase(db, GetV(nomeVariabile));
+        AdottaDatabase(n, ConnettiRiusando(GetV(nomeVariabile)));
     } catch (const EZavoError& e) {
         throw EZavoError(QStringLiteral("Errore apertura archivio\r\n") + e.Message());
     }

@@ -477,12 +477,10 @@ QString MostraRicercaXml(int utente, int idFinestra, const QString& xml) {
     if (!anticipato.isEmpty())
         anticipo = std::async(std::launch::async, [anticipato, tabella] {
             TAnticipo a;
-            a.db = std::make_unique<TIBDatabase>();
             try {
-                ConnettiIBDatabase(*a.db, anticipato);
+                a.db = ConnettiRiusando(anticipato);
             } catch (const EZavoError&) {
-                a.db.reset(); // opened again below, where its failure is told
-                return a;
+                return a; // opened again below, where its failure is told
             }
             try {
                 TIBTransaction tr(a.db.get());

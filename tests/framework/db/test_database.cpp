@@ -1,4 +1,5 @@
 // The access layer against real databases, embedded and on the test server.
+#include "framework/db/ConnessioniInAttesa.h"
 #include "framework/db/DBConnection.h"
 #include "framework/db/DatabaseError.h"
 #include "framework/db/DbHelpers.h"
@@ -496,4 +497,35 @@ TEST_P(Database, ProductDatabasesKeepSpeakingUtf8) {
     db->Close();
     db->Open();
     EXPECT_EQ(db->Charset(), "UTF8");
+}
+
+// A connection a closed lookup parks is handed out again only for the same database and
+// parameters, only when nothing of its own is left on it, and never stands in a drop's way.
+TEST_P(Database, ParkedConnectionsAreReusedOnlyWhenFree) {
+    auto db = CreateDb("attesa.fdb");
+    const QString name = db->DatabaseName();
+    ConnessioniInAttesa::Chiudi();
+    auto connectionId = [](TIBDatabase& d) {
+        return QueryValue(d, "SELECT CURRENT_CONNECTION FROM RDB$DATABASE").toLongLong();
+    };
+    auto first = ConnettiRiusando(name);
+    const qint64 id = connectionId(*first);
+    {
+        auto busy = ConnettiRiusando(name);
+        TIBTransaction tr(busy.get());
+        tr.StartTransaction();
+        ConnessioniInAttesa::Riponi(std::move(busy)); // a transaction of its own: closed
+        EXPECT_EQ(ConnessioniInAttesa::Quante(), 0);
+    }
+    ConnessioniInAttesa::Riponi(std::move(first));
+    EXPECT_EQ(ConnessioniInAttesa::Quante(), 1);
+    EXPECT_EQ(ConnessioniInAttesa::Prendi(name, {"user_name=ALTRO"}), nullptr);
+    EXPECT_EQ(ConnessioniInAttesa::Prendi(name + "x", db->Params), nullptr);
+    auto again = ConnettiRiusando(name);
+    EXPECT_EQ(connectionId(*again), id);
+    EXPECT_EQ(ConnessioniInAttesa::Quante(), 0);
+    ConnessioniInAttesa::Riponi(std::move(again));
+    ASSERT_EQ(ConnessioniInAttesa::Quante(), 1);
+    EXPECT_NO_THROW(db->DropDatabase());
+    EXPECT_EQ(ConnessioniInAttesa::Quante(), 0);
 }

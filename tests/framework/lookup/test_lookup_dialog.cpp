@@ -2,6 +2,7 @@
 // opening on a row, filtering, returning, closing, nested lookups, descriptions and pictures.
 #include "framework/core/ScriptedDialogs.h"
 #include "framework/core/ZavoError.h"
+#include "framework/db/ConnessioniInAttesa.h"
 #include "framework/db/IBDatabase.h"
 #include "framework/grid/FrameZavoGrid.h"
 #include "framework/grid/ZavoGrid.h"
@@ -227,6 +228,40 @@ TEST(LookupValues, DatesAsShortDates) {
     EXPECT_EQ(TestoValore(QDateTime(QDate(2026, 8, 15), QTime(9, 5, 7))), "15/08/2026 09:05:07");
     EXPECT_EQ(TestoValore(QVariant()), "");
     EXPECT_EQ(TestoValore(42), "42");
+}
+
+// A closed lookup leaves its connections for the next one, which still sees what others
+// changed meanwhile: rows and columns alike.
+TEST_P(LookupDialog, TheNextLookupTakesTheConnectionsLeftAndSeesChangesMadeMeanwhile) {
+    TSession session(nullptr, 1);
+    ConnessioniInAttesa::Chiudi();
+    qint64 connection = 0;
+    int noteColumn = -1;
+    QList<QString> codes;
+    SetOnRicercaAperta([&](TZavoRicercheForm& f) {
+        TZavoQuery* q = f.GridMain->Query();
+        connection =
+            QueryValue(*q->Database(), "SELECT CURRENT_CONNECTION FROM RDB$DATABASE").toLongLong();
+        noteColumn = q->FieldIndex("NOTA");
+        codes = Column(f, "CODICE");
+        f.ButtonChiudi->click();
+    });
+    QString codice;
+    session.Ricerche()->FindCliente(codice);
+    const qint64 first = connection;
+    EXPECT_EQ(ConnessioniInAttesa::Quante(), 2); // the user database and the archive
+    ExecSql(*fArchiveDb, "ALTER TABLE CLIENTI ADD NOTA VARCHAR(20)");
+    ExecSql(*fArchiveDb,
+            "INSERT INTO CLIENTI (CODICE, RAGSOC, NOTA) VALUES ('C999', 'Nuovo', 'n')");
+    session.Ricerche()->FindCliente(codice);
+    EXPECT_EQ(connection, first);
+    EXPECT_TRUE(codes.contains("C999"));
+    EXPECT_GE(noteColumn, 0);
+    // Closed, they are opened anew.
+    ConnessioniInAttesa::Chiudi();
+    EXPECT_EQ(ConnessioniInAttesa::Quante(), 0);
+    session.Ricerche()->FindCliente(codice);
+    EXPECT_NE(connection, first);
 }
 
 // The archive a lookup opens in the background is the one its parameter named last time; when

@@ -5,6 +5,11 @@
 
 #include "PrivateServer.h"
 
+#include "framework/db/ConnessioniInAttesa.h"
+#include "framework/grid/FrameZavoGrid.h"
+#include "framework/grid/ZavoQuery.h"
+#include "framework/lookup/RicercheZavo.h"
+#include "framework/lookup/ZavoRicercheForm.h"
 #include "framework/session/Session.h"
 #include "import/ImportXls.h"
 
@@ -12,6 +17,8 @@
 
 #include <QLineEdit>
 #include <QProcess>
+#include <QPushButton>
+#include <QThread>
 
 namespace {
 bool Server(const QStringList& args) {
@@ -43,6 +50,8 @@ protected:
     void TearDown() override {
         delete fForm.data();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        SetOnRicercaAperta({});
+        ConnessioniInAttesa::Chiudi(); // the lookups' connections, before their server goes
         if (!fDir.isEmpty())
             Server({QStringLiteral("stop"), fDir});
     }
@@ -124,6 +133,30 @@ TEST_F(ServerRestart, TheOpenWindowTellsItInItalianKeepsTheCardAndGoesOn) {
     EXPECT_FALSE(fDialogs->Texts().join(" ").contains("occupato"));
     Start();
     form.close(); // the placement goes to the user database, which lived through the restart too
+}
+
+// The connections a lookup leaves open for the next one live through a restart: the next
+// lookup opens on its rows with no message.
+TEST_F(ServerRestart, TheNextLookupAfterARestartOpensOnItsRows) {
+    InstallaRicercheZavo();
+    TSession session(nullptr, 1);
+    QStringList seen;
+    SetOnRicercaAperta([&](TZavoRicercheForm& f) {
+        TZavoQuery* q = f.GridMain->Query();
+        seen << (q->RecNo() >= 0 ? q->Value(q->RecNo(), q->FieldIndex("CODICE")).toString()
+                                 : QString());
+        f.ButtonChiudi->click();
+    });
+    QString codice = "C003";
+    session.Ricerche()->FindCliente(codice);
+    ASSERT_GE(ConnessioniInAttesa::Quante(), 1);
+    Stop();
+    Start();
+    QThread::msleep(1100); // a connection asks its server at most once a second
+    fDialogs->Clear();
+    session.Ricerche()->FindCliente(codice);
+    EXPECT_EQ(seen, QStringList({"C003", "C003"}));
+    EXPECT_TRUE(fDialogs->shown.empty()) << fDialogs->Texts().join(" / ").toStdString();
 }
 
 TEST_F(ServerRestart, TheImportBatchGoesOnWhenTheServerIsBack) {
