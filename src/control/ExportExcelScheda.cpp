@@ -432,14 +432,16 @@ void TExportExcelScheda::Exec() {
         return;
     }
     // Excel 97 and PDF: the same form written directly, then one load and one store by the
-    // office (batching its hundred merges and styles costs more than this).
+    // office (batching its hundred merges and styles costs more than this). The filter is
+    // named: the office need not guess what it is given.
     QTemporaryDir temp;
     if (!temp.isValid())
         throw EZavoError(
             QStringLiteral("Cartella temporanea non creata: %1").arg(temp.errorString()));
     const QString xlsx = temp.filePath(QStringLiteral("scheda.xlsx"));
     form.WriteXlsx(xlsx);
-    auto sheet = TOfficeSuite::Instance().LoadSpreadsheet(xlsx);
+    auto sheet =
+        TOfficeSuite::Instance().LoadSpreadsheet(xlsx, QStringLiteral("Calc MS Excel 2007 XML"));
     TScopeExit close([&sheet] {
         try {
             sheet->Close();
@@ -447,14 +449,13 @@ void TExportExcelScheda::Exec() {
             // already stored or already failed: nothing more to tell
         }
     });
+    // The form comes with its page set up: A4, scaled to one page whatever its rows.
     if (formato == TFormato::Pdf) {
         // The code sits right of the form, beside its top rows: it covers nothing.
         if (!FileQrCode.isEmpty())
             sheet->InsertImage(FileQrCode, 20, 0, 3000, 3000);
-        sheet->FitToOnePage();
         sheet->StoreToPdf(target);
     } else {
-        sheet->FitToOnePage(); // a printable one-page form whatever the number of rows
         sheet->StoreAsExcel97(target);
     }
 }

@@ -448,11 +448,17 @@ std::unique_ptr<TSpreadsheet> TOfficeSuite::NewSpreadsheet() {
     });
 }
 
-std::unique_ptr<TSpreadsheet> TOfficeSuite::LoadSpreadsheet(const QString& path) {
+std::unique_ptr<TSpreadsheet> TOfficeSuite::LoadSpreadsheet(const QString& path,
+                                                            const QString& filter) {
     const OUString url = ToOU(FileUrl(path));
     return WithRestart(*d, [&](Reference<frame::XDesktop2> desktop) {
         // Hidden: a headless office must not try to show a loaded document in a frame.
-        auto impl = OpenDocument(desktop, url, One(Prop("Hidden", Any(true))));
+        Sequence<beans::PropertyValue> props = One(Prop("Hidden", Any(true)));
+        if (!filter.isEmpty()) {
+            props.realloc(2);
+            props.getArray()[1] = Prop("FilterName", Any(ToOU(filter)));
+        }
+        auto impl = OpenDocument(desktop, url, props);
         impl->context = d->remote;
         return impl;
     });
@@ -811,8 +817,8 @@ QList<QVariantList> TSpreadsheet::GetDataArray(const QString& range) const {
     });
 }
 
-void TSpreadsheet::FitToOnePage() {
-    Guard([&] {
+QVariant TSpreadsheet::PageProperty(const QString& name) const {
+    return Guard([&] {
         OUString styleName;
         d->Props(d->sheet)->getPropertyValue("PageStyle") >>= styleName;
         Reference<container::XNameAccess> families =
@@ -820,8 +826,7 @@ void TSpreadsheet::FitToOnePage() {
                 ->getStyleFamilies();
         Reference<container::XNameAccess> pages(families->getByName("PageStyles"), UNO_QUERY_THROW);
         Reference<beans::XPropertySet> page(pages->getByName(styleName), UNO_QUERY_THROW);
-        page->setPropertyValue("ScaleToPagesX", Any(sal_Int16(1)));
-        page->setPropertyValue("ScaleToPagesY", Any(sal_Int16(1)));
+        return FromAny(page->getPropertyValue(ToOU(name)));
     });
 }
 

@@ -62,7 +62,10 @@ public:
     /// A new, hidden, empty spreadsheet.
     std::unique_ptr<TSpreadsheet> NewSpreadsheet();
     /// A workbook loaded from a file (no properties: as the user's office would open it).
-    std::unique_ptr<TSpreadsheet> LoadSpreadsheet(const QString& path);
+    /// `filter` names the office's import filter when the caller knows the file's format (the
+    /// office then skips guessing it); empty: the office detects it.
+    std::unique_ptr<TSpreadsheet> LoadSpreadsheet(const QString& path,
+                                                  const QString& filter = QString());
 
     bool Running() const;
     /// Process id of the office process, 0 when none.
@@ -130,8 +133,8 @@ public:
     QString NumberFormatCode(int key) const;
     void SetDataArray(const QString& range, const QList<QVariantList>& rows);
     QList<QVariantList> GetDataArray(const QString& range) const;
-    /// The sheet's page style scaled to print on one page.
-    void FitToOnePage();
+    /// A property of the sheet's page style ("ScaleToPagesX", "Width", …).
+    QVariant PageProperty(const QString& name) const;
     void StoreAsExcel97(const QString& path);
     void StoreToHtml(const QString& path);
     /// The sheet's pages as PDF.

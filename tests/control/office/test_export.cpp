@@ -123,6 +123,10 @@ TEST_F(Export, FullSheetBlocksColoursMergesAndDates) {
     EXPECT_EQ(x.Fill(0, 0), kYellow);
     EXPECT_EQ(x.doc->GetProperty(2, 1, "CharColor").toInt(), kDarkRed);
     EXPECT_NEAR(x.doc->BorderWidth(0, 0, "TopBorder2"), 62, 3);
+    // A4, printed on one page.
+    EXPECT_EQ(x.doc->PageProperty("ScaleToPagesX").toInt(), 1);
+    EXPECT_EQ(x.doc->PageProperty("ScaleToPagesY").toInt(), 1);
+    EXPECT_NEAR(x.doc->PageProperty("Width").toInt(), 21000, 10);
 
     EXPECT_EQ(x.Text(0, 4), "STAGIONE");
     EXPECT_EQ(x.Fill(0, 4), kDarkGreen);
