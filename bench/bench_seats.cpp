@@ -3,7 +3,8 @@
 // search by code, the sheet loaded with its sub-records and taken for editing, one field changed,
 // saved. One clerk in ten works on a shared sheet, so locks are met. For each N it prints cycles
 // per second and the 95th-percentile cycle; then "seats: ratio=" the 16-seat p95 of ours against
-// the same statements issued directly by 16 processes (the anchor). At the end the shared sheet's
+// the same statements issued directly by 16 processes (the anchor), the median of five turns
+// each. At the end the shared sheet's
 // counter must equal the saves the clerks reported (no lost update), and every refusal must be
 // Italian.
 #include "BenchSupport.h"
@@ -26,6 +27,7 @@
 namespace {
 constexpr int kRounds = 30;
 constexpr int kShared = 1; // the demo's sheet 1
+constexpr int kTurns = 5;  // 16-seat runs of each side
 
 bool Server(const QStringList& args) {
     return PrivateServer(QStringLiteral(ZELM_FBSERVER_SCRIPT), args);
@@ -280,11 +282,14 @@ int main(int argc, char** argv) {
         q.ExecQuery();
         return q.Fields(0).AsString().toInt();
     };
-    for (int seats : {1, 4, 16}) {
+    auto run = [&](const QString& kind, int seats) {
         const int before = counter();
-        const TRun r = Run(self, QStringLiteral("ours"), seats, archive);
+        const TRun r = Run(self, kind, seats, archive);
         lost += before + r.sharedSaved - counter();
         english += r.english;
+        return r;
+    };
+    auto print = [&](int seats, const TRun& r) {
         out << QStringLiteral("seats-%1: cicli/s=%2 p95=%3 s salvati=%4 rifiutati=%5\n")
                    .arg(seats)
                    .arg(r.perSecond, 0, 'f', 1)
@@ -292,14 +297,29 @@ int main(int argc, char** argv) {
                    .arg(r.saved)
                    .arg(r.refused);
         out.flush();
-        if (seats == 16)
-            ours16 = r;
+    };
+    for (int seats : {1, 4})
+        print(seats, run(QStringLiteral("ours"), seats));
+    // Sixteen processes on a two-core machine: one run's 95th percentile swings by a quarter
+    // from run to run. Ours and the anchor take turns five times; the median pair counts.
+    std::vector<std::pair<TRun, TRun>> pairs;
+    for (int i = 0; i < kTurns; ++i) {
+        TRun o, a;
+        if (i % 2) {
+            o = run(QStringLiteral("ours"), 16);
+            a = run(QStringLiteral("anchor"), 16);
+        } else {
+            a = run(QStringLiteral("anchor"), 16);
+            o = run(QStringLiteral("ours"), 16);
+        }
+        pairs.emplace_back(o, a);
     }
-    {
-        const int before = counter();
-        anchor16 = Run(self, QStringLiteral("anchor"), 16, archive);
-        lost += before + anchor16.sharedSaved - counter();
-    }
+    std::sort(pairs.begin(), pairs.end(), [](const auto& x, const auto& y) {
+        return x.first.p95 / x.second.p95 < y.first.p95 / y.second.p95;
+    });
+    ours16 = pairs[pairs.size() / 2].first;
+    anchor16 = pairs[pairs.size() / 2].second;
+    print(16, ours16);
     out << QStringLiteral("seats-anchor-16: cicli/s=%1 p95=%2 s\n")
                .arg(anchor16.perSecond, 0, 'f', 1)
                .arg(anchor16.p95, 0, 'f', 4);
