@@ -4,6 +4,7 @@
 
 #include "framework/core/Dialogs.h"
 #include "framework/core/ZavoError.h"
+#include "framework/db/ConnessioniInAttesa.h"
 #include "framework/session/Session.h"
 #include "framework/session/ZavoUser.h"
 
@@ -16,6 +17,11 @@ TFormBase::TFormBase(QWidget* owner, TSession* session) : QWidget(owner, Qt::Win
     FFreeOnClose = false;
 }
 
+namespace {
+/// Windows of ours open with a session of their own.
+int gFinestreAperte = 0;
+} // namespace
+
 TFormBase::TFormBase(int utente, int idFinestra) : QWidget(nullptr) {
     SetupDesign();
     // The session is held by a member: when anything below fails, the constructor does not
@@ -27,9 +33,18 @@ TFormBase::TFormBase(int utente, int idFinestra) : QWidget(nullptr) {
     FSession->ZavoUser()->ScritturaHandleDiApertura(idFinestra, handle);
     FFreeOnClose = true;
     setAttribute(Qt::WA_DeleteOnClose, true);
+    ++gFinestreAperte;
 }
 
-TFormBase::~TFormBase() = default;
+TFormBase::~TFormBase() {
+    if (!fOwnedSession)
+        return;
+    // The connections the lookups left for the next one wait only while a window of ours is
+    // open: with the last one closed the databases are free for other programs (an embedded
+    // archive is one process's at a time).
+    if (--gFinestreAperte == 0)
+        ConnessioniInAttesa::Chiudi();
+}
 
 void TFormBase::SetupDesign() {
     setWindowTitle(QStringLiteral("FormBase"));

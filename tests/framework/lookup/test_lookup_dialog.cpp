@@ -11,6 +11,7 @@
 #include "framework/lookup/ZavoRicerca.h"
 #include "framework/lookup/ZavoRicercheForm.h"
 #include "framework/session/Session.h"
+#include "framework/ui/FormBase.h"
 
 #include "support/TestSupport.h"
 
@@ -262,6 +263,17 @@ TEST_P(LookupDialog, TheNextLookupTakesTheConnectionsLeftAndSeesChangesMadeMeanw
     EXPECT_EQ(ConnessioniInAttesa::Quante(), 0);
     session.Ricerche()->FindCliente(codice);
     EXPECT_NE(connection, first);
+
+    // They wait while a window of ours is open; the last one closed frees the databases.
+    {
+        TFormBase first(1, 0);
+        {
+            TFormBase second(1, 0);
+            session.Ricerche()->FindCliente(codice);
+        }
+        EXPECT_EQ(ConnessioniInAttesa::Quante(), 2);
+    }
+    EXPECT_EQ(ConnessioniInAttesa::Quante(), 0);
 }
 
 // The archive a lookup opens in the background is the one its parameter named last time; when
