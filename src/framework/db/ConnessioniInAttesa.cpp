@@ -64,6 +64,16 @@ std::vector<std::unique_ptr<TIBDatabase>> TogliScadute(TRiserva& r) {
     return uscite;
 }
 
+void ChiudiScadute() {
+    TRiserva& r = Riserva();
+    std::vector<std::unique_ptr<TIBDatabase>> scadute;
+    {
+        std::lock_guard<std::mutex> guard(r.lock);
+        scadute = TogliScadute(r);
+    }
+    ChiudiTutte(std::move(scadute));
+}
+
 void ChiudiAllUscita() {
     ConnessioniInAttesa::Chiudi();
 }
@@ -99,10 +109,9 @@ void Riponi(std::unique_ptr<TIBDatabase> database) {
     {
         std::lock_guard<std::mutex> guard(r.lock);
         uscite = TogliScadute(r);
-        TInAttesa a{nullptr, Chiave(database->DatabaseName(), database->Params), {}};
-        a.db = std::move(database);
-        a.da.start();
-        r.connessioni.push_back(std::move(a));
+        QString chiave = Chiave(database->DatabaseName(), database->Params);
+        r.connessioni.push_back({std::move(database), std::move(chiave), {}});
+        r.connessioni.back().da.start();
         while (r.connessioni.size() > kMassimo) {
             uscite.push_back(std::move(r.connessioni.front().db));
             r.connessioni.erase(r.connessioni.begin());
@@ -126,15 +135,7 @@ void Riponi(std::unique_ptr<TIBDatabase> database) {
     if (!r.scadenza) {
         r.scadenza = new QTimer;
         r.scadenza->setSingleShot(true);
-        QObject::connect(r.scadenza, &QTimer::timeout, [] {
-            TRiserva& r = Riserva();
-            std::vector<std::unique_ptr<TIBDatabase>> scadute;
-            {
-                std::lock_guard<std::mutex> guard(r.lock);
-                scadute = TogliScadute(r);
-            }
-            ChiudiTutte(std::move(scadute));
-        });
+        QObject::connect(r.scadenza, &QTimer::timeout, ChiudiScadute);
     }
     r.scadenza->start(kAttesaMs + 1000); // counted from the newest one parked
 }
