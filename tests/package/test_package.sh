@@ -21,7 +21,7 @@ if grep -E 'test_|bench_|CMakeFiles' <<<"$files"; then echo "file estranei nel p
 
 # Every library a binary names (NEEDED) belongs to a package the .deb declares.
 deps=$(dpkg-deb -f "$deb" Depends)
-names=$(sed 's/ ([^)]*)//g; s/, */\n/g' <<<"$deps")
+names=$(sed 's/ ([^)]*)//g; s/ *[,|] */\n/g' <<<"$deps")
 dpkg -x "$deb" "$work/root"
 for bin in "$work"/root/usr/lib/zelm/*; do
   while read -r lib path; do
@@ -37,7 +37,9 @@ for bin in "$work"/root/usr/lib/zelm/*; do
              'BEGIN {n = split(needed, a, " "); for (i = 1; i <= n; i++) want[a[i]] = 1}
               ($1 in want) && $2 == "=>" {print $1, $3}')
 done
-for runtime in libreoffice-calc-nogui qt6-qpa-plugins; do
+grep -qF 'libreoffice-calc-nogui | libreoffice-calc' <<<"$deps" ||
+  { echo "l'ufficio deve accettare anche libreoffice-calc: $deps"; exit 1; }
+for runtime in libreoffice-calc-nogui firebird3.0-server-core qt6-qpa-plugins; do
   grep -qxF -- "$runtime" <<<"$names" || { echo "dipendenza mancante: $runtime"; exit 1; }
 done
 
