@@ -16,6 +16,8 @@
 #include <QFileInfo>
 #include <QThread>
 
+#include <limits>
+
 namespace {
 /// Runs `step`; a failure becomes `prefix` followed by the underlying message.
 template <typename F> void Passo(const QString& prefix, F&& step) {
@@ -113,8 +115,9 @@ void TImportXls::LeggiLunghezze() {
 }
 
 int TImportXls::Lunghezza(const QString& campo) const {
+    // Only character columns have a length in the catalogue; a text blob (the notes) takes any.
     const auto it = fLunghezze.find(campo);
-    return it == fLunghezze.end() ? 128 : it->second;
+    return it == fLunghezze.end() ? std::numeric_limits<int>::max() : it->second;
 }
 
 void TImportXls::PreparaPrenotazioni() {
@@ -195,12 +198,12 @@ int TImportXls::GenId(const char* generator) {
     return id;
 }
 
-void TImportXls::Ricollega() {
+void TImportXls::Ricollega(bool chiediSempre) {
     // A server that restarts takes a few seconds to come back: the batch waits for it rather than
     // failing every workbook left.
     for (int attesa = 0;; ++attesa) {
         try {
-            if (fDatabase.Ripristina()) {
+            if (fDatabase.Ripristina(chiediSempre || attesa > 0)) {
                 // The old connection's transactions went with it.
                 if (!fLettura->InTransaction())
                     fLettura->StartTransaction();
@@ -215,7 +218,7 @@ void TImportXls::Ricollega() {
 }
 
 TEsitoXls TImportXls::Importa(const QString& fileName) {
-    Ricollega();
+    Ricollega(true);
     // A fresh snapshot first: the control row sees what others committed meanwhile.
     if (fScrittura->InTransaction())
         fScrittura->Commit();
@@ -294,6 +297,8 @@ TEsitoXls TImportXls::Importa(const QString& fileName) {
         esito.esito = QStringLiteral("OK");
         const TFoglioXls foglio = TFoglioXls::DaDocumento(*documento);
         const TTestataXls testata = LeggiTestata(foglio);
+        if (PrimaDelPasso)
+            PrimaDelPasso(QStringLiteral("scheda"));
         const TSModelResult scheda = InserisciScheda(testata, esito.nomeFile, percorso);
         TTaglieXls taglie;
         Passo(QStringLiteral("Errore durante la lettura: "), [&] { taglie = LeggiTaglie(foglio); });
@@ -380,6 +385,8 @@ void TImportXls::Registra(const TEsitoXls& esito, const QString& percorso) {
     else
         fInsertLog->ParamByName("NOTE").SetString(esito.note);
     fInsertLog->ExecQuery();
+    if (PrimaDelPasso)
+        PrimaDelPasso(QStringLiteral("registro"));
     fLog->CommitRetaining();
 }
 

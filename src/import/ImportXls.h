@@ -65,6 +65,10 @@ public:
     /// The write transaction (every write of a workbook).
     TIBTransaction& TransazioneScrittura() { return *fScrittura; }
 
+    /// Called before the steps of a workbook that write ("scheda": the sheet insert, "registro":
+    /// the log row's commit), so that a test can break the connection exactly there.
+    std::function<void(const QString& passo)> PrimaDelPasso;
+
 private:
     TSModelResult InserisciScheda(const TTestataXls& t, const QString& nome,
                                   const QString& percorso);
@@ -85,12 +89,15 @@ private:
     /// Logs an attempt; a database failure is raised in Italian.
     /// Opens the connection again when a server restarted under the batch, waiting up to
     /// kAttesaServer seconds for it to answer; then raises the failure in Italian.
-    void Ricollega();
+    /// `chiediSempre`: the server is asked even when it answered less than a second ago (the
+    /// start of a workbook, whose first write must not meet a connection cut meanwhile).
+    void Ricollega(bool chiediSempre = false);
     static constexpr int kAttesaServer = 30;
     void Log(const TEsitoXls& esito, const QString& percorso);
 
     void Registra(const TEsitoXls& esito, const QString& percorso);
-    /// Widths of the text columns of the sheet and the log ("ZELMMODEL.NOMEFILE" → 128).
+    /// Widths of the text columns of the sheet and the log ("ZELMMODEL.NOMEFILE" → 128); a
+    /// column without one (a text blob) has no limit.
     void LeggiLunghezze();
     int Lunghezza(const QString& campo) const;
     /// The claims' table (created when missing) and its two statements.

@@ -120,6 +120,21 @@ TEST_P(ImportXls, AWorkbookBecomesASheetWithItsRows) {
                        "FILE MANCANTE:manca.xls:");
 }
 
+// A note is a text blob: however long, it is stored whole (never refused for a column width).
+TEST_P(ImportXls, ALongNoteIsStoredWhole) {
+    QString note;
+    for (int i = 0; note.size() < 5000; ++i)
+        note += QStringLiteral("riga %1 della nota; ").arg(i);
+    note.truncate(5000);
+    const QString path = fFolder.Path("nota.xls");
+    Scrivi(path, [&note](TSpreadsheet& doc) { doc.SetString(1, 62, note); });
+    const TEsitoXls esito = fImport->Importa(path);
+    ASSERT_EQ(esito.esito, "OK") << esito.note.toStdString();
+    EXPECT_EQ(Value("SELECT NOTEVARIE FROM ZELMMODEL WHERE ID = (SELECT MAX(ID) FROM ZELMMODEL)")
+                  .toString(),
+              note);
+}
+
 // Date cells in the default short-date format read the same whatever the locale of the process
 // that starts the office: a day above 12 and one at most 12, in .xlsx and in .xls.
 TEST_P(ImportXls, DateCellsReadTheSameInEveryLocale) {

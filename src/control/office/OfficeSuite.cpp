@@ -1,4 +1,5 @@
 #include "OfficeSuite.h"
+#include "Descrittori.h"
 
 #include <com/sun/star/awt/Point.hpp>
 #include <com/sun/star/awt/Size.hpp>
@@ -227,6 +228,7 @@ struct TOfficeSuite::Impl {
             "-env:UserInstallation=" + TOfficeSuite::FileUrl(profile->path()).toUtf8();
         const QByteArray accept = "--accept=pipe,name=" + pipe.toUtf8() + ";urp;";
         const pid_t parent = getpid();
+        const long limit = zelm::office::DescriptorLimit();
         pid = fork();
         if (pid < 0)
             throw EOfficeError(QStringLiteral("Impossibile avviare LibreOffice"));
@@ -238,7 +240,7 @@ struct TOfficeSuite::Impl {
                 _exit(127); // the parent died before the request took effect
             // Nothing of the host crosses the exec but the standard streams: an inherited
             // database file would keep its locks for as long as the office lives.
-            close_range(3, ~0U, 0);
+            zelm::office::CloseDescriptorsFrom(3, limit);
             const char* argv[] = {
                 program.constData(),    "--headless",       "--invisible",   "--nologo",
                 "--norestore",          "--nodefault",      "--nolockcheck", "--nofirststartwizard",

@@ -25,19 +25,9 @@ uint8_t Border(int width) {
     return LXW_BORDER_THICK;
 }
 
-/// libxlsxwriter deflates every part of the package through zlib, which takes a quarter of a
-/// megabyte of buffers for each part and frees them again, a dozen times per workbook. With
-/// glibc's default the top of the heap went back to the kernel after each part and came back
-/// page fault by page fault: half the time of writing a sheet. Freed memory up to a few
-/// megabytes is now kept for reuse (a process-wide setting, made once).
-void TrattieniMemoriaLiberata() {
-    static const bool fatto = mallopt(M_TRIM_THRESHOLD, 4 * 1024 * 1024) == 1;
-    Q_UNUSED(fatto);
-}
 } // namespace
 
 void TSheetCanvas::WriteXlsx(const QString& path) const {
-    TrattieniMemoriaLiberata();
     const QByteArray file = QFile::encodeName(path);
     lxw_workbook* wb = workbook_new(file.constData());
     if (!wb)

@@ -12,6 +12,8 @@
 
 #include <QFileInfo>
 
+#include <mutex>
+
 namespace {
 const QString kSection = QStringLiteral("CONFIG");
 const QString kNomeServer = QStringLiteral("Nome Server");
@@ -34,11 +36,11 @@ QString LocalPath(const QString& path) {
     return p;
 }
 
-/// The site's user and password, once a dati.ini named them.
-std::pair<QString, QString>& CredenzialiSito() {
-    static std::pair<QString, QString> credenziali;
-    return credenziali;
-}
+/// The site's user and password, once a dati.ini named them. A lookup's worker thread opens its
+/// connections with them while the window thread may read a dati.ini: every access takes the
+/// lock and works on a copy.
+std::mutex gCredenzialiLock;
+std::pair<QString, QString> gCredenziali;
 
 void SetDefaultParams(TIBDatabase& database, const QString& user, const QString& password) {
     database.LoginPrompt = false;
@@ -50,7 +52,7 @@ void SetDefaultParams(TIBDatabase& database, const QString& user, const QString&
 /// The user the file names, else the site's, else the product's default, written out in the
 /// connection's parameters.
 void SetSiteParams(TIBDatabase& database, const TDBConnectionInfo& info) {
-    const std::pair<QString, QString> sito = CredenzialiSito();
+    const std::pair<QString, QString> sito = CredenzialiSitoCorrenti();
     if (!info.Utente.isEmpty())
         SetDefaultParams(database, info.Utente, info.Password);
     else if (!sito.first.isEmpty())
@@ -80,11 +82,14 @@ void TDBConnectionInfo::LoadFromIniFile(const QString& fileName, const QString& 
 }
 
 std::pair<QString, QString> CredenzialiSitoCorrenti() {
-    return CredenzialiSito();
+    const std::lock_guard lock(gCredenzialiLock);
+    return gCredenziali;
 }
 
 void ImpostaCredenzialiSito(const QString& utente, const QString& password) {
-    CredenzialiSito() = {utente, password};
+    std::pair<QString, QString> nuove{utente, password};
+    const std::lock_guard lock(gCredenzialiLock);
+    gCredenziali.swap(nuove);
 }
 
 QString TDBConnectionInfo::GetIBFileName() const {

@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFileInfo>
 
+#include <atomic>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -95,6 +96,10 @@ void Status::Raise() {
     throw error;
 }
 
+namespace {
+std::atomic<unsigned> gConnessioniPerse{0};
+}
+
 EDatabaseError ErrorFromStatus(IStatus* status) {
     char buffer[2048] = {};
     Util()->formatStatus(buffer, sizeof buffer - 1, status);
@@ -134,7 +139,14 @@ EDatabaseError ErrorFromStatus(IStatus* status) {
             break;
         }
     }
-    return EDatabaseError(message, std::move(codes), osError);
+    EDatabaseError error(message, std::move(codes), osError);
+    if (error.IsConnectionLost())
+        gConnessioniPerse.fetch_add(1, std::memory_order_relaxed);
+    return error;
+}
+
+unsigned ConnessioniPerse() {
+    return gConnessioniPerse.load(std::memory_order_relaxed);
 }
 
 } // namespace FbClient

@@ -31,4 +31,7 @@ private:
 
 /// Builds an EDatabaseError from a status vector.
 EDatabaseError ErrorFromStatus(Firebird::IStatus* status);
+/// How many failures of the process so far said that a connection was lost (any connection):
+/// a connection that saw the count change since its last check asks the server again.
+unsigned ConnessioniPerse();
 } // namespace FbClient

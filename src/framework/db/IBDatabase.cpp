@@ -196,14 +196,18 @@ bool TIBDatabase::ViaServer() const {
     return !fDatabaseName.startsWith(QLatin1Char('/')) && fDatabaseName.contains(QLatin1Char(':'));
 }
 
-bool TIBDatabase::Ripristina() {
+bool TIBDatabase::Ripristina(bool chiediSempre) {
     if (!ViaServer() || (!fAttachment && !fPersa))
         return false;
     if (fAttachment) {
         // Commands come in bursts of statements: one question a second is enough to notice a
-        // restart, and saves a round trip per transaction of the burst.
-        if (fVerificata.isValid() && fVerificata.elapsed() < 1000)
+        // restart, and saves a round trip per transaction of the burst. A statement that failed
+        // on a lost connection since the last question makes the next check ask at once.
+        const unsigned perse = FbClient::ConnessioniPerse();
+        if (!chiediSempre && fVerificata.isValid() && fVerificata.elapsed() < 1000 &&
+            perse == fPerseAllaVerifica)
             return false;
+        fPerseAllaVerifica = perse;
         FbClient::Status st;
         fAttachment->ping(&st);
         if (!st.Failed()) {
@@ -222,6 +226,7 @@ bool TIBDatabase::Ripristina() {
     }
     Attach(fCharset); // raises the network failure while the server is away
     fPersa = false;
+    fPerseAllaVerifica = FbClient::ConnessioniPerse();
     fVerificata.start();
     return true;
 }

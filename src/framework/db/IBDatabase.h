@@ -38,7 +38,9 @@ public:
     /// connection is gone: its transactions are rolled back, its statements prepared anew on
     /// their next use. True when it had to reconnect; raises the connection failure while the
     /// server does not answer. An embedded connection cannot break: nothing is asked.
-    bool Ripristina();
+    /// The server is asked at most once a second, unless a statement failed on a lost connection
+    /// since, or `chiediSempre` is set (the start of a unit of work that must not fail halfway).
+    bool Ripristina(bool chiediSempre = false);
     bool Connected() const { return fAttachment != nullptr; }
     /// Connected, not lost, and with no transaction or statement of its own left: free to be
     /// handed to another user of the process.
@@ -71,8 +73,9 @@ private:
     bool ViaServer() const;
 
     QString fDatabaseName;
-    bool fPersa = false;       ///< opened once, then lost, and not yet opened again
-    QElapsedTimer fVerificata; ///< since the server last answered a ping (or the attach)
+    bool fPersa = false;             ///< opened once, then lost, and not yet opened again
+    QElapsedTimer fVerificata;       ///< since the server last answered a ping (or the attach)
+    unsigned fPerseAllaVerifica = 0; ///< FbClient::ConnessioniPerse() at that moment
     QString fCharset = QStringLiteral("UTF8");
     bool fUtf8 = true;
     Firebird::IAttachment* fAttachment = nullptr;

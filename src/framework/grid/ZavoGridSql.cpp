@@ -28,12 +28,15 @@ QString Expression(TClasseCampo classe, const QString& origin, const TParametriR
 } // namespace
 
 QString LiteraleSql(const QString& text) {
-    // Anything longer would be refused by the engine in its own words.
-    if (text.toUtf8().size() > kMaxLiteraleRicerca)
+    const QString literal = QString(text).replace(QLatin1Char('\''), QStringLiteral("''"));
+    // Counted as the engine counts a literal (characters, not bytes) and after the doubling, so
+    // that a text of apostrophes is measured by what the statement holds. Anything longer would
+    // be refused by the engine in its own words.
+    if (literal.toUcs4().size() > kMaxLiteraleRicerca)
         throw EZavoError(QStringLiteral("Il testo da cercare è troppo lungo: al massimo %1 "
                                         "caratteri")
-                             .arg(kMaxLiteraleRicerca / 4));
-    return QString(text).replace(QLatin1Char('\''), QStringLiteral("''"));
+                             .arg(kMaxLiteraleRicerca));
+    return literal;
 }
 
 QString OgniGrafia(const QString& text, const std::function<QString(const QString&)>& test,

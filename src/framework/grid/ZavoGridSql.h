@@ -28,8 +28,10 @@ TClasseCampo ClasseDaTipoSql(int sqlType);
 /// can never end the literal and change the statement.
 QString LiteraleRicerca(QString text);
 
-/// The longest text (UTF-8 bytes) a search puts between quotes; the engine refuses longer ones.
-constexpr int kMaxLiteraleRicerca = 30000;
+/// The longest literal (characters, quotes doubled) a search puts between quotes: on a UTF8
+/// connection the engine refuses a literal of more than 16,383 characters, and the wildcards
+/// around it need a few.
+constexpr int kMaxLiteraleRicerca = 16000;
 
 /// The text of a literal: each quote doubled, so nothing typed can end it. Raises an Italian
 /// message for a text longer than kMaxLiteraleRicerca.

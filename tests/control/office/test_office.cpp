@@ -1,4 +1,5 @@
 // The office suite through its bridge: one office process for the whole test binary.
+#include "control/office/Descrittori.h"
 #include "control/office/OfficeSuite.h"
 
 #include "support/TestSupport.h"
@@ -7,6 +8,35 @@
 #include <QFileInfo>
 
 #include <csignal>
+#include <fcntl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+// What the office's child does before exec: every descriptor above the standard streams is closed,
+// through close_range and through the one-by-one fallback for kernels that refuse it.
+TEST(OfficeSuite, TheChildKeepsOnlyTheStandardStreams) {
+    for (const bool closeRange : {true, false}) {
+        SCOPED_TRACE(closeRange ? "close_range" : "one by one");
+        const int file = open("/dev/null", O_RDONLY); // without O_CLOEXEC, as a library may open
+        ASSERT_GE(file, 3);
+        const int high = dup2(file, 900);
+        ASSERT_EQ(high, 900);
+        const long limit = zelm::office::DescriptorLimit();
+        const pid_t pid = fork();
+        ASSERT_GE(pid, 0);
+        if (pid == 0) {
+            zelm::office::CloseDescriptorsFrom(3, limit, closeRange);
+            const bool closed = fcntl(file, F_GETFD) == -1 && fcntl(high, F_GETFD) == -1;
+            const bool kept = fcntl(0, F_GETFD) != -1 && fcntl(2, F_GETFD) != -1;
+            _exit(closed && kept ? 0 : 1);
+        }
+        int status = 0;
+        ASSERT_EQ(waitpid(pid, &status, 0), pid);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+        close(file);
+        close(high);
+    }
+}
 
 TEST(OfficeSuite, WritesStoresAndReadsBackAWorkbook) {
     TTestFolder dir;

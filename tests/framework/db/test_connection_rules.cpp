@@ -11,6 +11,9 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <atomic>
+#include <thread>
+
 namespace {
 void WriteIni(const QString& path, const QByteArray& text) {
     QFile f(path);
@@ -88,6 +91,26 @@ TEST(ConnectionRules, DatiIniBesideTheFileRedirectsTheConnection) {
     // Reconnecting closes first.
     ConnettiIBDatabase(db, dir.Path("vero.fdb"));
     EXPECT_TRUE(db.Connected());
+}
+
+// A lookup's worker reads the site's user while the window thread sets it from a dati.ini: the
+// reader always gets a pair that was set together, never one half of each.
+TEST(ConnectionRules, SiteCredentialsAreReadWholeWhileAnotherThreadSetsThem) {
+    std::atomic<bool> done{false};
+    std::atomic<int> torn{0};
+    std::thread reader([&] {
+        while (!done) {
+            const auto [user, password] = CredenzialiSitoCorrenti();
+            if (user.mid(1) != password.mid(1))
+                ++torn;
+        }
+    });
+    for (int i = 0; i < 20000; ++i)
+        ImpostaCredenzialiSito(QStringLiteral("u%1").arg(i), QStringLiteral("p%1").arg(i));
+    done = true;
+    reader.join();
+    ImpostaCredenzialiSito(QString(), QString());
+    EXPECT_EQ(torn, 0);
 }
 
 TEST(ConnectionRules, MissingDatabaseReachesTheCaller) {

@@ -2,6 +2,7 @@
 // fixed filters, key columns and the returned text.
 #include "framework/core/ZavoError.h"
 #include "framework/db/DBConnection.h"
+#include "framework/db/DatabaseError.h"
 #include "framework/db/IBDatabase.h"
 #include "framework/db/IBSQL.h"
 #include "framework/db/IBTransaction.h"
@@ -109,6 +110,21 @@ TEST_P(LookupSql, HostileTextsFindOnlyWhatContainsThemAndNeverChangeTheStatement
     EXPECT_EQ(Found("ARRIVO", "1/12/24"), QList<int>()); // read as 01/12/2024: no arrival
     EXPECT_EQ(Found("ARRIVO", "2/12/24"), QList<int>({1}));
     EXPECT_THROW(Found("NOME", QString(40000, 'x')), EZavoError);
+    // Apostrophes are measured doubled, as the statement holds them: refused in Italian on every
+    // kind of column, never by the engine in English.
+    for (const char* field : {"NOME", "ID", "PREZZO", "ARRIVO"}) {
+        try {
+            Found(field, QString(20000, '\''));
+            ADD_FAILURE() << field;
+        } catch (const EDatabaseError& e) {
+            ADD_FAILURE() << field << ": " << e.what();
+        } catch (const EZavoError& e) {
+            EXPECT_TRUE(e.Message().contains("troppo lungo") ||
+                        e.Message().contains("non è una data valida"))
+                << field << ": " << e.what();
+        }
+    }
+    EXPECT_EQ(Found("NOME", QString(8000, '\'')), QList<int>()); // 16,000 once doubled
 }
 
 TEST_P(LookupSql, FixedFiltersAndReturnedText) {

@@ -186,3 +186,56 @@ TEST_F(ServerRestart, TheImportBatchGoesOnWhenTheServerIsBack) {
                   .toInt(),
               3);
 }
+
+// The importer's connection cut by an administrator (not a restart) right before a workbook,
+// under its sheet insert and under its log row's commit: every workbook of the batch still ends
+// with one outcome and exactly one log row, the cut one's included.
+TEST_F(ServerRestart, AConnectionCutAnywhereLeavesEveryWorkbookLoggedOnce) {
+    TSession session(nullptr, 1);
+    const auto cut = [&] {
+        const int id = QueryValue(session.IBDatabase(), "SELECT CURRENT_CONNECTION FROM "
+                                                        "RDB$DATABASE")
+                           .toInt();
+        TIBDatabase admin;
+        admin.SetDatabaseName(fHost.Connection(fHost.archiveDb));
+        admin.Open();
+        ExecSql(admin,
+                QStringLiteral("DELETE FROM MON$ATTACHMENTS WHERE MON$ATTACHMENT_ID=%1").arg(id));
+    };
+    for (const QString where : {"prima", "scheda", "registro"}) {
+        SCOPED_TRACE(where.toStdString());
+        QStringList files;
+        for (int i = 1; i <= 3; ++i) {
+            files << fFolder.Path(QStringLiteral("%1-%2.xlsx").arg(where).arg(i));
+            ScriviXlsx(files.back(), {});
+        }
+        TImportXls import(session.IBDatabase(), 1, fHost.tempDir, fHost.binDir);
+        bool done = false;
+        import.PrimaDelPasso = [&](const QString& passo) {
+            if (passo == where && !done) {
+                done = true;
+        cut();
+    }
+};
+QList<TEsitoXls> esiti;
+EXPECT_NO_THROW(esiti = import.ImportaFile(files, [&](int n, int, const QString&) {
+    if (where == QLatin1String("prima") && n == 2)
+        cut(); // between two workbooks, within a second of the last check
+    return true;
+}));
+ASSERT_EQ(esiti.size(), 3);
+for (int i = 0; i < 3; ++i) {
+    EXPECT_EQ(Value(QStringLiteral("SELECT COUNT(*) FROM ZELMLOGIMPXLS WHERE NOMEFILE = "
+                                   "'%1-%2.xlsx'")
+                        .arg(where)
+                        .arg(i + 1))
+                  .toInt(),
+              1)
+        << i + 1;
+    if (where == QLatin1String("scheda") && i == 0)
+        EXPECT_EQ(esiti[i].esito, "ERRORE"); // cut under its own insert: nothing stays
+    else
+        EXPECT_EQ(esiti[i].esito, "OK") << esiti[i].note.toStdString();
+}
+}
+}
