@@ -118,11 +118,12 @@ in_root() { # ROOT COMMAND: a login-less shell inside ROOT, with a clean environ
 }
 
 step() { # NAME ROOT COMMAND: runs it, prints its exit code and time, returns its exit code
-  local name=$1 root=$2 cmd=$3 t0 rc
+  local name=$1 root=$2 cmd=$3 t0 rc log
+  log="$work/${name//[^A-Za-z0-9.-]/_}.log"
   t0=$(date +%s)
   echo "== $name"
   set +e
-  in_root "$root" "$cmd" 2>&1 | tee "$work/$name.log" | sed 's/^/   | /'
+  in_root "$root" "$cmd" 2>&1 | tee "$log" | sed 's/^/   | /'
   rc=${PIPESTATUS[0]}
   set -e
   printf '== %s: uscita %d, %d s\n' "$name" "$rc" $(($(date +%s) - t0))
@@ -155,7 +156,7 @@ chroot "$work/build" dpkg-query -W -f '${Package}\n' | sort >"$work/build-packag
 added=$(comm -13 "$work/base-packages.txt" "$work/build-packages.txt")
 echo "== pacchetti installati dal set-up: $(wc -l <<<"$added")"
 echo "$added" | fmt -w 100 | sed 's/^/   /'
-summary=$(grep -E 'tests passed|tests failed' "$work/test.sh.log" 2>/dev/null | tail -1 || true)
+summary=$(grep -E 'tests passed|tests failed' "$work/test.sh.log" 2>/dev/null | tail -1 | sed 's/^ *//' || true)
 
 # 2. The package alone, on a root that never built it.
 if ((status == 0 && with_package)); then

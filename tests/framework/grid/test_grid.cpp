@@ -19,10 +19,12 @@
 #include <QMap>
 #include <QMenu>
 #include <QProcess>
+
 #include <QPushButton>
 #include <QTableWidget>
 #include <QTest>
 #include <QTimer>
+#include <sys/stat.h>
 
 #include "support/TestSupport.h"
 
@@ -440,9 +442,9 @@ INSTANTIATE_TEST_SUITE_P(, EditDataRules,
 namespace {
 /// The cells of an .xlsx's first sheet: "A2" → "t:value" (t: s string, n number), read from its
 /// XML with unzip.
-QMap<QString, QString> Celle(const QString& file) {
+QMap<QString, QString> Celle(const QString& file, int sheet = 1) {
     QProcess unzip;
-    unzip.start("unzip", {"-p", file, "xl/worksheets/sheet1.xml"});
+    unzip.start("unzip", {"-p", file, QStringLiteral("xl/worksheets/sheet%1.xml").arg(sheet)});
     unzip.waitForFinished(30000);
     const QString xml = QString::fromUtf8(unzip.readAllStandardOutput());
     QMap<QString, QString> cells;
@@ -514,6 +516,75 @@ TEST_F(Grid, AListToExcelHoldsExactlyTheRowsOfItsSearch) {
                   QStringLiteral("Impossibile scrivere il file \"%1\": la cartella non esiste")
                       .arg(job.FileName));
     }
+}
+
+// What the export writes is what it says it wrote: rows past a worksheet's limit go on in the
+// next one, a text past Excel's limit is cut and named, dates before 1900 and booleans are shown
+// as text, and the file gets the mode of the one it replaces or of a new file, never 0600.
+TEST_F(Grid, AListToExcelSaysWhatItWrote) {
+    ExecSql(fDb, "CREATE TABLE X (ID INTEGER, TESTO BLOB SUB_TYPE TEXT, D DATE, B BOOLEAN)");
+    ExecSql(fDb, "EXECUTE BLOCK AS DECLARE T BLOB SUB_TYPE TEXT = ''; DECLARE I INTEGER = 0; "
+                 "BEGIN WHILE (I < 40) DO BEGIN T = T || LPAD('', 1000, 'a'); I = I + 1; END "
+                 "INSERT INTO X VALUES (1, :T, DATE '2024-03-01', TRUE); END");
+    ExecSql(fDb, "INSERT INTO X VALUES (2, 'breve', DATE '1850-05-01', FALSE)");
+    for (int i = 3; i <= 5; ++i)
+        ExecSql(fDb, QStringLiteral("INSERT INTO X VALUES (%1, 'riga', NULL, NULL)").arg(i));
+    struct Case {
+        const char* name;
+        int perSheet;
+        int existingMode; // 0: no file there yet
+        int sheets;
+        QFile::Permissions mode;
+    };
+    const auto rw = QFile::ReadOwner | QFile::WriteOwner;
+    const Case cases[] = {
+        {"one sheet, a new file", 1048575, 0, 1, rw | QFile::ReadGroup | QFile::ReadOther},
+        {"two rows a sheet: three sheets", 2, 0, 3, rw | QFile::ReadGroup | QFile::ReadOther},
+        {"an existing file keeps its mode", 1048575, 0640, 1, rw | QFile::ReadGroup},
+    };
+    const mode_t oldMask = umask(022);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TZavoGridExcel job;
+        job.Database = &fDb;
+        job.SQL = "SELECT * FROM X ORDER BY ID";
+        job.Colonne = {
+            {"ID", "N.", 40}, {"TESTO", "Testo", 80}, {"D", "Data", 60}, {"B", "Attivo", 40}};
+        job.FileName = fFolder.Path(QStringLiteral("x%1.xlsx").arg(c.perSheet + c.existingMode));
+        job.RighePerFoglio = c.perSheet;
+        QFile::Permissions before;
+        if (c.existingMode) {
+            QFile old(job.FileName);
+            ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+            old.write("vecchio");
+            old.close();
+            ASSERT_EQ(chmod(QFile::encodeName(job.FileName).constData(), c.existingMode), 0);
+        }
+        int rows = 0;
+        ASSERT_TRUE(job.Esegui(&rows));
+        EXPECT_EQ(rows, 5);
+        EXPECT_EQ(job.Fogli, c.sheets);
+        EXPECT_EQ(job.CelleTagliate, QStringList{"riga 1, colonna \"Testo\""});
+        const QString message = job.Resoconto(rows);
+        EXPECT_TRUE(message.contains("riga 1, colonna \"Testo\"")) << message.toStdString();
+        EXPECT_EQ(message.contains(QStringLiteral("su %1 fogli").arg(c.sheets)), c.sheets > 1)
+            << message.toStdString();
+        EXPECT_EQ(QFile::permissions(job.FileName) &
+                      ~(QFile::ReadUser | QFile::WriteUser | QFile::ExeUser),
+                  c.mode);
+        const QMap<QString, QString> first = Celle(job.FileName);
+        EXPECT_EQ(first.value("B2").size(), 2 + 32767);
+        EXPECT_EQ(first.value("C2").left(2), "n:");
+        EXPECT_EQ(first.value("D2"), QString::fromUtf8("s:Sì"));
+        EXPECT_EQ(first.value("C3"), "s:01/05/1850");
+        EXPECT_EQ(first.value("D3"), "s:No");
+        const QMap<QString, QString> last = Celle(job.FileName, c.sheets);
+        EXPECT_EQ(last.value("A1"), "s:N."); // every sheet has the titles
+        EXPECT_EQ(last.value(QStringLiteral("A%1").arg(c.sheets == 1 ? 6 : 2)), "n:5");
+        EXPECT_EQ(QDir(fFolder.Path()).entryList({".x*"}, QDir::Files | QDir::Hidden),
+                  QStringList());
+    }
+    umask(oldMask);
 }
 
 TEST_F(Grid, MenuEntriesTitleDoubleClickAndNumericSearchChoices) {

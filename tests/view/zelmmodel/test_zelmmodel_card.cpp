@@ -17,6 +17,7 @@
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTableView>
 #include <QTemporaryDir>
@@ -515,6 +516,25 @@ TEST_P(ZelmModelCard, CellsTakeWhatIsTypedUpToTheirWidth) {
     EXPECT_EQ(
         Value("SELECT MAX(CHAR_LENGTH(DESCRIZIONE)) FROM ZELMMODELOPZ WHERE IDMODEL=1").toInt(),
         50);
+}
+
+// A note has no width: 5,000 characters typed are held and stored whole.
+TEST_P(ZelmModelCard, ALongNoteIsTypedAndStoredWhole) {
+    TFormZelmModel& form = Card(1, true);
+    form.show();
+    QApplication::setActiveWindow(&form);
+    auto* note = form.FrameScheda->findChild<QPlainTextEdit*>("DBMemoNoteVarie");
+    ASSERT_NE(note, nullptr);
+    QString text;
+    for (int i = 0; text.size() < 5000; ++i)
+        text += QStringLiteral("nota %1 perché ").arg(i);
+    text.truncate(5000);
+    note->setFocus();
+    note->selectAll();
+    QTest::keyClicks(note, text);
+    EXPECT_EQ(note->toPlainText(), text);
+    Click(form.FrameScheda->ActionSalva);
+    EXPECT_EQ(Value("SELECT NOTEVARIE FROM ZELMMODEL WHERE ID=1").toString(), text);
 }
 
 // A release on a card with pending edits stores them all with the status: the header and the
