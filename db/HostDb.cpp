@@ -109,18 +109,43 @@ THostFolder ProvisionHostFolder(const QString& root, bool demo, bool replace,
                                           {QStringLiteral("BINDIR"), f.binDir},
                                           {QStringLiteral("TEMPDIR"), f.tempDir},
                                           {QStringLiteral("PHOTODIR"), f.photoDir}};
+    // True when the file was kept as it was.
     auto make = [&](const QString& path, const QString& schema, const QString& data) {
         if (QFileInfo::exists(path)) {
             if (!replace)
-                return;
+                return true;
             QFile::remove(path);
         }
         QStringList scripts{schema};
         if (demo)
             scripts << data;
         CreateDatabaseFromScripts(f.Connection(path), scripts, vars);
+        return false;
     };
     make(f.userDb, QStringLiteral("user_schema.sql"), QStringLiteral("user_demo.sql"));
-    make(f.archiveDb, QStringLiteral("archive_schema.sql"), QStringLiteral("archive_demo.sql"));
+    if (make(f.archiveDb, QStringLiteral("archive_schema.sql"), QStringLiteral("archive_demo.sql")))
+        AggiornaArchivio(f.Connection(f.archiveDb));
     return f;
+}
+
+bool AggiornaArchivio(const QString& connection) {
+    TIBDatabase db;
+    db.SetDatabaseName(connection);
+    db.Open();
+    bool manca = false;
+    {
+        TIBTransaction tr(&db);
+        tr.StartTransaction();
+        TIBSQL sql(&db, &tr);
+        sql.SetSQL(QStringLiteral("SELECT COUNT(*) FROM RDB$RELATIONS WHERE RDB$RELATION_NAME = "
+                                  "'ZELMIMPXLSLOCK'"));
+        sql.ExecQuery();
+        manca = sql.Fields(0).AsInteger() == 0;
+        sql.Close();
+        tr.Commit();
+    }
+    if (manca)
+        RunSqlScript(db, BundledScript(QStringLiteral("archive_claims.sql")), {});
+    db.Close();
+    return manca;
 }

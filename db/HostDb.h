@@ -22,6 +22,10 @@ struct THostFolder {
 
 THostFolder HostFolderLayout(const QString& root, const QString& serverPrefix = QString());
 
+/// Brings an archive kept from an earlier version up to what the product needs (the import's
+/// claims table); true when something was added.
+bool AggiornaArchivio(const QString& connection);
+
 /// Creates the folders and both databases. Existing database files are replaced when
 /// `replace` is true and kept as they are otherwise. With `demo` the demo data set is loaded.
 /// `serverPrefix` ("127.0.0.1/3055:") creates the databases through a server.

@@ -85,11 +85,11 @@ mkdir -p "$cartella/user" "$cartella/bin" "$cartella/dati" "$cartella/temp" "$ca
 chown firebird:firebird "$cartella/user" "$cartella/dati"
 provision=$(command -v zelm-provision || echo "$(dirname "$0")/../build/db/zelm-provision")
 [[ -x "$provision" ]] || die "zelm-provision non trovato (installare il pacchetto zelm)"
-if [[ ! -f "$utenti_db" || ! -f "$archivio_db" ]]; then
-  opzioni=(--keep --server localhost:)
-  [[ $demo -eq 1 ]] || opzioni+=(--empty)
-  "$provision" "$cartella" "${opzioni[@]}"
-fi
+# Databases that are there are kept, and an archive of an earlier version gains what the product
+# now needs (the import's claims table) before the rights below are granted on it.
+opzioni=(--keep --server localhost:)
+[[ $demo -eq 1 ]] || opzioni+=(--empty)
+"$provision" "$cartella" "${opzioni[@]}"
 
 # Aliases: the workstations name the databases, not their paths.
 aliases=/etc/firebird/3.0/databases.conf

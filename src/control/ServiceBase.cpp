@@ -36,11 +36,17 @@ TDataAccessManager& TServiceBase::DataAccessManager() {
 
 void TServiceBase::StartTransaction() {
     // Every command starts here: a connection that broke since the last one (a server restarted)
-    // is opened again. A command that was under way lost its reads and locks with it: the user
-    // repeats it, with everything typed still on the window.
-    if (IBDatabase().Ripristina() && IBTransaction().Persa())
+    // is opened again. A command that was under way lost its reads and locks with it, whoever
+    // noticed the break first (this command, or another transaction of the same connection): the
+    // user repeats it, with everything typed still on the window, and what relied on a lost lock
+    // is checked again before anything is written.
+    IBDatabase().Ripristina();
+    if (IBTransaction().Persa()) {
+        TransazionePersa();
+        IBTransaction().StartTransaction(); // a fresh snapshot; the mark is cleared
         throw EZavoError(QStringLiteral("La connessione all'archivio si era interrotta ed è stata "
                                         "ripristinata: ripetere l'operazione."));
+    }
     if (!IBTransaction().InTransaction())
         IBTransaction().StartTransaction();
 }
@@ -49,12 +55,16 @@ void TServiceBase::EndTransaction(bool commit) {
     if (commit && fTransaction && fTransaction->Persa())
         throw EZavoError(QStringLiteral("La connessione all'archivio si è interrotta durante "
                                         "l'operazione: nulla è stato salvato. Ripeterla."));
-    if (!fTransaction || !fTransaction->InTransaction())
+    if (!fTransaction || !fTransaction->InTransaction()) {
+        if (!commit)
+            TransazioneFinita(); // given up: a lock lost with it is no longer wanted either
         return;
+    }
     if (commit)
         fTransaction->Commit();
     else
         fTransaction->Rollback();
+    TransazioneFinita();
 }
 
 void TServiceBase::RequireWriteAccess() const {

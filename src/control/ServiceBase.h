@@ -33,6 +33,11 @@ public:
 protected:
     /// Refuses every write for a session with read-only access.
     void RequireWriteAccess() const;
+    /// The transaction was found lost (a server restarted, or an administrator cut the
+    /// connection): the locks it held are gone with it.
+    virtual void TransazionePersa() {}
+    /// The transaction ended (committed or given back): its locks are released.
+    virtual void TransazioneFinita() {}
 
     TSession* fSession = nullptr;
 

@@ -14,6 +14,11 @@ namespace {
 template <typename F> void Step(const char* prefix, F&& step) {
     try {
         step();
+    } catch (const EDatabaseError& e) {
+        // A broken connection is told as such (in Italian), never as an internal error.
+        if (e.IsConnectionLost())
+            throw;
+        throw EZavoError(QString::fromUtf8(prefix) + QStringLiteral("\r\n") + e.Message());
     } catch (const EZavoError& e) {
         throw EZavoError(QString::fromUtf8(prefix) + QStringLiteral("\r\n") + e.Message());
     }
@@ -129,7 +134,53 @@ TZelmModelService::ValidateModify(const TZelmModelContext& context) {
         result->AppendWarning(QStringLiteral("Scheda sospesa"));
     result->NewVariante = !result->Warnings().isEmpty();
     LockInto(*sheet, *result);
+    if (!result->IsError()) {
+        // What the lock protects, as loaded: the yardstick should the lock be lost.
+        fBloccata = context.Clone();
+        fBloccoPerso = false;
+    }
     return result;
+}
+
+void TZelmModelService::TransazionePersa() {
+    fBloccoPerso = fBloccata != nullptr;
+}
+
+void TZelmModelService::TransazioneFinita() {
+    fBloccata.reset();
+    fBloccoPerso = false;
+}
+
+void TZelmModelService::RiprendiBlocco(const TZelmModelData& sheet) {
+    if (!fBloccoPerso || !fBloccata || !fBloccata->Model())
+        return;
+    const int id = fBloccata->Model()->Id();
+    if (sheet.Id() != id && sheet.IdModel() != fBloccata->Model()->IdModel())
+        return; // another sheet altogether: the lost lock protected nothing it writes
+    const QString nulla = QStringLiteral(" Nulla è stato salvato: quanto scritto resta sulla "
+                                         "scheda; annullare e riaprirla per vedere i dati "
+                                         "attuali.");
+    try {
+        Lock(id);
+    } catch (const ERecordNotFound&) {
+        throw EZavoError(QStringLiteral("La scheda è stata eliminata da un altro utente mentre "
+                                        "la connessione all'archivio era interrotta.") +
+                         nulla);
+    } catch (const ERecordLocked&) {
+        throw EZavoError(QStringLiteral("La scheda è stata presa in modifica da un altro utente "
+                                        "mentre la connessione all'archivio era interrotta.") +
+                         nulla);
+    }
+    const auto stored = SafeLoad(id);
+    if (!stored)
+        throw EZavoError(QStringLiteral("La scheda è stata eliminata da un altro utente mentre "
+                                        "la connessione all'archivio era interrotta.") +
+                         nulla);
+    if (!StessiDatiArchiviati(*stored, *fBloccata))
+        throw EZavoError(QStringLiteral("La scheda è stata modificata da un altro utente mentre "
+                                        "la connessione all'archivio era interrotta.") +
+                         nulla);
+    fBloccoPerso = false; // held again, on the same data
 }
 
 std::unique_ptr<TZelmModelContext>
@@ -247,6 +298,7 @@ void TZelmModelService::ChangeStatus(TZelmModelContext& context, TStatusScheda s
     if (!sheet)
         return;
     RequireWriteAccess();
+    RiprendiBlocco(*sheet);
     sheet->SetStatusScheda(status);
     DataAccessManager().ZelmModelDataAccess().Save(*sheet);
 }
@@ -358,6 +410,7 @@ void TZelmModelService::Save(TZelmModelContext& context) {
     if (!sheet)
         return;
     RequireWriteAccess();
+    RiprendiBlocco(*sheet);
     TDataAccessManager& dam = DataAccessManager();
     Step("Errore interno durante il salvataggio della scheda", [&] { SaveSheetRow(context); });
     const int idModel = sheet->IdModel();

@@ -47,7 +47,19 @@ public:
     void LoadTaglieOperative(const QString& codice, TTaglieOperativeDataList& to);
     bool LoadCliente(const QString& codice, TClientiData& to);
 
+protected:
+    void TransazionePersa() override;
+    void TransazioneFinita() override;
+
 private:
+    /// Before a write on the sheet taken for editing whose lock went with a lost transaction:
+    /// takes the lock again and compares what is stored with what was loaded under the old one;
+    /// raises an Italian refusal (nothing written) when another user changed or deleted it.
+    void RiprendiBlocco(const TZelmModelData& sheet);
+    /// The sheet as loaded when it was locked for editing, while the lock lasts.
+    std::unique_ptr<TZelmModelContext> fBloccata;
+    bool fBloccoPerso = false;
+
     std::unique_ptr<TValidationResult> ValidateStatus(const TZelmModelContext& context,
                                                       TStatusScheda status);
     void ChangeStatus(TZelmModelContext& context, TStatusScheda status);

@@ -11,9 +11,11 @@
 #include "framework/db/IBTransaction.h"
 #include "model/ZelmModelData.h"
 
+#include <QCoreApplication>
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFileInfo>
+#include <QRandomGenerator>
 #include <QThread>
 
 #include <limits>
@@ -145,7 +147,45 @@ void TImportXls::PreparaPrenotazioni() {
             ready = present(); // created meanwhile by another importer, or not ours to create
         }
     }
-    if (ready) {
+    // Without its claims two importers could store one workbook twice: an importer that cannot
+    // use them does not start, and says what the administrator must run.
+    const QString rimedio = QStringLiteral(
+        "l'amministratore aggiorni l'archivio con zelm-provision CARTELLA --keep (o "
+        "scripts/site-server.sh per un archivio sul server), che crea la tabella e ne dà i "
+        "diritti all'utente del sito");
+    if (!ready)
+        throw EZavoError(QStringLiteral("Importazione non disponibile: nell'archivio manca la "
+                                        "tabella ZELMIMPXLSLOCK, che impedisce di importare due "
+                                        "volte la stessa cartella di lavoro, e l'utente "
+                                        "dell'archivio non può crearla: ") +
+                         rimedio);
+    try {
+        // A claim taken and given back in a transaction that is rolled back: the rights to
+        // insert and delete are those the import needs.
+        // Its key is this importer's own, so that two importers starting together never meet.
+        const QString chiave = QStringLiteral("~prova %1 %2")
+                                   .arg(QCoreApplication::applicationPid())
+                                   .arg(QRandomGenerator::global()->generate());
+        auto prova = CreaTransazione(fDatabase, TTipoTransazione::ReadCommitted);
+        TIBSQL claim(&fDatabase, prova.get());
+        claim.SetSQL(QStringLiteral("INSERT INTO ZELMIMPXLSLOCK (CHIAVE) VALUES (:CHIAVE)"));
+        claim.ParamByName("CHIAVE").SetString(chiave);
+        claim.ExecQuery();
+        TIBSQL release(&fDatabase, prova.get());
+        release.SetSQL(QStringLiteral("DELETE FROM ZELMIMPXLSLOCK WHERE CHIAVE = :CHIAVE"));
+        release.ParamByName("CHIAVE").SetString(chiave);
+        release.ExecQuery();
+        prova->Rollback();
+    } catch (const EDatabaseError& e) {
+        if (!e.HasCode(FbCode::NoPermission))
+            throw;
+        throw EZavoError(QStringLiteral("Importazione non disponibile: l'utente dell'archivio "
+                                        "non ha i diritti sulla tabella ZELMIMPXLSLOCK, che "
+                                        "impedisce di importare due volte la stessa cartella di "
+                                        "lavoro: ") +
+                         rimedio);
+    }
+    {
         fPrenota = std::make_unique<TIBSQL>(&fDatabase, fScrittura.get());
         fPrenota->SetSQL(QStringLiteral("INSERT INTO ZELMIMPXLSLOCK (CHIAVE) VALUES (:CHIAVE)"));
         fRilascia = std::make_unique<TIBSQL>(&fDatabase, fScrittura.get());

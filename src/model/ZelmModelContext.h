@@ -34,6 +34,10 @@ public:
     std::unique_ptr<TZelmModelContext> Clone() const;
 };
 
+/// True when `a` and `b` hold the same stored data: the sheet's row, its details, annotations,
+/// options and preferences (each list as a set of rows, whatever their order).
+bool StessiDatiArchiviati(const TZelmModelContext& a, const TZelmModelContext& b);
+
 class TZelmModelDettContext : public TContext {
     ZELM_SLOT(0, TZelmModelData, Model)
     ZELM_SLOT(1, TZelmModelDettDataList, Dett)

@@ -310,6 +310,121 @@ TEST_P(ModelService, ADroppedConnectionLeavesTheSheetAsItWas) {
     EXPECT_TRUE(b->ValidateModify(*back)->IsOk()); // the lock went with the connection
 }
 
+// A sheet taken for editing loses its lock when its connection breaks (a server restart, or an
+// administrator cutting it). Meanwhile a colleague acts on the free sheet. Whoever notices the
+// break first (the save itself, or another transaction of the same connection, as the annotation
+// dialog's or the photo call's), the colleague's data stays and the first user is told.
+TEST_P(ModelService, ALostLockNeverOverwritesAColleague) {
+    if (GetParam() == DbMode::Embedded)
+        GTEST_SKIP() << "un archivio locale non perde la connessione";
+    enum class Colleague { Changes, Deletes, MakesVariant, Nothing };
+    const struct {
+        const char* name;
+        bool otherNotices;
+        Colleague colleague;
+        const char* told; // empty: the save goes through
+    } cases[] = {
+        {"save notices, colleague changes", false, Colleague::Changes, "modificata"},
+        {"other notices, colleague changes", true, Colleague::Changes, "modificata"},
+        {"save notices, colleague deletes", false, Colleague::Deletes, "eliminata"},
+        {"other notices, colleague deletes", true, Colleague::Deletes, "eliminata"},
+        {"other notices, colleague makes a variant", true, Colleague::MakesVariant, ""},
+        {"save notices, nobody else", false, Colleague::Nothing, ""},
+    };
+    auto admin = OpenDb("host/dati/archivio.fdb");
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        int id = 0; // a sheet of the case's own
+        {
+            TUser maker(1);
+            maker->StartTransaction();
+            auto fresh = maker->CreateNew();
+            fresh->Model()->SetModello("nuova");
+            maker->Save(*fresh);
+            maker->EndTransaction(true);
+            id = fresh->Model()->Id();
+        }
+        TUser a(1);
+        a->StartTransaction();
+        auto ctx = a->Load(id);
+        ASSERT_TRUE(a->ValidateModify(*ctx)->IsOk());
+        ctx->Model()->SetModello("di A");
+        const int attachment =
+            QueryValue(a.session->IBDatabase(), "SELECT CURRENT_CONNECTION FROM RDB$DATABASE")
+                .toInt();
+        ExecSql(*admin, QStringLiteral("DELETE FROM MON$ATTACHMENTS WHERE MON$ATTACHMENT_ID=%1")
+                            .arg(attachment));
+
+        int variant = 0;
+        {
+            TUser b(1);
+            b->StartTransaction();
+            auto theirs = b->Load(id);
+            switch (c.colleague) {
+            case Colleague::Changes:
+                ASSERT_TRUE(b->ValidateModify(*theirs)->IsOk());
+                theirs->Model()->SetModello("di B");
+                b->Save(*theirs);
+                break;
+            case Colleague::Deletes:
+                b->Delete(*theirs);
+                break;
+            case Colleague::MakesVariant: {
+                auto v = b->CreateVariante(*theirs);
+                b->Save(*v);
+                variant = v->Model()->Id();
+                break;
+            }
+            case Colleague::Nothing:
+                break;
+            }
+            b->EndTransaction(true);
+        }
+        if (c.otherNotices) // another transaction of the connection reconnects it first
+            EXPECT_TRUE(a.session->IBDatabase().Ripristina(true));
+
+        QString told;
+        bool saved = false;
+        for (int attempt = 0; attempt < 4 && !saved && told.isEmpty(); ++attempt) {
+            try {
+                a->StartTransaction();
+                a->Save(*ctx);
+                a->EndTransaction(true);
+                saved = true;
+            } catch (const EZavoError& e) {
+                // The break itself is told first, then the reconnection; what follows is
+                // the verdict on the sheet.
+                const QString m = e.TestoUtente();
+                if (!m.contains("ripetere") && !m.startsWith("Connessione all'archivio "
+                                                             "interrotta"))
+                    told = m;
+            }
+        }
+        a->EndTransaction(false);
+        const QString stored =
+            QueryValue(*admin, QStringLiteral("SELECT COALESCE(MAX(MODELLO), '<eliminata>') FROM "
+                                              "ZELMMODEL WHERE ID = %1")
+                                   .arg(id))
+                .toString();
+        if (*c.told) {
+            EXPECT_FALSE(saved);
+            EXPECT_TRUE(told.contains(c.told)) << told.toStdString();
+            EXPECT_TRUE(told.contains("Nulla è stato salvato")) << told.toStdString();
+            EXPECT_EQ(stored, c.colleague == Colleague::Deletes ? "<eliminata>" : "di B");
+            EXPECT_EQ(ctx->Model()->Modello(), "di A"); // what was typed stays
+        } else {
+            EXPECT_TRUE(saved) << told.toStdString();
+            EXPECT_EQ(stored, "di A");
+        }
+        if (variant)
+            EXPECT_EQ(QueryValue(*admin, QStringLiteral("SELECT COUNT(*) FROM ZELMMODEL WHERE "
+                                                        "ID = %1")
+                                             .arg(variant))
+                          .toInt(),
+                      1);
+    }
+}
+
 TEST_P(ModelService, VariantsCreatedTogetherAllSaveUnderDistinctNumbers) {
     // Eight users vary the same sheet at once: each proposes the same next number.
     std::vector<std::unique_ptr<TUser>> users;

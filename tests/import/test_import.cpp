@@ -6,10 +6,12 @@
 
 #include "control/office/OfficeSuite.h"
 #include "framework/core/ScopeExit.h"
+#include "framework/db/DatabaseError.h"
 #include "framework/db/IBDatabase.h"
 #include "framework/db/IBSQL.h"
 #include "framework/db/IBTransaction.h"
 
+#include "HostDb.h"
 #include "support/TestSupport.h"
 
 #include <QDir>
@@ -118,6 +120,51 @@ TEST_P(ImportXls, AWorkbookBecomesASheetWithItsRows) {
     EXPECT_EQ(fImport->Importa(fFolder.Path("due/manca.xls")).esito, "FILE MANCANTE");
     EXPECT_EQ(Esiti(), "OK:modello.xls: | FILE GIA ACQUISITO:modello.xls: | OK:modello.xls: | "
                        "FILE MANCANTE:manca.xls:");
+}
+
+// The claims against double imports never switch themselves off: an archive kept from before
+// them gains the table when it is provisioned again, and an importer whose user has no rights on
+// it refuses to start, saying what the administrator must run.
+TEST_P(ImportXls, ClaimsAreThereOrTheImporterRefusesToStart) {
+    fImport.reset();
+    ExecSql(fArchive, "DROP TABLE ZELMIMPXLSLOCK");
+    fArchive.Close();
+    ProvisionHostFolder(fFolder.Path("host"), true, false);
+    fArchive.Open();
+    EXPECT_EQ(Value("SELECT COUNT(*) FROM RDB$RELATIONS WHERE RDB$RELATION_NAME = "
+                    "'ZELMIMPXLSLOCK'")
+                  .toInt(),
+              1);
+    EXPECT_GT(Value("SELECT COUNT(*) FROM ZELMMODEL").toInt(), 0); // the data kept
+
+    // A site user with rights on everything but the claims.
+    ExecSql(fArchive,
+            "EXECUTE BLOCK AS DECLARE n VARCHAR(63); BEGIN "
+            "FOR SELECT TRIM(RDB$RELATION_NAME) FROM RDB$RELATIONS WHERE "
+            "COALESCE(RDB$SYSTEM_FLAG, 0) = 0 AND RDB$RELATION_NAME <> 'ZELMIMPXLSLOCK' INTO :n DO "
+            "EXECUTE STATEMENT 'GRANT ALL ON \"' || n || '\" TO USER IMPIEGATO'; "
+            "FOR SELECT TRIM(RDB$GENERATOR_NAME) FROM RDB$GENERATORS WHERE "
+            "COALESCE(RDB$SYSTEM_FLAG, 0) = 0 INTO :n DO "
+            "EXECUTE STATEMENT 'GRANT USAGE ON SEQUENCE \"' || n || '\" TO USER IMPIEGATO'; END");
+    TIBDatabase clerk;
+    clerk.SetDatabaseName(fHost.Connection(fHost.archiveDb));
+    clerk.Params << "user_name=IMPIEGATO"
+                 << "password=segreta";
+    clerk.Open();
+    try {
+        TImportXls refused(clerk, 1, fFolder.Path("tmp"), fFolder.Path("bin"));
+        ADD_FAILURE() << "started without rights on the claims";
+    } catch (const EDatabaseError& e) {
+        ADD_FAILURE() << e.what();
+    } catch (const EZavoError& e) {
+        EXPECT_TRUE(e.Message().startsWith("Importazione non disponibile: l'utente dell'archivio "
+                                           "non ha i diritti sulla tabella ZELMIMPXLSLOCK"))
+            << e.what();
+        EXPECT_TRUE(e.Message().contains("zelm-provision CARTELLA --keep")) << e.what();
+    }
+    ExecSql(fArchive, "GRANT ALL ON ZELMIMPXLSLOCK TO USER IMPIEGATO");
+    EXPECT_NO_THROW(TImportXls(clerk, 1, fFolder.Path("tmp"), fFolder.Path("bin")));
+    clerk.Close();
 }
 
 // A note is a text blob: however long, it is stored whole (never refused for a column width).

@@ -52,6 +52,7 @@ constexpr long NoDuplicates = 335544349;
 constexpr long LockConflict = 335544345;
 constexpr long UpdateConflict = 335544451;
 constexpr long Login = 335544472;
+constexpr long NoPermission = 335544352;
 constexpr long LockTimeout = 335544510;
 constexpr long UniqueKeyViolation = 335544665;
 constexpr long NetworkError = 335544721;
