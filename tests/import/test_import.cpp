@@ -163,6 +163,8 @@ TEST_P(ImportXls, ClaimsAreThereOrTheImporterRefusesToStart) {
         EXPECT_TRUE(e.Message().contains("zelm-provision CARTELLA --keep")) << e.what();
     }
     ExecSql(fArchive, "GRANT ALL ON ZELMIMPXLSLOCK TO USER IMPIEGATO");
+    clerk.Close(); // rights are read when a connection opens
+    clerk.Open();
     EXPECT_NO_THROW(TImportXls(clerk, 1, fFolder.Path("tmp"), fFolder.Path("bin")));
     clerk.Close();
 }

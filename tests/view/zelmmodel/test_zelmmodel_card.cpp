@@ -527,7 +527,7 @@ TEST_P(ZelmModelCard, ALongNoteIsTypedAndStoredWhole) {
     ASSERT_NE(note, nullptr);
     QString text;
     for (int i = 0; text.size() < 5000; ++i)
-        text += QStringLiteral("nota %1 perché ").arg(i);
+        text += QStringLiteral("nota %1, e poi ").arg(i); // typed key by key: ASCII
     text.truncate(5000);
     note->setFocus();
     note->selectAll();
