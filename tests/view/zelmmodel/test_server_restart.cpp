@@ -239,3 +239,49 @@ for (int i = 0; i < 3; ++i) {
 }
 }
 }
+
+// Two windows of a site on the same sheet: the first is editing it when the server restarts,
+// the second (a colleague) then takes the free sheet and deletes it. The first window's saves
+// say what happened in Italian, write nothing, and keep what was typed on the card.
+TEST_F(ServerRestart, TwoWindowsAcrossARestartTheColleaguesDeletionStands) {
+    fForm = new TFormZelmModel(1, 1);
+    TFormZelmModel& mine = *fForm;
+    mine.show();
+    mine.FrameRicerca->FrameZavoGrid->RefreshGrid(QVariant(1));
+    mine.Esegui(cmdModifica);
+    ASSERT_EQ(mine.PaginaCorrente(), 1) << fDialogs->Texts().join(" / ").toStdString();
+    auto* codice = mine.FrameScheda->findChild<QLineEdit*>("DBEditCodice");
+    codice->setText("MIO");
+    emit codice->editingFinished();
+
+    Stop();
+    Start();
+
+    QPointer<TFormZelmModel> theirs = new TFormZelmModel(1, 1);
+    theirs->show();
+    theirs->FrameRicerca->FrameZavoGrid->RefreshGrid(QVariant(1));
+    ASSERT_EQ(theirs->FrameRicerca->CurrentRecord()->Id(), 1);
+    fDialogs->Clear();
+    fDialogs->answers = {true}; // "Eliminare la scheda corrente?"
+    theirs->Esegui(cmdElimina);
+    ASSERT_EQ(Value("SELECT COUNT(*) FROM ZELMMODEL WHERE ID=1").toInt(), 0)
+        << fDialogs->Texts().join(" / ").toStdString();
+    delete theirs.data();
+
+    fDialogs->Clear();
+    for (int i = 0; i < 3 && mine.PaginaCorrente() == 1; ++i) {
+        mine.Esegui(cmdSalva);
+        if (fDialogs->Texts().join(" ").contains("eliminata"))
+            break;
+    }
+    EXPECT_TRUE(fDialogs->Texts().join(" ").contains("La scheda è stata eliminata da un altro "
+                                                     "utente"))
+        << fDialogs->Texts().join(" / ").toStdString();
+    EXPECT_FALSE(ConEnglish(fDialogs->Texts())) << fDialogs->Texts().join(" / ").toStdString();
+    EXPECT_EQ(mine.PaginaCorrente(), 1);
+    EXPECT_EQ(codice->text(), "MIO");
+    EXPECT_EQ(Value("SELECT COUNT(*) FROM ZELMMODEL WHERE ID=1").toInt(), 0);
+    mine.Esegui(cmdAnnulla);
+    EXPECT_EQ(mine.PaginaCorrente(), 0);
+    mine.close();
+}
