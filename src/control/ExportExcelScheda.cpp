@@ -108,6 +108,13 @@ private:
         st.textWrapped = true;
         return st;
     }
+    /// A label that would not fit its cells at its size is shrunk to fit, never cut: the form's
+    /// widths leave the longest labels a few letters short in Calibri's metrics.
+    static TCellStyle Intera() {
+        TCellStyle st;
+        st.shrinkToFit = true;
+        return st;
+    }
     static TCellStyle Frame(int width, bool all = true) {
         TCellStyle st;
         st.topBorder = st.bottomBorder = width;
@@ -146,7 +153,7 @@ private:
         for (int c : {A, B, C, D, E, F, G, H, I, J, K, L, M, N, O, P, Q, R, S, T})
             s.ColumnWidth(c, c == A ? 2040 : (c == S ? 1140 : 890));
         Style(Range(A, r, T, r + 3), Centre() | Fill(kYellow) | Frame(kThick));
-        Style(Range(A, T, r), Text(11, true, true));
+        Style(Range(A, T, r), Text(11, true, true) | Intera());
         const std::pair<std::pair<int, int>, const char*> labels[] = {
             {{A, B}, "CLIENTE"}, {{C, E}, "LAVORAZIONE"}, {{F, H}, "CODICE"}, {{I, K}, "FORMA"},
             {{L, N}, "TACCO"},   {{O, Q}, "PLATO"},       {{R, T}, "DATA"}};
@@ -192,6 +199,7 @@ private:
                 s.RowHeight(r, 350);
                 Style(Range(A, r, T, r + 1),
                       Centre() | Middle() | Text(11, true) | Fill(kYellow) | Frame(kThin));
+                Style(Range(A, r, A, r + 1), Intera());
                 MergePut(Range(A, r, A, r + 1), row->TipoDett());
                 for (int i = 1; i <= 17; ++i)
                     MergePut(Range(i, r, i, r + 1), row->D(i));
@@ -207,7 +215,7 @@ private:
             s.RowHeight(r - 1, 600);
             Style(Range(A, T, r),
                   Centre() | Middle() | Ink(ink) | Fill(kYellow) | Bold() | Frame(kThin));
-            Style(Cell(A, r), Text(11));
+            Style(Cell(A, r), Text(11) | Intera());
             Put(Cell(A, r), QString::fromLatin1(label));
             Style(Range(B, R, r), Text(16));
             MergePut(Range(B, R, r), value);
@@ -219,7 +227,7 @@ private:
         s.RowHeight(r - 1, 710);
         Style(Range(A, H, r),
               Centre() | Middle() | Ink(kDarkBlue) | Bold() | Fill(kOrange) | Frame(kThin));
-        Style(Cell(A, r), Text(11));
+        Style(Cell(A, r), Text(11) | Intera());
         Put(Cell(A, r), QStringLiteral("MODELLO."));
         s.Merge(Range(B, H, r));
         Style(Range(I, T, r),
@@ -241,7 +249,7 @@ private:
         const TZelmModelOpzDataList* opz = ctx.Opz();
         if (opz && !opz->IsEmpty()) {
             Style(Range(A, r, H, r + opz->Count() - 1), Text(11) | Fill(kYellow) | Frame(kThin));
-            Style(Range(A, r, A, r + opz->Count() - 1), BoldItalic());
+            Style(Range(A, r, A, r + opz->Count() - 1), BoldItalic() | Intera());
             Style(Range(B, r, H, r + opz->Count() - 1), Bold());
             for (const auto& row : *opz) {
                 s.RowHeight(r - 1, 530);
@@ -253,6 +261,7 @@ private:
         // 14. Person in charge.
         s.RowHeight(r - 1, 710);
         Style(Range(A, H, r), Middle() | Text(13, true) | Fill(kSteel) | Frame(kThin, false));
+        Style(Range(A, D, r), Intera());
         MergePut(Range(A, D, r), QStringLiteral("INDUSTRIALIZZATORE"));
         MergePut(Range(E, H, r), m.Industrializzatore());
         return r;
@@ -315,8 +324,8 @@ private:
             const double size = last ? 14 : 11;
             Style(Cell(I, r), Fill(kYellow) | Frame(kThin));
             Style(Cell(J, r), Fill(kYellow) | Frame(kThick));
-            Style(Range(K, O, r),
-                  Middle() | Text(size, true, true) | Fill(kYellow) | Frame(kThin, false));
+            Style(Range(K, O, r), Middle() | Text(size, true, true) | Fill(kYellow) |
+                                      Frame(kThin, false) | Intera());
             MergePut(Range(K, O, r), QString::fromLatin1(dates[i].first));
             TCellStyle dateStyle =
                 Left() | Middle() | Text(size, true) | Fill(kLavender) | Frame(kThin, false);
@@ -354,6 +363,7 @@ private:
                 if (row->TipoAnnotazione().toUpper().contains(QStringLiteral("MODIF")))
                     st = st | Ink(kDarkRed);
                 Style(Range(A, S, r), st);
+                Style(Cell(A, r), Intera());
                 Put(Cell(A, r), row->TipoAnnotazione());
                 const QString text =
                     row->DataAnnotazione().isValid()

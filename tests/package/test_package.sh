@@ -43,6 +43,9 @@ for runtime in libreoffice-calc-nogui firebird3.0-server-core qt6-qpa-plugins; d
   grep -qxF -- "$runtime" <<<"$names" || { echo "dipendenza mancante: $runtime"; exit 1; }
 done
 
+grep -qF 'fonts-crosextra-carlito' <<<"$(dpkg-deb -f "$deb" Recommends)" ||
+  { echo "i caratteri del modulo mancano tra i Recommends"; exit 1; }
+
 # The programs from the extracted root.
 "$work/root/usr/bin/zelm-import" --help | grep -q '^Uso: zelm-import'
 "$work/root/usr/bin/zelm-provision" "$work/host" >/dev/null

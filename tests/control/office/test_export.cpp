@@ -261,6 +261,32 @@ TEST_F(Export, ThePdfFormIsOnePageWithAReadableQrCode) {
     const ZXing::Result result = ZXing::ReadBarcode(view, hints);
     ASSERT_TRUE(result.isValid());
     EXPECT_EQ(QString::fromStdWString(result.text()), qr);
+
+    // Every label of the form prints whole: the fonts the form names (Calibri, Arial) are
+    // replaced by ones of the same widths, never by a wider one that cuts them.
+    QProcess text;
+    text.start("pdftotext", {"-layout", exporter.FileName, "-"});
+    ASSERT_TRUE(text.waitForFinished(60000));
+    const QString printed = QString::fromUtf8(text.readAllStandardOutput());
+    QStringList labels{"CLIENTE",
+                       "LAVORAZIONE",
+                       "CODICE",
+                       "FORMA",
+                       "TACCO",
+                       "PLATO",
+                       "STAGIONE",
+                       "INDUSTRIALIZZATORE",
+                       "CONFERMA PROTOTIPO",
+                       "CAMPIONE",
+                       "CONFERMA CAMPIONE",
+                       "SFILATA",
+                       "TESTA DI SERIE",
+                       "CONFERMA SFILATA"};
+    for (const auto& row : *ctx->Dett())
+        labels << row->TipoDett();
+    for (const QString& label : labels)
+        EXPECT_TRUE(printed.contains(label)) << label.toStdString() << "\n"
+                                             << printed.toStdString();
 }
 
 // The office killed while it stores: the file name is never blocked afterwards.
