@@ -76,6 +76,20 @@ bool TZelmModelDataAccess::Exists(int id) {
     return found;
 }
 
+int TZelmModelDataAccess::CommittedId(int idModel, int idVariante) {
+    auto tr = CreaTransazione(*IBDatabase(), TTipoTransazione::ReadCommitted);
+    TIBSQL sql(IBDatabase(), tr.get());
+    sql.SetSQL(QStringList{"SELECT", "  ID", "FROM", "  ZELMMODEL", "WHERE",
+                           "  IDMODEL=:IDMODEL AND IDVARIANTE=:IDVARIANTE"});
+    sql.ParamByName("IDMODEL").SetInteger(idModel);
+    sql.ParamByName("IDVARIANTE").SetInteger(idVariante);
+    sql.ExecQuery();
+    const int id = sql.Eof() ? 0 : sql.FieldByName("ID").AsInteger();
+    sql.Close();
+    tr->Commit();
+    return id;
+}
+
 int TZelmModelDataAccess::CommittedMaxVariante(int idModel) {
     // Read committed, outside the caller's snapshot: what other users have stored meanwhile.
     auto tr = CreaTransazione(*IBDatabase(), TTipoTransazione::ReadCommitted);

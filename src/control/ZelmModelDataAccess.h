@@ -26,6 +26,9 @@ public:
     int CountModel(int idModel);
     /// Whether the row `id` exists, as the accessor's transaction sees it.
     bool Exists(int id);
+    /// The committed sheet of this model and variant (read outside the caller's snapshot), 0
+    /// when there is none.
+    int CommittedId(int idModel, int idVariante);
     /// The highest variant number of the model stored by anyone, -1 when none.
     int CommittedMaxVariante(int idModel);
 

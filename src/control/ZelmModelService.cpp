@@ -515,6 +515,11 @@ TZelmModelService::BuildPrefCompContext(const TZelmModelContext& from) {
     return context;
 }
 
+int TZelmModelService::IdDaQrText(int idModel, int idVariante) {
+    IBDatabase().Ripristina(); // a connection that broke since the last command is opened again
+    return DataAccessManager().ZelmModelDataAccess().CommittedId(idModel, idVariante);
+}
+
 void TZelmModelService::LoadTaglieOperative(const QString& codice, TTaglieOperativeDataList& to) {
     DataAccessManager().TaglieOperativeDataAccess().Load(codice, to);
 }

@@ -44,6 +44,8 @@ public:
     std::unique_ptr<TZelmModelDettContext> BuildDettContext(const TZelmModelContext& from);
     std::unique_ptr<TZelmModelOpzContext> BuildOpzContext(const TZelmModelContext& from);
     std::unique_ptr<TZelmModelPrefCompContext> BuildPrefCompContext(const TZelmModelContext& from);
+    /// The sheet of a scanned code's model and variant, 0 when there is none (a read of its own).
+    int IdDaQrText(int idModel, int idVariante);
     void LoadTaglieOperative(const QString& codice, TTaglieOperativeDataList& to);
     bool LoadCliente(const QString& codice, TClientiData& to);
 

@@ -1,5 +1,7 @@
 #include "ZelmModelData.h"
 
+#include <QRegularExpression>
+
 #include "QuenvarHelpers.h"
 
 namespace {
@@ -177,6 +179,22 @@ void TZelmModelData::SetFileName(const QString& value) {
     } else {
         FNomeFile = value;
     }
+}
+
+bool TZelmModelData::LeggiQrText(const QString& text, int& idModel, int& idVariante) {
+    static const QRegularExpression shape(QStringLiteral("^M(\\d{7,9})V(\\d{3,4})$"),
+                                          QRegularExpression::CaseInsensitiveOption);
+    const QRegularExpressionMatch m = shape.match(text.trimmed());
+    if (!m.hasMatch())
+        return false;
+    bool okModel = false, okVariante = false;
+    const int model = m.captured(1).toInt(&okModel);
+    const int variante = m.captured(2).toInt(&okVariante);
+    if (!okModel || !okVariante || model <= 0)
+        return false;
+    idModel = model;
+    idVariante = variante;
+    return true;
 }
 
 QString TZelmModelData::QrText(int idModel, int idVariante) {

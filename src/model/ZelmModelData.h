@@ -58,6 +58,9 @@ public:
     void UpdateQrCode() { SetQrCode(FIdModel, FIdVariante); }
     /// "M" + model (at least 7 digits) + "V" + variant (at least 3 digits).
     static QString QrText(int idModel, int idVariante);
+    /// Reads a text of QrText's shape ("M0000123V000", any case, blanks around it, as a scanner
+    /// types it); false for any other text.
+    static bool LeggiQrText(const QString& text, int& idModel, int& idVariante);
 
     /// Upsert column order of ZELMMODEL.
     static const QStringList& Columns();

@@ -52,6 +52,35 @@ INSTANTIATE_TEST_SUITE_P(
                       StatusCase{sSospesa, sSospesa, "Scheda già sospesa"}),
     CaseIndex());
 
+// What a handheld scanner types is read back into the model and variant it was made from;
+// anything else is no code (and is searched as typed).
+TEST(ZelmModelData, AScannedQrTextIsReadBack) {
+    const struct {
+        const char* name;
+        const char* text;
+        bool code;
+        int model, variante;
+    } cases[] = {{"as printed", "M0000123V000", true, 123, 0},
+                 {"a variant", "M0000005V002", true, 5, 2},
+                 {"lower case and blanks", "  m0000123v001 ", true, 123, 1},
+                 {"the longest made", "M12345678V1234", true, 12345678, 1234},
+                 {"too short", "M123V000", false, 0, 0},
+                 {"a customer code", "DEC-101", false, 0, 0},
+                 {"model zero", "M0000000V000", false, 0, 0},
+                 {"trailing text", "M0000123V000X", false, 0, 0},
+                 {"empty", "", false, 0, 0}};
+    for (const auto& c : cases) {
+        int model = -1, variante = -1;
+        EXPECT_EQ(TZelmModelData::LeggiQrText(c.text, model, variante), c.code) << c.name;
+        if (c.code) {
+            EXPECT_EQ(model, c.model) << c.name;
+            EXPECT_EQ(variante, c.variante) << c.name;
+            EXPECT_EQ(TZelmModelData::QrText(model, variante), QString(c.text).trimmed().toUpper())
+                << c.name;
+        }
+    }
+}
+
 TEST(ZelmModelData, StatusTextsQrTextsAndFileNames) {
     EXPECT_EQ(TZelmModelData::CastStatusScheda("RilasciataP"), sRilasciataP);
     EXPECT_EQ(TZelmModelData::CastStatusScheda("rilasciatap"), sInPreparazione);

@@ -5,6 +5,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QShortcut>
 #include <QToolButton>
 
 TFrameZelmModelCustom::TFrameZelmModelCustom(QWidget* parent) : QWidget(parent) {}
@@ -56,4 +57,17 @@ QToolButton* PickButton(QWidget* parent, const char* name, const QString& hint, 
     if (TDataModuleQuenvar* dm = DataModuleQuenvar(); dm && image >= 0)
         b->setIcon(dm->Icon(image));
     return b;
+}
+
+void PickDaTastiera(QWidget* edit, QAbstractButton* button) {
+    for (const QKeySequence& keys :
+         {QKeySequence(Qt::Key_F4), QKeySequence(Qt::ALT | Qt::Key_Down)}) {
+        auto* s = new QShortcut(keys, edit, nullptr, nullptr, Qt::WidgetShortcut);
+        QObject::connect(s, &QShortcut::activated, button, [button] {
+            if (button->isEnabled() && button->isVisible())
+                button->click();
+        });
+    }
+    if (!button->toolTip().endsWith(QStringLiteral(" (F4)")))
+        button->setToolTip(button->toolTip() + QStringLiteral(" (F4)"));
 }

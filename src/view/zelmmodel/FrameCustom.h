@@ -71,3 +71,6 @@ QPushButton* ToolButton(QWidget* parent, const char* name, const QString& captio
 QToolButton* PickButton(QWidget* parent, const char* name, const QString& hint, int image = -1);
 /// Adds the button's Alt+letter (from its caption's "&") to its tooltip.
 void MnemonicInTooltip(QAbstractButton* button);
+/// F4 or Alt+Down on `edit` clicks its pick `button` ("..."), where the button is enabled and
+/// shown, as business forms have it; the button's tooltip names the key.
+void PickDaTastiera(QWidget* edit, QAbstractButton* button);

@@ -150,6 +150,15 @@ TFrameZelmModelRicerca::TFrameZelmModelRicerca(QWidget* parent) : TFrameZelmMode
     connect(ActionPickDataFine, &QToolButton::clicked, this,
             Guarded([this] { PickData(EditDataFine, QStringLiteral("Selezione data fine")); }));
     connect(ActionRCliente, &QToolButton::clicked, this, Guarded([this] { RicercaCliente(); }));
+    // The picks from the keyboard, as on the card.
+    PickDaTastiera(EditSiglaCliente, ActionRCliente);
+    PickDaTastiera(EditDataInizio, ActionPickDataInizio);
+    PickDaTastiera(EditDataFine, ActionPickDataFine);
+    // Enter in a filter box applies the filters at once; a sheet's code as a scanner types it
+    // (its QR text, then Enter) shows that sheet's card, whatever the other filters say.
+    for (QLineEdit* e : {EditSiglaCliente, EditLavorazione, EditCodice, EditForma, EditTacco,
+                         EditPlato, EditDataInizio, EditDataFine})
+        connect(e, &QLineEdit::returnPressed, this, Guarded([this, e] { Invio(e); }));
 
     const std::pair<QPushButton*, std::pair<TZelmModelCommand, bool>> commands[] = {
         {ButtonNuovo, {cmdNuovo, false}},      {ButtonDuplica, {cmdDuplica, true}},
@@ -284,6 +293,23 @@ void TFrameZelmModelRicerca::Raise(TZelmModelCommand command, bool needsRow) {
         return;
     }
     Command(command);
+}
+
+void TFrameZelmModelRicerca::Invio(QLineEdit* edit) {
+    int idModel = 0, idVariante = 0;
+    if (!TZelmModelData::LeggiQrText(edit->text(), idModel, idVariante)) {
+        ApplicaFiltri();
+        return;
+    }
+    const QString code = edit->text().trimmed().toUpper();
+    edit->clear(); // a code is no filter: the list stays as the other boxes say
+    ApplicaFiltri();
+    const int id = Service()->IdDaQrText(idModel, idVariante);
+    if (id == 0) {
+        Dialogs().Warning(QStringLiteral("Nessuna scheda con il codice %1").arg(code));
+        return;
+    }
+    emit MostraScheda(id);
 }
 
 void TFrameZelmModelRicerca::PickData(QLineEdit* edit, const QString& title) {

@@ -41,7 +41,13 @@ public:
         *EditDataInizio, *EditDataFine;
     QToolButton *ActionRCliente, *ActionPickDataInizio, *ActionPickDataFine;
 
+signals:
+    /// A sheet's code was scanned (or typed) into a filter box: its card is to be shown.
+    void MostraScheda(int id);
+
 private:
+    /// Enter in a filter box: a sheet's QR text shows that sheet, anything else filters at once.
+    void Invio(QLineEdit* edit);
     /// Raises `command`; those needing a row first check there is one.
     void Raise(TZelmModelCommand command, bool needsRow);
     void PickData(QLineEdit* edit, const QString& title);

@@ -408,14 +408,10 @@ TFrameZelmModelScheda::TFrameZelmModelScheda(QWidget* parent) : TFrameZelmModelM
         {QStringLiteral("SIGLACLIENTE"), ActionRicercaCliente}};
     for (const TDatePick& pick : DatePicks)
         picks.emplace_back(pick.field, pick.button);
-    for (const auto& [field, button] : picks) {
+    for (const auto& [field, button] : picks)
         for (const TBinding& b : fBindings)
             if (b.field == field)
-                for (const QKeySequence& keys :
-                     {QKeySequence(Qt::Key_F4), QKeySequence(Qt::ALT | Qt::Key_Down)})
-                    shortcut(keys, b.control, Qt::WidgetShortcut, button);
-        button->setToolTip(button->toolTip() + QStringLiteral(" (F4)"));
-    }
+                PickDaTastiera(b.control, button);
     SetReadOnly(true);
 }
 

@@ -43,6 +43,8 @@ TFormZelmModel::TFormZelmModel(int utente, int idFinestra) : TFormBase(utente, i
     MostraPagina(0);
     connect(FrameRicerca, &TFrameZelmModelMaster::OnCommand, this,
             Guarded([this](TFrameZelmModelMaster*, TZelmModelCommand c) { Esegui(c); }));
+    connect(FrameRicerca, &TFrameZelmModelRicerca::MostraScheda, this,
+            Guarded([this](int id) { MostraScheda(id); }));
 }
 
 // The pages and the service use the session's connection: they go before it does.
@@ -276,9 +278,13 @@ void TFormZelmModel::Elimina() {
 }
 
 void TFormZelmModel::Mostra() {
+    MostraScheda(IdCorrente());
+}
+
+void TFormZelmModel::MostraScheda(int id) {
     std::unique_ptr<TZelmModelContext> context;
     if (VerificaDaCapo([&] {
-            context = fService->Load(IdCorrente());
+            context = fService->Load(id);
             return true;
         }))
         Apri(*context, true);

@@ -47,6 +47,8 @@ private:
     void Modifica();
     void Elimina();
     void Mostra();
+    /// "Mostra" on a sheet given by its identifier (a scanned code), in or out of the list.
+    void MostraScheda(int id);
     void Salva();
     void Annulla();
     void Rilascia(bool produzione);

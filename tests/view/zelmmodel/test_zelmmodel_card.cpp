@@ -22,6 +22,7 @@
 #include <QTableView>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <QToolButton>
 
 #include <functional>
@@ -610,4 +611,65 @@ TEST_P(ZelmModelCard, KeysOfTheSearchPageAndTheCard) {
     QTest::keyClick(codice, Qt::Key_Escape);
     EXPECT_EQ(form.PaginaCorrente(), 0);
     EXPECT_EQ(Value("SELECT CODICE FROM ZELMMODEL WHERE ID=1").toString(), "DEC-TAST");
+}
+
+// At the counter: a scanner types the sheet's QR text and Enter into a filter box, and the card
+// of that sheet opens, even one the filters hide; an unknown code is told. The search page's
+// picks open from the keyboard (F4, Alt+Down) as the card's do.
+TEST_P(ZelmModelCard, AScannedCodeShowsItsSheetAndThePicksOpenFromTheKeyboard) {
+    TFormZelmModel& form = *Open();
+    form.show();
+    QApplication::setActiveWindow(&form);
+    TFrameZelmModelRicerca& r = *form.FrameRicerca;
+    ASSERT_TRUE(r.CheckNascondiSospesi->isChecked());
+    const struct {
+        const char* name;
+        QLineEdit* box;
+        int id; // 0: unknown
+    } cases[] = {{"in the code box", r.EditCodice, 1},
+                 {"a suspended sheet the list hides", r.EditForma, 5},
+                 {"an unknown code", r.EditCodice, 0}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        fDialogs->Clear();
+        const QString qr =
+            c.id ? Value(QStringLiteral("SELECT QRCODE FROM ZELMMODEL WHERE ID=%1").arg(c.id))
+                       .toString()
+                 : QStringLiteral("M9999999V000");
+        c.box->setFocus();
+        QTest::keyClicks(c.box, qr.toLower()); // as fast as a scanner, whatever its case
+        QTest::keyClick(c.box, Qt::Key_Return);
+        EXPECT_TRUE(c.box->text().isEmpty()); // a code is no filter
+        if (c.id) {
+            ASSERT_EQ(form.PaginaCorrente(), 1) << fDialogs->Texts().join(" / ").toStdString();
+            EXPECT_TRUE(form.FrameScheda->ReadOnly());
+            EXPECT_EQ(form.FrameScheda->FieldsCache()->Id(), c.id);
+            Click(form.FrameScheda->ActionChiudi);
+        } else {
+            EXPECT_EQ(form.PaginaCorrente(), 0);
+            EXPECT_EQ(fDialogs->Texts(), QStringList{"Nessuna scheda con il codice M9999999V000"});
+        }
+    }
+    // Enter on an ordinary text filters at once.
+    r.EditCodice->setFocus();
+    QTest::keyClicks(r.EditCodice, "nessun-codice-simile");
+    QTest::keyClick(r.EditCodice, Qt::Key_Return);
+    EXPECT_FALSE(r.TimerFiltri->isActive());
+    EXPECT_FALSE(r.RowSelected());
+    r.EditCodice->clear();
+    r.ApplicaFiltri();
+
+    // The picks: F4 on the customer, Alt+Down on a date; their tooltips name the key.
+    TFakeRicerche::answer = "C001";
+    r.EditSiglaCliente->setFocus();
+    QTest::keyClick(r.EditSiglaCliente, Qt::Key_F4);
+    EXPECT_EQ(TFakeRicerche::opened.size(), 1);
+    EXPECT_FALSE(r.EditSiglaCliente->text().isEmpty());
+    fDialogs->Clear();
+    fDialogs->dateAnswers = {QDate(2026, 9, 1)};
+    r.EditDataInizio->setFocus();
+    QTest::keyClick(r.EditDataInizio, Qt::Key_Down, Qt::AltModifier);
+    EXPECT_EQ(r.EditDataInizio->text(), "01/09/2026");
+    for (QToolButton* b : {r.ActionRCliente, r.ActionPickDataInizio, r.ActionPickDataFine})
+        EXPECT_TRUE(b->toolTip().endsWith("(F4)")) << b->toolTip().toStdString();
 }
