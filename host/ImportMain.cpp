@@ -75,6 +75,8 @@ int main(int argc, char** argv) {
     if (!folder.isEmpty())
         qputenv("ZELM_HOST_DIR", QFile::encodeName(QFileInfo(folder).absoluteFilePath()));
 
+    // The office starts while the folders are listed and the session opens.
+    TImportXls::PreparaOffice();
     QStringList files;
     for (const QString& p : paths)
         files << (QFileInfo(p).isDir() ? TImportXls::FileDellaCartella(p)

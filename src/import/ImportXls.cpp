@@ -208,6 +208,10 @@ TImportXls::~TImportXls() {
             t->Rollback();
 }
 
+void TImportXls::PreparaOffice() {
+    TOfficeSuite::Instance().AvviaInAnticipo();
+}
+
 QStringList TImportXls::FileDellaCartella(const QString& folder) {
     // "*.xls*" as the host's file system matches it (ignoring case), then only the two
     // workbook kinds: an .xlsm or .xlsb is skipped.

@@ -48,6 +48,11 @@ public:
     /// store is asked for and its control row is missing, or when the log cannot be written.
     TEsitoXls Importa(const QString& fileName);
 
+    /// Every import reads its workbooks through the office: starts it in the background, so
+    /// that the first workbook does not wait for its cold start (a window that opens, a batch
+    /// that lists its folders).
+    static void PreparaOffice();
+
     /// The workbooks of a folder (its own entries "*.xls*" whose extension is .xls or .xlsx, any
     /// case), in the order the file system lists them.
     static QStringList FileDellaCartella(const QString& folder);

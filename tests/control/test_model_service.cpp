@@ -380,8 +380,9 @@ TEST_P(ModelService, ALostLockNeverOverwritesAColleague) {
             }
             b->EndTransaction(true);
         }
-        if (c.otherNotices) // another transaction of the connection reconnects it first
+        if (c.otherNotices) { // another transaction of the connection reconnects it first
             EXPECT_TRUE(a.session->IBDatabase().Ripristina(true));
+        }
 
         QString told;
         bool saved = false;
@@ -416,12 +417,13 @@ TEST_P(ModelService, ALostLockNeverOverwritesAColleague) {
             EXPECT_TRUE(saved) << told.toStdString();
             EXPECT_EQ(stored, "di A");
         }
-        if (variant)
+        if (variant) {
             EXPECT_EQ(QueryValue(*admin, QStringLiteral("SELECT COUNT(*) FROM ZELMMODEL WHERE "
                                                         "ID = %1")
                                              .arg(variant))
                           .toInt(),
                       1);
+        }
     }
 }
 

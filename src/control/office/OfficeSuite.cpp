@@ -59,10 +59,13 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <condition_variable>
 #include <csignal>
 #include <cstdlib>
+#include <mutex>
 #include <sys/prctl.h>
 #include <sys/wait.h>
+#include <thread>
 #include <unistd.h>
 
 using namespace com::sun::star;
@@ -192,9 +195,56 @@ struct TOfficeSuite::Impl {
         return *refs;
     }
 
-    ~Impl() { KillProcess(); }
+    // The process's state is shared with the thread that starts the office ahead of its first
+    // use: every start, check and kill holds this lock (a start in progress is waited for).
+    std::recursive_mutex lock;
+    // That thread lives until the process ends: the office is told to die with the thread that
+    // forked it (PR_SET_PDEATHSIG follows the thread, not the process).
+    std::thread anticipo;
+    std::mutex anticipoLock;
+    std::condition_variable anticipoSveglia;
+    bool anticipoChiesto = false, anticipoFine = false;
+
+    ~Impl() {
+        {
+            const std::lock_guard g(anticipoLock);
+            anticipoFine = true;
+        }
+        anticipoSveglia.notify_one();
+        if (anticipo.joinable())
+            anticipo.join();
+        KillProcess();
+    }
+
+    void Anticipa() {
+        {
+            const std::lock_guard g(anticipoLock);
+            if (!anticipo.joinable())
+                anticipo = std::thread([this] { CicloAnticipo(); });
+            anticipoChiesto = true;
+        }
+        anticipoSveglia.notify_one();
+    }
+
+    void CicloAnticipo() {
+        std::unique_lock g(anticipoLock);
+        for (;;) {
+            anticipoSveglia.wait(g, [this] { return anticipoChiesto || anticipoFine; });
+            if (anticipoFine)
+                return;
+            anticipoChiesto = false;
+            g.unlock();
+            try {
+                Desktop();
+            } catch (...) {
+                // The first real use starts it again and reports the failure to its caller.
+            }
+            g.lock();
+        }
+    }
 
     void KillProcess() {
+        const std::lock_guard g(lock);
         if (pid > 0) {
             kill(-pid, SIGTERM);
             for (int i = 0; i < 50 && waitpid(pid, nullptr, WNOHANG) == 0; ++i)
@@ -206,6 +256,7 @@ struct TOfficeSuite::Impl {
     }
 
     bool Alive() {
+        const std::lock_guard g(lock);
         if (pid <= 0)
             return false;
         int status = 0;
@@ -217,6 +268,7 @@ struct TOfficeSuite::Impl {
     }
 
     void Kill() {
+        const std::lock_guard g(lock);
         desktop.clear();
         remote.clear();
         KillProcess();
@@ -345,6 +397,7 @@ struct TOfficeSuite::Impl {
 
     /// The desktop of a live office, starting or restarting the process as needed.
     Reference<frame::XDesktop2> Desktop() {
+        const std::lock_guard g(lock);
         if (!Alive() || !desktop.is())
             Start();
         return desktop;
@@ -364,10 +417,15 @@ bool TOfficeSuite::Running() const {
     return d->Alive();
 }
 qint64 TOfficeSuite::ProcessId() const {
+    const std::lock_guard g(d->lock);
     return d->Alive() ? d->pid : 0;
 }
 int TOfficeSuite::StartCount() const {
+    const std::lock_guard g(d->lock);
     return d->starts;
+}
+void TOfficeSuite::AvviaInAnticipo() {
+    d->Anticipa();
 }
 void TOfficeSuite::Shutdown() {
     d->Kill();

@@ -67,6 +67,11 @@ public:
     std::unique_ptr<TSpreadsheet> LoadSpreadsheet(const QString& path,
                                                   const QString& filter = QString());
 
+    /// Starts the office on a thread of its own when it is not running, and returns at once: a
+    /// window that will need it soon spares its user the cold start. The first use waits for a
+    /// start in progress; a start that failed is tried again (and reported) by the first use.
+    void AvviaInAnticipo();
+
     bool Running() const;
     /// Process id of the office process, 0 when none.
     qint64 ProcessId() const;

@@ -94,11 +94,11 @@ void TSheetCanvas::WriteXlsx(const QString& path) const {
         return it == fStyles.end() ? nullptr : &it->second;
     };
     // Widths and heights go in whole pixels. A column's pixels are read back by the office at
-    // its own character width (one seventh of a pixel-width unit: 246.8 hundredths of a mm),
-    // not at 96 dots per inch.
+    // the character width of the workbook's font, Calibri (Carlito, of the same widths, on this
+    // system): 195.5 hundredths of a mm for seven pixels, not 96 dots per inch.
     Runs(fWidths, [&](int a, int b, int w) {
         worksheet_set_column_pixels(ws, static_cast<lxw_col_t>(a), static_cast<lxw_col_t>(b),
-                                    static_cast<uint32_t>(qRound(7.0 * w / 246.8)), nullptr);
+                                    static_cast<uint32_t>(qRound(7.0 * w / 195.5)), nullptr);
     });
     for (const auto& [row, height] : fHeights)
         worksheet_set_row_pixels(ws, static_cast<lxw_row_t>(row),

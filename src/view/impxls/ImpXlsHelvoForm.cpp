@@ -118,6 +118,8 @@ QString TImpXlsHelvoForm::GetTitolo() const {
 
 void TImpXlsHelvoForm::FormShow() {
     TFormBase::FormShow();
+    // While the user picks a folder the office starts: the first workbook will not wait for it.
+    TImportXls::PreparaOffice();
     // The log's design, for a first look without a stored layout: Italian titles, the folder and
     // the note readable at once.
     FrameLog->ZavoGrid()->ProgettoColonne = {{"ID", {QStringLiteral("ID"), 60}},

@@ -6,6 +6,7 @@
 #include "framework/db/IBDatabase.h"
 #include "framework/grid/FrameZavoGrid.h"
 #include "framework/grid/ZavoQuery.h"
+#include "import/ImportXls.h"
 #include "view/impxls/ImpXlsHelvoForm.h"
 
 #include "support/TestSupport.h"
@@ -17,6 +18,7 @@
 #include <QPointer>
 #include <QProgressDialog>
 #include <QPushButton>
+#include <QThread>
 
 class ImpXlsForm : public DemoHostTest {
 protected:
@@ -43,6 +45,23 @@ protected:
     QPointer<TImpXlsHelvoForm> fForm;
 };
 INSTANTIATE_TEST_SUITE_P(, ImpXlsForm, ::testing::Values(DbMode::Embedded), DbModeName);
+
+// The window starts the office as it opens, without waiting for it: by the time a user has
+// picked a folder the first workbook finds it running, started once.
+TEST(ImpXlsFormOffice, TheWindowStartsTheOfficeAsItOpens) {
+    TOfficeSuite::Instance().Shutdown();
+    const int starts = TOfficeSuite::Instance().StartCount();
+    TImportXls::PreparaOffice(); // what the window's show calls
+    TImportXls::PreparaOffice(); // twice: still one start
+    for (int i = 0; i < 600 && !TOfficeSuite::Instance().Running(); ++i) {
+        QCoreApplication::processEvents(); // the event loop keeps turning meanwhile
+        QThread::msleep(100);
+    }
+    ASSERT_TRUE(TOfficeSuite::Instance().Running());
+    auto doc = TOfficeSuite::Instance().NewSpreadsheet();
+    doc->Close();
+    EXPECT_EQ(TOfficeSuite::Instance().StartCount(), starts + 1);
+}
 
 TEST_P(ImpXlsForm, RefusalsOneWorkbookAndAFolder) {
     TImpXlsHelvoForm& f = *fForm;
