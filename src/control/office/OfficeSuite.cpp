@@ -49,6 +49,7 @@
 #include <com/sun/star/util/XNumberFormatsSupplier.hpp>
 #include <cppuhelper/bootstrap.hxx>
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
@@ -58,6 +59,7 @@
 #include <QThread>
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <condition_variable>
 #include <csignal>
@@ -205,22 +207,43 @@ struct TOfficeSuite::Impl {
     std::condition_variable anticipoSveglia;
     bool anticipoChiesto = false, anticipoFine = false;
 
+    /// The office process as last spawned, readable without the lock (by the end of the
+    /// application while a start holds it).
+    std::atomic<pid_t> pidVisibile{0};
+
     ~Impl() {
+        FermaAnticipo();
+        KillProcess();
+    }
+
+    /// Ends the starting thread before the application's own objects go: a start under way is
+    /// cut short (its office killed, so that the thread's wait for it ends at once).
+    void FermaAnticipo() {
         {
             const std::lock_guard g(anticipoLock);
+            if (anticipoFine)
+                return;
             anticipoFine = true;
         }
         anticipoSveglia.notify_one();
-        if (anticipo.joinable())
-            anticipo.join();
-        KillProcess();
+        if (!anticipo.joinable())
+            return;
+        if (const pid_t starting = pidVisibile.load(); starting > 0)
+            kill(-starting, SIGKILL);
+        anticipo.join();
     }
 
     void Anticipa() {
         {
             const std::lock_guard g(anticipoLock);
-            if (!anticipo.joinable())
+            if (anticipoFine)
+                return;
+            if (!anticipo.joinable()) {
                 anticipo = std::thread([this] { CicloAnticipo(); });
+                // Joined when the application object goes, before the statics of Qt and of the
+                // bridge that a start in progress still uses.
+                qAddPostRoutine([] { TOfficeSuite::Instance().d->FermaAnticipo(); });
+            }
             anticipoChiesto = true;
         }
         anticipoSveglia.notify_one();
@@ -284,6 +307,8 @@ struct TOfficeSuite::Impl {
         pid = fork();
         if (pid < 0)
             throw EOfficeError(QStringLiteral("Impossibile avviare LibreOffice"));
+        if (pid > 0)
+            pidVisibile = pid;
         if (pid == 0) {
             setsid(); // its own process group: shutdown kills the office and its helpers
             // The office ends with the process that started it, however that one ends.
