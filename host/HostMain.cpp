@@ -16,7 +16,34 @@
 #include <QTextStream>
 #include <QWidget>
 
+#include <cstdio>
+#include <cstring>
+
+namespace {
+const char* const kUso =
+    "Uso: zelm-host [--folder CARTELLA] [--library PERCORSO] [--check] [--grid]\n"
+    "               [FUNZIONE [UTENTE [IDFINESTRA]]]\n"
+    "Apre una finestra del plug-in (ShowZelmModelFormX, ShowImpXlsHelvoFormX,\n"
+    "ShowZelmCreaArtFormX; ShowZelmModelFormX 1 1 senza argomenti) come il programma ospite.\n"
+    "  --folder    la cartella del programma ospite (user/user.fdb); predefinita ZELM_HOST_DIR\n"
+    "  --library   il plug-in da caricare (predefinito: quello accanto al programma)\n"
+    "  --check     apre, stampa i titoli delle finestre aperte, chiude ed esce\n"
+    "  --grid      la griglia configurabile sulle schede dimostrative\n"
+    "  --version   la versione; --help questo testo\n";
+}
+
 int main(int argc, char** argv) {
+    // Answered before any window system is needed: a terminal without a display asks them too.
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
+            std::fputs(kUso, stdout);
+            return 0;
+        }
+        if (std::strcmp(argv[i], "--version") == 0) {
+            std::printf("zelm-host %s\n", ZELM_VERSION);
+            return 0;
+        }
+    }
     QApplication app(argc, argv);
     QTextStream out(stdout), err(stderr);
     QStringList args = app.arguments().mid(1);
@@ -32,6 +59,11 @@ int main(int argc, char** argv) {
     QString library = option("--library");
     const bool check = args.removeAll("--check") > 0;
     const bool grid = args.removeAll("--grid") > 0;
+    for (const QString& a : args)
+        if (a.startsWith(QLatin1Char('-'))) {
+            err << "Opzione sconosciuta: " << a << "\n" << kUso;
+            return 2;
+        }
     if (folder.isEmpty())
         folder = qEnvironmentVariable("ZELM_HOST_DIR");
     if (library.isEmpty())

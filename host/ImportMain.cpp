@@ -46,6 +46,10 @@ int main(int argc, char** argv) {
     QStringList paths;
     for (int i = 0; i < args.size(); ++i) {
         const QString& a = args[i];
+        if (a == QLatin1String("--version")) {
+            out << "zelm-import " << ZELM_VERSION << "\n";
+            return 0;
+        }
         if (a == QLatin1String("--help") || a == QLatin1String("-h")) {
             out << "Uso: zelm-import [--folder CARTELLA] [--user N] [--foto] PERCORSO...\n"
                 << "Importa le cartelle di lavoro (.xls, .xlsx) del sistema di origine come "

@@ -46,9 +46,29 @@ done
 grep -qF 'fonts-crosextra-carlito' <<<"$(dpkg-deb -f "$deb" Recommends)" ||
   { echo "i caratteri del modulo mancano tra i Recommends"; exit 1; }
 
-# The programs from the extracted root.
-"$work/root/usr/bin/zelm-import" --help | grep -q '^Uso: zelm-import'
-"$work/root/usr/bin/zelm-provision" "$work/host" >/dev/null
+# The programs from the extracted root: each answers --help and --version, refuses an unknown
+# option in Italian, and the provisioning tool never replaces a database unless told to.
+version=$(dpkg-deb -f "$deb" Version)
+for p in zelm-host zelm-import zelm-provision; do
+  # Asked from a terminal with no display at all.
+  env -u QT_QPA_PLATFORM -u DISPLAY -u WAYLAND_DISPLAY "$work/root/usr/bin/$p" --help 2>/dev/null |
+    grep -q "^Uso: $p" || { echo "$p --help non risponde"; exit 1; }
+  [[ "$(env -u QT_QPA_PLATFORM -u DISPLAY -u WAYLAND_DISPLAY "$work/root/usr/bin/$p" --version \
+        2>/dev/null)" == "$p $version" ]] || { echo "$p --version non risponde"; exit 1; }
+  set +e
+  refused=$(QT_QPA_PLATFORM=offscreen "$work/root/usr/bin/$p" --sconosciuta 2>&1 >/dev/null)
+  rc=$?
+  set -e
+  [[ $rc -eq 2 && "$refused" == *"Opzione sconosciuta: --sconosciuta"* ]] ||
+    { echo "$p accetta un'opzione sconosciuta ($rc): $refused"; exit 1; }
+done
+"$work/root/usr/bin/zelm-provision" "$work/host" | grep -q '^Archivio creato:'
+sheets() { echo "SELECT COUNT(*) FROM ZELMMODEL;" | isql-fb -q "$work/host/dati/archivio.fdb" | grep -Eo '[0-9]+' | tail -1; }
+kept=$(sheets)
+out=$("$work/root/usr/bin/zelm-provision" --empty "$work/host")
+grep -q '^Archivio mantenuto:' <<<"$out" || { echo "zelm-provision: $out"; exit 1; }
+[[ $(sheets) == "$kept" && "$kept" -gt 0 ]] || { echo "l'archivio non è stato mantenuto"; exit 1; }
+[[ $("$work/root/usr/bin/zelm-provision" --help | grep -c -- '--replace') -ge 1 ]]
 out=$(env -u ZELM_HOST_DIR -u ZELM_PLUGIN QT_QPA_PLATFORM=offscreen \
       "$work/root/usr/bin/zelm-host" --folder "$work/host" --check 2>/dev/null)
 grep -q 'Finestra aperta: Schede modelli' <<<"$out" || { echo "zelm-host: $out"; exit 1; }
