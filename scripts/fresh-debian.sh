@@ -113,8 +113,8 @@ prepare_root() { # ROOT: a copy of the bootstrapped base that uses this machine'
 in_root() { # ROOT COMMAND: a login-less shell inside ROOT, with a clean environment
   local root=$1
   shift
-  chroot "$root" /usr/bin/env -i HOME=/root LANG=C.UTF-8 TERM=dumb \
-    PATH=/usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin bash -c "$1"
+  chroot "$root" /usr/bin/env -i HOME=/root LANG=C.UTF-8 TERM=dumb DEBIAN_FRONTEND=noninteractive \
+    PATH=/usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin bash -c "$1" </dev/null
 }
 
 step() { # NAME ROOT COMMAND: runs it, prints its exit code and time, returns its exit code
