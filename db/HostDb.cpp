@@ -1,6 +1,7 @@
 #include "HostDb.h"
 
 #include "framework/core/ZavoError.h"
+#include "framework/db/DbHelpers.h"
 #include "framework/db/IBDatabase.h"
 #include "framework/db/IBSQL.h"
 #include "framework/db/IBTransaction.h"
@@ -132,20 +133,12 @@ bool AggiornaArchivio(const QString& connection) {
     TIBDatabase db;
     db.SetDatabaseName(connection);
     db.Open();
-    bool manca = false;
-    {
-        TIBTransaction tr(&db);
-        tr.StartTransaction();
-        TIBSQL sql(&db, &tr);
-        sql.SetSQL(QStringLiteral("SELECT COUNT(*) FROM RDB$RELATIONS WHERE RDB$RELATION_NAME = "
-                                  "'ZELMIMPXLSLOCK'"));
-        sql.ExecQuery();
-        manca = sql.Fields(0).AsInteger() == 0;
-        sql.Close();
-        tr.Commit();
-    }
-    if (manca)
-        RunSqlScript(db, BundledScript(QStringLiteral("archive_claims.sql")), {});
-    db.Close();
-    return manca;
+    TIBTransaction tr(&db);
+    tr.StartTransaction();
+    TIBSQL sql(&db, &tr);
+    const bool creata =
+        CreaTabellaSeManca(sql, QStringLiteral("ZELMIMPXLSLOCK"),
+                           SplitSqlScript(BundledScript(QStringLiteral("archive_claims.sql"))));
+    tr.Commit();
+    return creata;
 }

@@ -157,29 +157,25 @@ void TZelmModelService::RiprendiBlocco(const TZelmModelData& sheet) {
     const int id = fBloccata->Model()->Id();
     if (sheet.Id() != id && sheet.IdModel() != fBloccata->Model()->IdModel())
         return; // another sheet altogether: the lost lock protected nothing it writes
-    const QString nulla = QStringLiteral(" Nulla è stato salvato: quanto scritto resta sulla "
-                                         "scheda; annullare e riaprirla per vedere i dati "
-                                         "attuali.");
+    const auto rifiuto = [](const char* what) {
+        return EZavoError(QStringLiteral("La scheda è stata %1 da un altro utente mentre la "
+                                         "connessione all'archivio era interrotta. Nulla è stato "
+                                         "salvato: quanto scritto resta sulla scheda; annullare "
+                                         "e riaprirla per vedere i dati attuali.")
+                              .arg(QLatin1String(what)));
+    };
     try {
         Lock(id);
     } catch (const ERecordNotFound&) {
-        throw EZavoError(QStringLiteral("La scheda è stata eliminata da un altro utente mentre "
-                                        "la connessione all'archivio era interrotta.") +
-                         nulla);
+        throw rifiuto("eliminata");
     } catch (const ERecordLocked&) {
-        throw EZavoError(QStringLiteral("La scheda è stata presa in modifica da un altro utente "
-                                        "mentre la connessione all'archivio era interrotta.") +
-                         nulla);
+        throw rifiuto("presa in modifica");
     }
     const auto stored = SafeLoad(id);
     if (!stored)
-        throw EZavoError(QStringLiteral("La scheda è stata eliminata da un altro utente mentre "
-                                        "la connessione all'archivio era interrotta.") +
-                         nulla);
+        throw rifiuto("eliminata");
     if (!StessiDatiArchiviati(*stored, *fBloccata))
-        throw EZavoError(QStringLiteral("La scheda è stata modificata da un altro utente mentre "
-                                        "la connessione all'archivio era interrotta.") +
-                         nulla);
+        throw rifiuto("modificata");
     fBloccoPerso = false; // held again, on the same data
 }
 

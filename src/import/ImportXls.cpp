@@ -185,12 +185,10 @@ void TImportXls::PreparaPrenotazioni() {
                                         "lavoro: ") +
                          rimedio);
     }
-    {
-        fPrenota = std::make_unique<TIBSQL>(&fDatabase, fScrittura.get());
-        fPrenota->SetSQL(QStringLiteral("INSERT INTO ZELMIMPXLSLOCK (CHIAVE) VALUES (:CHIAVE)"));
-        fRilascia = std::make_unique<TIBSQL>(&fDatabase, fScrittura.get());
-        fRilascia->SetSQL(QStringLiteral("DELETE FROM ZELMIMPXLSLOCK WHERE CHIAVE = :CHIAVE"));
-    }
+    fPrenota = std::make_unique<TIBSQL>(&fDatabase, fScrittura.get());
+    fPrenota->SetSQL(QStringLiteral("INSERT INTO ZELMIMPXLSLOCK (CHIAVE) VALUES (:CHIAVE)"));
+    fRilascia = std::make_unique<TIBSQL>(&fDatabase, fScrittura.get());
+    fRilascia->SetSQL(QStringLiteral("DELETE FROM ZELMIMPXLSLOCK WHERE CHIAVE = :CHIAVE"));
 }
 
 TImportXls::~TImportXls() {

@@ -1,7 +1,6 @@
 // Closing inherited descriptors in a child process.
 #include "Descrittori.h"
 
-#include <sys/resource.h>
 #include <sys/syscall.h>
 #include <unistd.h>
 

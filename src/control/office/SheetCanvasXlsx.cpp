@@ -5,7 +5,6 @@
 #include <QDate>
 #include <QFile>
 
-#include <malloc.h>
 #include <xlsxwriter.h>
 
 namespace {
