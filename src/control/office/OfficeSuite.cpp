@@ -64,6 +64,7 @@
 #include <condition_variable>
 #include <csignal>
 #include <cstdlib>
+#include <cstring>
 #include <mutex>
 #include <sys/prctl.h>
 #include <sys/wait.h>
@@ -182,6 +183,9 @@ struct TOfficeSuite::Impl {
     int starts = 0;
     std::unique_ptr<QTemporaryDir> profile;
     QString pipe;
+    // The named sockets the running office listens on (its own pipe, the office's single-instance
+    // pipe): the office never removes them when it is killed, so they go when it has ended.
+    std::vector<std::string> pipeFiles;
     Reference<uno::XComponentContext>& local = Refs().local;
     Reference<uno::XComponentContext>& remote = Refs().remote;
     Reference<frame::XDesktop2>& desktop = Refs().desktop;
@@ -276,6 +280,23 @@ struct TOfficeSuite::Impl {
             waitpid(pid, nullptr, 0);
             pid = 0;
         }
+        Ended();
+    }
+
+    /// The office process is gone: what it left in the shared temporary folder goes too.
+    void Ended() {
+        zelm::office::RemoveSockets(pipeFiles);
+        pipeFiles.clear();
+    }
+
+    /// Notes the office's sockets, in memory and in its profile (whence a later process removes
+    /// them when this one dies without doing so).
+    void RecordPipes() {
+        pipeFiles = zelm::office::SocketPaths(pid);
+        QFile list(profile->filePath(QStringLiteral("pipes")));
+        if (list.open(QIODevice::WriteOnly | QIODevice::Truncate))
+            for (const std::string& path : pipeFiles)
+                list.write(QByteArray::fromStdString(path) + '\n');
     }
 
     bool Alive() {
@@ -285,6 +306,7 @@ struct TOfficeSuite::Impl {
         int status = 0;
         if (waitpid(pid, &status, WNOHANG) == pid) {
             pid = 0;
+            Ended();
             return false;
         }
         return true;
@@ -302,6 +324,20 @@ struct TOfficeSuite::Impl {
         const QByteArray profileArg =
             "-env:UserInstallation=" + TOfficeSuite::FileUrl(profile->path()).toUtf8();
         const QByteArray accept = "--accept=pipe,name=" + pipe.toUtf8() + ";urp;";
+        // A temporary folder of its own, inside the profile: what the office leaves there goes
+        // with the profile. The environment is prepared here: the child of a threaded process
+        // may not allocate.
+        const QByteArray tempDir = profile->filePath(QStringLiteral("tmp")).toLocal8Bit();
+        QDir().mkpath(QString::fromLocal8Bit(tempDir));
+        std::vector<QByteArray> envStore;
+        for (char** e = environ; *e; ++e)
+            if (std::strncmp(*e, "TMPDIR=", 7) != 0)
+                envStore.emplace_back(*e);
+        envStore.push_back("TMPDIR=" + tempDir);
+        std::vector<const char*> envp;
+        for (const QByteArray& e : envStore)
+            envp.push_back(e.constData());
+        envp.push_back(nullptr);
         const pid_t parent = getpid();
         const long limit = zelm::office::DescriptorLimit();
         pid = fork();
@@ -322,7 +358,7 @@ struct TOfficeSuite::Impl {
                 program.constData(),    "--headless",       "--invisible",   "--nologo",
                 "--norestore",          "--nodefault",      "--nolockcheck", "--nofirststartwizard",
                 profileArg.constData(), accept.constData(), nullptr};
-            execv(argv[0], const_cast<char* const*>(argv));
+            execve(argv[0], const_cast<char* const*>(argv), const_cast<char* const*>(envp.data()));
             _exit(127);
         }
     }
@@ -357,6 +393,14 @@ struct TOfficeSuite::Impl {
             const pid_t owner = static_cast<pid_t>(m.captured(1).toLongLong());
             if (owner == getpid() || kill(owner, 0) == 0 || errno != ESRCH)
                 continue;
+            QFile list(temp.filePath(entry + QStringLiteral("/pipes")));
+            if (list.open(QIODevice::ReadOnly)) {
+                std::vector<std::string> pipes;
+                for (const QByteArray& line : list.readAll().split('\n'))
+                    if (!line.isEmpty())
+                        pipes.push_back(line.toStdString());
+                zelm::office::RemoveSockets(pipes);
+            }
             QDir(temp.filePath(entry)).removeRecursively();
         }
     }
@@ -394,6 +438,7 @@ struct TOfficeSuite::Impl {
             try {
                 remote.set(resolver->resolve(url), UNO_QUERY_THROW);
                 desktop = frame::Desktop::create(remote);
+                RecordPipes();
                 return;
             } catch (const connection::NoConnectException&) {
                 // not listening yet

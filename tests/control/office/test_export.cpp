@@ -383,7 +383,17 @@ TEST(OfficeProcess, EndsWithTheApplicationThatStartedIt) {
     if (!ended)
         ::kill(-office, SIGKILL);
     EXPECT_TRUE(QFileInfo::exists(profile));
+    // The dead office's sockets, as its profile lists them.
+    QFile list(profile + "/pipes");
+    ASSERT_TRUE(list.open(QIODevice::ReadOnly));
+    QStringList pipes = QString::fromUtf8(list.readAll()).split('\n', Qt::SkipEmptyParts);
+    list.close();
+    ASSERT_FALSE(pipes.isEmpty());
+    for (const QString& p : pipes)
+        EXPECT_TRUE(QFileInfo::exists(p)) << p.toStdString();
     TOfficeSuite::Instance().Shutdown();
     TOfficeSuite::Instance().NewSpreadsheet()->Close(); // a start cleans up after the dead
     EXPECT_FALSE(QFileInfo::exists(profile)) << profile.toStdString();
+    for (const QString& p : pipes)
+        EXPECT_FALSE(QFileInfo::exists(p)) << p.toStdString();
 }

@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <algorithm>
 #include <csignal>
 #include <fcntl.h>
 #include <sys/wait.h>
@@ -89,11 +90,35 @@ TEST(OfficeSuite, DataArraysAndErrors) {
     EXPECT_THROW(TOfficeSuite::Instance().LoadSpreadsheet("/nessuna/cartella/x.xls"), EOfficeError);
 }
 
+// The office's sockets in the shared temporary folder, and whether they are still there.
+static std::vector<std::string> Lasciati(const std::vector<std::string>& pipes) {
+    std::vector<std::string> left;
+    for (const std::string& p : pipes)
+        if (QFileInfo::exists(QString::fromStdString(p)))
+            left.push_back(p);
+    return left;
+}
+
+// Killed or shut down, the office leaves nothing in the temporary folder; its own temporary
+// folder is inside its profile.
 TEST(OfficeSuite, ADeadOfficeIsRestartedOnceForTheNextOperation) {
     auto first = TOfficeSuite::Instance().NewSpreadsheet();
     first->SetString(0, 0, "prima");
     const qint64 pid = TOfficeSuite::Instance().ProcessId();
     ASSERT_GT(pid, 0);
+    const std::vector<std::string> pipes = zelm::office::SocketPaths(static_cast<pid_t>(pid));
+    ASSERT_EQ(std::count_if(pipes.begin(), pipes.end(),
+                            [](const std::string& p) { return p.find("zelm_office_") != p.npos; }),
+              1);
+    ASSERT_EQ(Lasciati(pipes).size(), pipes.size());
+    QFile envFile(QString("/proc/%1/environ").arg(pid));
+    ASSERT_TRUE(envFile.open(QIODevice::ReadOnly));
+    QByteArray tmpdir;
+    for (const QByteArray& e : envFile.readAll().split(0))
+        if (e.startsWith("TMPDIR="))
+            tmpdir = e;
+    EXPECT_TRUE(tmpdir.contains("/zelm-office-") && tmpdir.endsWith("/tmp")) << tmpdir.data();
+
     const int starts = TOfficeSuite::Instance().StartCount();
     kill(-static_cast<pid_t>(pid), SIGKILL);
     EXPECT_THROW(first->SetString(0, 1, "persa"), EOfficeError); // its document died with it
@@ -102,4 +127,12 @@ TEST(OfficeSuite, ADeadOfficeIsRestartedOnceForTheNextOperation) {
     EXPECT_EQ(second->GetString(0, 0), "dopo");
     EXPECT_EQ(TOfficeSuite::Instance().StartCount(), starts + 1);
     EXPECT_NE(TOfficeSuite::Instance().ProcessId(), pid);
+    EXPECT_EQ(Lasciati(pipes), std::vector<std::string>{}) << "sockets of the killed office left";
+
+    const auto secondPipes =
+        zelm::office::SocketPaths(static_cast<pid_t>(TOfficeSuite::Instance().ProcessId()));
+    ASSERT_FALSE(secondPipes.empty());
+    second.reset();
+    TOfficeSuite::Instance().Shutdown();
+    EXPECT_EQ(Lasciati(secondPipes), std::vector<std::string>{});
 }
