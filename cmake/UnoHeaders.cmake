@@ -73,6 +73,9 @@ add_custom_target(uno_headers DEPENDS ${UNO_STAMP})
 add_library(Uno::uno INTERFACE IMPORTED)
 target_include_directories(Uno::uno SYSTEM INTERFACE ${UNO_HEADER_DIR} ${UNO_SDK_INCLUDE_DIR})
 target_compile_definitions(Uno::uno INTERFACE LINUX UNX GCC CPPU_ENV=gcc3)
+# The public UNO libraries are linked from the loader's path (Debian's libuno-* packages put them
+# there). Theirs are not: libuno_cppuhelpergcc3 needs the office's private libreglo, libunoidllo
+# and libxmlreaderlo, found only in its program folder (their $ORIGIN is that of the public link).
+# Hence one RUNPATH, to that folder, on what links the bridge (zelm_office sets it).
 target_link_libraries(Uno::uno INTERFACE -l:libuno_cppuhelpergcc3.so.3 -l:libuno_cppu.so.3
                                          -l:libuno_sal.so.3)
-target_link_directories(Uno::uno INTERFACE ${LO_PROGRAM_DIR})

@@ -13,6 +13,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QMessageBox>
 #include <QTextStream>
 #include <QWidget>
 
@@ -25,10 +26,12 @@ const char* const kUso =
     "               [FUNZIONE [UTENTE [IDFINESTRA]]]\n"
     "Apre una finestra del plug-in (ShowZelmModelFormX, ShowImpXlsHelvoFormX,\n"
     "ShowZelmCreaArtFormX; ShowZelmModelFormX 1 1 senza argomenti) come il programma ospite.\n"
-    "  --folder    la cartella del programma ospite (user/user.fdb); predefinita ZELM_HOST_DIR\n"
+    "  --folder    la cartella del programma ospite (user/user.fdb); predefinita ZELM_HOST_DIR,\n"
+    "              poi folder= di /etc/zelm/zelm.conf (o del file in ZELM_CONF)\n"
     "  --library   il plug-in da caricare (predefinito: quello accanto al programma)\n"
     "  --check     apre, stampa i titoli delle finestre aperte, chiude ed esce\n"
     "  --grid      la griglia configurabile sulle schede dimostrative\n"
+    "  --dialog-errors  gli errori anche in una finestra (avviato dal menu, senza terminale)\n"
     "  --version   la versione; --help questo testo\n";
 }
 
@@ -59,13 +62,26 @@ int main(int argc, char** argv) {
     QString library = option("--library");
     const bool check = args.removeAll("--check") > 0;
     const bool grid = args.removeAll("--grid") > 0;
+    const bool dialogErrors = args.removeAll("--dialog-errors") > 0;
+    // Started from the desktop's menu nobody reads the standard error: the reason is shown too.
+    auto fail = [&](const QString& text, int code) {
+        err << text << "\n";
+        err.flush();
+        if (dialogErrors)
+            QMessageBox::critical(nullptr, QStringLiteral("Schede modello"), text);
+        return code;
+    };
     for (const QString& a : args)
         if (a.startsWith(QLatin1Char('-'))) {
             err << "Opzione sconosciuta: " << a << "\n" << kUso;
             return 2;
         }
-    if (folder.isEmpty())
-        folder = qEnvironmentVariable("ZELM_HOST_DIR");
+    if (folder.isEmpty()) {
+        QString perche;
+        folder = THostLoader::HostFolder(&perche);
+        if (folder.isEmpty())
+            return fail(perche, 1);
+    }
     if (library.isEmpty())
         library = THostLoader::DefaultLibraryPath();
     const QString entry = args.value(0, QStringLiteral("ShowZelmModelFormX"));
@@ -86,8 +102,7 @@ int main(int argc, char** argv) {
             try {
                 ProvisionHostFolder(folder, true, false);
             } catch (const EZavoError& e) {
-                err << "Errore: " << e.Message() << "\n";
-                return 1;
+                return fail(QStringLiteral("Errore: ") + e.Message(), 1);
             }
         }
     }
@@ -96,8 +111,7 @@ int main(int argc, char** argv) {
         try {
             ShowGridDemo(args.value(1, QStringLiteral("1")).toInt());
         } catch (const EZavoError& e) {
-            err << "Errore: " << e.Message() << "\n";
-            return 1;
+            return fail(QStringLiteral("Errore: ") + e.Message(), 1);
         }
         if (check) {
             app.processEvents();
@@ -116,14 +130,10 @@ int main(int argc, char** argv) {
     }
 
     THostLoader loader;
-    if (!loader.Load(library)) {
-        err << "Libreria non caricata: " << loader.ErrorString() << "\n";
-        return 1;
-    }
-    if (!loader.Call(entry, utente, idFinestra)) {
-        err << "Errore: " << loader.LastError() << "\n";
-        return 1;
-    }
+    if (!loader.Load(library))
+        return fail(QStringLiteral("Libreria non caricata: ") + loader.ErrorString(), 1);
+    if (!loader.Call(entry, utente, idFinestra))
+        return fail(QStringLiteral("Errore: ") + loader.LastError(), 1);
     if (check) {
         app.processEvents();
         for (QWidget* w : QApplication::topLevelWidgets())

@@ -5,6 +5,8 @@
 // written \\, \t, \n, \r); progress on standard error. Exit code 0 when
 // every workbook ended "OK" or "FILE GIA ACQUISITO", 1 when any ended "ERRORE" or
 // "FILE MANCANTE", 2 when nothing could be attempted.
+#include "HostLoader.h"
+
 #include "framework/core/WinPath.h"
 #include "framework/core/ZavoError.h"
 #include "framework/session/Session.h"
@@ -53,7 +55,9 @@ int main(int argc, char** argv) {
         if (a == QLatin1String("--help") || a == QLatin1String("-h")) {
             out << "Uso: zelm-import [--folder CARTELLA] [--user N] [--foto] PERCORSO...\n"
                 << "Importa le cartelle di lavoro (.xls, .xlsx) del sistema di origine come "
-                   "schede modello.\n";
+                   "schede modello.\n"
+                << "  --folder  la cartella del programma ospite; predefinita ZELM_HOST_DIR,\n"
+                << "            poi folder= di /etc/zelm/zelm.conf (o del file in ZELM_CONF)\n";
             return 0;
         }
         const bool valued = a == QLatin1String("--folder") || a == QLatin1String("--user");
@@ -76,8 +80,16 @@ int main(int argc, char** argv) {
     }
     if (paths.isEmpty())
         return Uso(err, QStringLiteral("Nessun file o cartella da importare"));
-    if (!folder.isEmpty())
-        qputenv("ZELM_HOST_DIR", QFile::encodeName(QFileInfo(folder).absoluteFilePath()));
+    if (folder.isEmpty()) {
+        QString perche;
+        folder = THostLoader::HostFolder(&perche);
+        if (folder.isEmpty()) {
+            err << perche << "\n";
+            return 2;
+        }
+    }
+    // The plug-in's code looks for "user/user.fdb" in the host program's folder.
+    qputenv("ZELM_HOST_DIR", QFile::encodeName(QFileInfo(folder).absoluteFilePath()));
 
     // The office starts while the folders are listed and the session opens.
     TImportXls::PreparaOffice();

@@ -158,23 +158,38 @@ echo "== pacchetti installati dal set-up: $(wc -l <<<"$added")"
 echo "$added" | fmt -w 100 | sed 's/^/   /'
 summary=$(grep -E 'tests passed|tests failed' "$work/test.sh.log" 2>/dev/null | tail -1 | sed 's/^ *//' || true)
 
-# 2. The package alone, on a root that never built it.
+# 2. The package alone, on a root that never built it. The package test of test.sh left it in
+# build/pacchetto; built here when that test did not run.
 if ((status == 0 && with_package)); then
-  step "cpack" "$work/build" "cd /root/zelm/build && rm -rf /root/pkg && cpack -G DEB -B /root/pkg >/dev/null && ls /root/pkg/zelm_*.deb" || status=1
+  step "pacchetto" "$work/build" \
+    "cd /root/zelm && { ls build/pacchetto/zelm_*.deb 2>/dev/null || scripts/build-deb.sh build/pacchetto; }" ||
+    status=1
 fi
 if ((status == 0 && with_package)); then
   prepare_root "$work/site"
-  cp "$work"/build/root/pkg/zelm_*.deb "$work/site/root/"
+  cp "$work"/build/root/zelm/build/pacchetto/zelm_*.deb "$work/site/root/"
   cp "$repo/tests/fixtures/modello.xls" "$work/site/root/modello.xls"
+  # A clerk's desktop has the full Calc: installing the package must keep it (either Calc gives
+  # the office the product starts).
+  step "libreoffice-calc" "$work/site" \
+    "apt-get update -q >/dev/null && apt-get install -y -q --no-install-recommends libreoffice-calc >/dev/null && dpkg-query -W libreoffice-calc" ||
+    status=1
   step "apt-get install ./zelm.deb" "$work/site" \
-    "cd /root && apt-get update -q >/dev/null && apt-get install -y -q ./zelm_*.deb >/dev/null && dpkg-query -W zelm" ||
+    "cd /root && apt-get install -y -q ./zelm_*.deb >/dev/null && dpkg-query -W zelm" || status=1
+  step "libreoffice-calc mantenuto" "$work/site" \
+    "dpkg-query -W -f '\${Status}\\n' libreoffice-calc | grep -qx 'install ok installed' && ! dpkg-query -W -f '\${Status}' libreoffice-calc-nogui 2>/dev/null | grep -q 'ok installed'" ||
     status=1
   if ((status == 0)); then
     step "zelm-provision" "$work/site" "zelm-provision /root/sito" || status=1
     step "zelm-import --help" "$work/site" "zelm-import --help | head -3" || status=1
-    step "zelm-import" "$work/site" \
-      "cd /root && zelm-import --folder /root/sito modello.xls | tee /root/esito.txt && grep -q '^OK' /root/esito.txt" ||
+    step "zelm-import senza cartella" "$work/site" \
+      "cd /root && ! zelm-import modello.xls 2>/root/senza.txt; cat /root/senza.txt; grep -q '/etc/zelm/zelm.conf' /root/senza.txt" ||
       status=1
+    step "zelm-import" "$work/site" \
+      "cd /root && echo folder=/root/sito >>/etc/zelm/zelm.conf && zelm-import modello.xls | tee /root/esito.txt && grep -q '^OK' /root/esito.txt" ||
+      status=1
+    step "nessun OSL_PIPE lasciato" "$work/site" \
+      "! ls -d /tmp/OSL_PIPE_* /tmp/lu*.tmp 2>/dev/null" || status=1
     step "zelm-host --check" "$work/site" \
       "QT_QPA_PLATFORM=offscreen zelm-host --folder /root/sito --check 2>&1 | tee /root/host.txt && grep -q 'Finestra aperta' /root/host.txt" ||
       status=1

@@ -1,28 +1,64 @@
 #!/usr/bin/env bash
-# The Debian package as a site gets it: built with CPack from the build tree, its files, its
-# declared dependencies against what the binaries link, and the programs run from a root it was
-# extracted into (nothing reached through the build tree).
+# The Debian package as a site gets it: built with debhelper (scripts/build-deb.sh) into
+# BUILD/pacchetto, where the fresh-machine check takes it; lintian's verdict; its files, its
+# hardening and its declared dependencies against what the binaries link; and the programs run
+# from a root it was extracted into (nothing reached through the build tree).
 set -euo pipefail
 build="$1"
+source_dir="$(cd "$(dirname "$0")/../.." && pwd)"
 work=$(mktemp -d /tmp/zelm-pkg.XXXXXX)
 trap 'rm -rf "$work"' EXIT
-(cd "$build" && cpack -G DEB -B "$work/pkg" >/dev/null)
-deb=$(ls "$work"/pkg/zelm_*_amd64.deb)
+"$source_dir/scripts/build-deb.sh" "$build/pacchetto" >/dev/null
+deb=$(ls "$build"/pacchetto/zelm_*_amd64.deb)
+dbgsym=$(ls "$build"/pacchetto/zelm-dbgsym_*_amd64.*deb)
+
+# lintian: nothing but what debian/zelm.lintian-overrides explains.
+lint=$(lintian --pedantic "$deb" 2>&1 | grep -v 'running with root privileges' || true)
+echo "lintian: ${lint:-nessuna segnalazione}"
+if grep -E '^[EW]: ' <<<"$lint"; then echo "lintian segnala errori o avvisi"; exit 1; fi
+
 files=$(dpkg-deb -c "$deb" | awk '{print $6}')
 for f in ./usr/lib/zelm/libzelm.so ./usr/lib/zelm/zelm-host ./usr/lib/zelm/zelm-import \
          ./usr/lib/zelm/zelm-provision ./usr/bin/zelm-host ./usr/bin/zelm-import \
-         ./usr/bin/zelm-provision ./usr/share/man/man1/zelm-host.1 \
-         ./usr/share/man/man1/zelm-import.1 ./usr/share/man/man1/zelm-provision.1 \
+         ./usr/bin/zelm-provision ./usr/share/man/it/man1/zelm-host.1.gz \
+         ./usr/share/man/it/man1/zelm-import.1.gz ./usr/share/man/it/man1/zelm-provision.1.gz \
          ./usr/share/zelm/sql/archive_schema.sql ./usr/share/zelm/sql/user_schema.sql \
-         ./usr/share/doc/zelm/README.md; do
+         ./usr/share/doc/zelm/copyright ./usr/share/doc/zelm/changelog.gz \
+         ./usr/share/doc/zelm/README.md.gz ./etc/zelm/zelm.conf \
+         ./usr/share/applications/zelm-host.desktop \
+         ./usr/share/icons/hicolor/scalable/apps/zelm.svg; do
   grep -qxF -- "$f" <<<"$files" || { echo "manca nel pacchetto: $f"; exit 1; }
 done
 if grep -E 'test_|bench_|CMakeFiles' <<<"$files"; then echo "file estranei nel pacchetto"; exit 1; fi
+dpkg-deb -I "$deb" conffiles | grep -qx /etc/zelm/zelm.conf || { echo "zelm.conf non è un conffile"; exit 1; }
+if dpkg-deb -I "$deb" postinst >/dev/null 2>&1 || dpkg-deb -I "$deb" triggers >/dev/null 2>&1; then
+  echo "script o trigger (ldconfig) per una cartella privata"; exit 1
+fi
+debug=$(dpkg-deb -c "$dbgsym")
+grep -q '/usr/lib/debug/.build-id/.*\.debug$' <<<"$debug" ||
+  { echo "i simboli di debug mancano da $dbgsym"; exit 1; }
+
+dpkg -x "$deb" "$work/root"
+# Hardened and stripped: relro and bind-now, the stack protector, no symbol table; every
+# compilation with the stack protector and fortified calls (whether a binary keeps a *_chk call
+# depends on what the optimizer could prove).
+for bin in "$work"/root/usr/lib/zelm/*; do
+  segments=$(readelf -lW "$bin"); dynamic=$(readelf -dW "$bin")
+  symbols=$(readelf -sW --dyn-syms "$bin"); sections=$(readelf -SW "$bin")
+  grep -q GNU_RELRO <<<"$segments" || { echo "$bin: senza relro"; exit 1; }
+  grep -Eq 'BIND_NOW|FLAGS.*NOW' <<<"$dynamic" || { echo "$bin: senza bindnow"; exit 1; }
+  grep -q '__stack_chk_fail' <<<"$symbols" || { echo "$bin: senza protezione dello stack"; exit 1; }
+  grep -Eq ' \.symtab | \.debug_info ' <<<"$sections" && { echo "$bin: non spogliato"; exit 1; }
+done
+compiles=$(grep -E ' -c /[^ ]+\.cpp$' "$build/pacchetto/build.log" || true)
+[[ -n "$compiles" ]] || { echo "nessuna compilazione nel registro del pacchetto"; exit 1; }
+for flag in -fstack-protector-strong -D_FORTIFY_SOURCE=2; do
+  grep -v -q -- "$flag" <<<"$compiles" && { echo "compilazioni senza $flag"; exit 1; }
+done
 
 # Every library a binary names (NEEDED) belongs to a package the .deb declares.
 deps=$(dpkg-deb -f "$deb" Depends)
 names=$(sed 's/ ([^)]*)//g; s/ *[,|] */\n/g' <<<"$deps")
-dpkg -x "$deb" "$work/root"
 for bin in "$work"/root/usr/lib/zelm/*; do
   while read -r lib path; do
     [[ -n "$path" && -e "$path" ]] || { echo "$bin: $lib non trovata"; exit 1; }
@@ -39,12 +75,14 @@ for bin in "$work"/root/usr/lib/zelm/*; do
 done
 grep -qF 'libreoffice-calc-nogui | libreoffice-calc' <<<"$deps" ||
   { echo "l'ufficio deve accettare anche libreoffice-calc: $deps"; exit 1; }
-for runtime in libreoffice-calc-nogui firebird3.0-server-core qt6-qpa-plugins; do
+for runtime in libreoffice-calc-nogui firebird3.0-server-core; do
   grep -qxF -- "$runtime" <<<"$names" || { echo "dipendenza mancante: $runtime"; exit 1; }
 done
-
-grep -qF 'fonts-crosextra-carlito' <<<"$(dpkg-deb -f "$deb" Recommends)" ||
+grep -qxF -- qt6-qpa-plugins <<<"$names" && { echo "qt6-qpa-plugins non è una dipendenza"; exit 1; }
+[[ "$(dpkg-deb -f "$deb" Recommends)" == "fonts-crosextra-carlito, fonts-liberation2" ]] ||
   { echo "i caratteri del modulo mancano tra i Recommends"; exit 1; }
+[[ "$(dpkg-deb -f "$deb" Suggests)" == "firebird3.0-server, firebird3.0-utils, qt6-qpa-plugins" ]] ||
+  { echo "Suggests: $(dpkg-deb -f "$deb" Suggests)"; exit 1; }
 
 # The programs from the extracted root: each answers --help and --version, refuses an unknown
 # option in Italian, and the provisioning tool never replaces a database unless told to.
@@ -72,4 +110,19 @@ grep -q '^Archivio mantenuto:' <<<"$out" || { echo "zelm-provision: $out"; exit 
 out=$(env -u ZELM_HOST_DIR -u ZELM_PLUGIN QT_QPA_PLATFORM=offscreen \
       "$work/root/usr/bin/zelm-host" --folder "$work/host" --check 2>/dev/null)
 grep -q 'Finestra aperta: Schede modelli' <<<"$out" || { echo "zelm-host: $out"; exit 1; }
+
+# Without --folder: never the program's folder under /usr; the site's file says where, and
+# when nothing says it the refusal says how, in Italian.
+set +e
+out=$(env -u ZELM_HOST_DIR ZELM_CONF="$work/nessuno.conf" QT_QPA_PLATFORM=offscreen \
+      "$work/root/usr/bin/zelm-host" --check 2>&1)
+rc=$?
+set -e
+[[ $rc -eq 1 && "$out" == *"Nessuna cartella dell'ospite"*"zelm-provision CARTELLA"* ]] ||
+  { echo "zelm-host senza cartella ($rc): $out"; exit 1; }
+grep -q '^#folder=' "$work/root/etc/zelm/zelm.conf"
+printf 'folder=%s\n' "$work/host" >"$work/zelm.conf"
+out=$(env -u ZELM_HOST_DIR ZELM_CONF="$work/zelm.conf" QT_QPA_PLATFORM=offscreen \
+      "$work/root/usr/bin/zelm-host" --check 2>/dev/null)
+grep -q 'Finestra aperta: Schede modelli' <<<"$out" || { echo "zelm-host da zelm.conf: $out"; exit 1; }
 echo "pacchetto $(basename "$deb") verificato"
