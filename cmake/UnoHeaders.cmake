@@ -7,6 +7,9 @@ find_path(UNO_SDK_INCLUDE_DIR NAMES cppu/macros.hxx PATHS /usr/include/libreoffi
 
 set(UNO_TYPES
     com.sun.star.bridge.UnoUrlResolver
+    com.sun.star.bridge.BridgeFactory
+    com.sun.star.bridge.XBridgeFactory2
+    com.sun.star.bridge.XBridge
     com.sun.star.bridge.XUnoUrlResolver
     com.sun.star.connection.NoConnectException
     com.sun.star.frame.Desktop

@@ -6,7 +6,10 @@
 #include <com/sun/star/beans/PropertyValue.hpp>
 #include <com/sun/star/beans/XMultiPropertySet.hpp>
 #include <com/sun/star/beans/XPropertySet.hpp>
+#include <com/sun/star/bridge/BridgeFactory.hpp>
 #include <com/sun/star/bridge/UnoUrlResolver.hpp>
+#include <com/sun/star/bridge/XBridge.hpp>
+#include <com/sun/star/bridge/XBridgeFactory2.hpp>
 #include <com/sun/star/bridge/XUnoUrlResolver.hpp>
 #include <com/sun/star/connection/NoConnectException.hpp>
 #include <com/sun/star/container/XIndexAccess.hpp>
@@ -220,6 +223,26 @@ struct TOfficeSuite::Impl {
         KillProcess();
     }
 
+    /// Ends the office before the process's exit tears down the bridge's statics (its type
+    /// registry above all): the bridge's threads, still answering an office that lives, would
+    /// use them after they are freed. Constructed after those statics, hence destroyed before.
+    struct TFineUscita {
+        ~TFineUscita() { TOfficeSuite::Instance().d->Kill(); }
+    };
+
+    /// The office ends with the application object, while Qt and the bridge are whole (a
+    /// process without one ends it in the destructor above).
+    void FineConLApplicazione() {
+        static std::once_flag once;
+        std::call_once(once, [] {
+            qAddPostRoutine([] {
+                Impl& d = *TOfficeSuite::Instance().d;
+                d.FermaAnticipo();
+                d.Kill();
+            });
+        });
+    }
+
     /// Ends the starting thread before the application's own objects go: a start under way is
     /// cut short (its office killed, so that the thread's wait for it ends at once).
     void FermaAnticipo() {
@@ -246,7 +269,7 @@ struct TOfficeSuite::Impl {
                 anticipo = std::thread([this] { CicloAnticipo(); });
                 // Joined when the application object goes, before the statics of Qt and of the
                 // bridge that a start in progress still uses.
-                qAddPostRoutine([] { TOfficeSuite::Instance().d->FermaAnticipo(); });
+                FineConLApplicazione();
             }
             anticipoChiesto = true;
         }
@@ -317,6 +340,23 @@ struct TOfficeSuite::Impl {
         desktop.clear();
         remote.clear();
         KillProcess();
+        DisposeBridges();
+    }
+
+    /// Ends the bridge to an office that is gone, and waits for its reader and writer threads:
+    /// left to notice the death on their own, they would still be freeing memory while the
+    /// process exits and the bridge's libraries tear their statics down.
+    void DisposeBridges() {
+        if (!local.is())
+            return;
+        try {
+            const Reference<bridge::XBridgeFactory2> factory = bridge::BridgeFactory::create(local);
+            for (const Reference<bridge::XBridge>& b : factory->getExistingBridges())
+                if (const Reference<lang::XComponent> c{b, UNO_QUERY}; c.is())
+                    c->dispose(); // joins the bridge's threads
+        } catch (const uno::Exception&) {
+            // a bridge already torn down: nothing left to wait for
+        }
     }
 
     void Spawn() {
@@ -421,6 +461,7 @@ struct TOfficeSuite::Impl {
             local = Guard([] { return cppu::defaultBootstrap_InitialComponentContext(); });
         }
         ++starts;
+        FineConLApplicazione();
         RemoveOrphanProfiles();
         // The profile's name carries this process's id: a later start recognises the profile
         // of a process that died without removing it.
@@ -439,6 +480,7 @@ struct TOfficeSuite::Impl {
                 remote.set(resolver->resolve(url), UNO_QUERY_THROW);
                 desktop = frame::Desktop::create(remote);
                 RecordPipes();
+                static TFineUscita fine;
                 return;
             } catch (const connection::NoConnectException&) {
                 // not listening yet

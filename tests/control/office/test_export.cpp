@@ -397,3 +397,19 @@ TEST(OfficeProcess, EndsWithTheApplicationThatStartedIt) {
     for (const QString& p : pipes)
         EXPECT_FALSE(QFileInfo::exists(p)) << p.toStdString();
 }
+
+// A process that ends with its office alive ends cleanly: the office and the bridge's threads go
+// before the exit frees what those threads use (freed memory is filled, so that a use shows).
+TEST(OfficeProcess, EndsCleanlyWithTheOfficeAlive) {
+    for (int i = 0; i < 5; ++i) {
+        QProcess user;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("MALLOC_PERTURB_", "165");
+        user.setProcessEnvironment(env);
+        user.start(ZELM_OFFICE_USER, {"esci"});
+        ASSERT_TRUE(user.waitForFinished(120000));
+        EXPECT_EQ(user.exitStatus(), QProcess::NormalExit) << "run " << i;
+        EXPECT_EQ(user.exitCode(), 0)
+            << "run " << i << ": " << user.readAllStandardError().toStdString();
+    }
+}
