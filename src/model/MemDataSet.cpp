@@ -50,15 +50,27 @@ void TMemDataSet::Close() {
     endResetModel();
 }
 
-int TMemDataSet::FieldIndex(const QString& name) const {
+template <class TName> int TMemDataSet::FindField(TName name) const {
+    // The code names fields as they were defined: the exact spelling is looked for first, the
+    // case-insensitive match (the database's rule) only when it fails.
+    for (size_t i = 0; i < fFields.size(); ++i)
+        if (fFields[i].name == name)
+            return static_cast<int>(i);
     for (size_t i = 0; i < fFields.size(); ++i)
         if (fFields[i].name.compare(name, Qt::CaseInsensitive) == 0)
             return static_cast<int>(i);
     return -1;
 }
 
-int TMemDataSet::RequireField(const QString& name) const {
-    const int i = FieldIndex(name);
+int TMemDataSet::FieldIndex(const QString& name) const {
+    return FindField(name);
+}
+int TMemDataSet::FieldIndex(QLatin1StringView name) const {
+    return FindField(name);
+}
+
+template <class TName> int TMemDataSet::RequireField(TName name) const {
+    const int i = FindField(name);
     if (i < 0)
         throw EZavoError(QStringLiteral("Campo %1 non trovato").arg(name));
     return i;
@@ -116,7 +128,12 @@ void TMemDataSet::Edit() {
 }
 
 void TMemDataSet::Post() {
-    if (fState == dsInsert) {
+    if (fState == dsInsert && fLoading) {
+        fRows.push_back(std::move(fBuffer)); // ordered and shown by EndLoad
+        fState = dsBrowse;
+        fCurrent = static_cast<int>(fRows.size()) - 1;
+        fEof = false;
+    } else if (fState == dsInsert) {
         const int at =
             fIndexField.isEmpty() ? static_cast<int>(fRows.size()) : SortedPosition(fBuffer);
         beginInsertRows(QModelIndex(), at, at);
@@ -173,6 +190,14 @@ void TMemDataSet::Delete() {
 
 void TMemDataSet::EmptyDataSet() {
     RequireActive();
+    if (fLoading) {
+        fRows.clear();
+        fBuffer.clear();
+        fState = dsBrowse;
+        fCurrent = -1;
+        fEof = true;
+        return;
+    }
     beginResetModel();
     fRows.clear();
     fBuffer.clear();
@@ -184,7 +209,13 @@ void TMemDataSet::EmptyDataSet() {
 }
 
 QVariant TMemDataSet::Value(const QString& field) const {
-    const int c = RequireField(field);
+    return ValueAt(RequireField(field));
+}
+QVariant TMemDataSet::Value(QLatin1StringView field) const {
+    return ValueAt(RequireField(field));
+}
+
+QVariant TMemDataSet::ValueAt(int c) const {
     if (fState == dsEdit || fState == dsInsert)
         return fBuffer[c];
     if (fCurrent < 0)
@@ -211,10 +242,42 @@ QVariant TMemDataSet::Coerce(int column, const QVariant& value) const {
 }
 
 void TMemDataSet::SetValue(const QString& field, const QVariant& value) {
+    SetValueAt(RequireField(field), value);
+}
+void TMemDataSet::SetValue(QLatin1StringView field, const QVariant& value) {
+    SetValueAt(RequireField(field), value);
+}
+
+void TMemDataSet::SetValueAt(int c, const QVariant& value) {
     if (fState != dsEdit && fState != dsInsert)
         throw EZavoError(QStringLiteral("Tabella non in modifica"));
-    const int c = RequireField(field);
     fBuffer[c] = Coerce(c, value);
+}
+
+void TMemDataSet::BeginLoad() {
+    RequireActive();
+    if (fLoading)
+        return;
+    if (fState == dsEdit || fState == dsInsert)
+        Post();
+    beginResetModel();
+    fLoading = true;
+}
+
+void TMemDataSet::EndLoad() {
+    if (!fLoading)
+        return;
+    fLoading = false;
+    if (fState == dsInsert)
+        Cancel(); // a row left half-written by a failed load
+    // Stable: rows with equal keys keep the order they were appended in, as Post places them.
+    if (const int c = FieldIndex(fIndexField); c >= 0)
+        std::stable_sort(fRows.begin(), fRows.end(),
+                         [c](const TRow& a, const TRow& b) { return Compare(a[c], b[c]) < 0; });
+    endResetModel();
+    fCurrent = fRows.empty() ? -1 : 0;
+    fEof = fRows.empty();
+    emit CurrentChanged(fCurrent);
 }
 
 int TMemDataSet::SortedPosition(const TRow& row, int skip) const {

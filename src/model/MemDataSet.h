@@ -37,6 +37,8 @@ public:
     TMemFieldDef& FieldDef(int index) { return fFields.at(index); }
     /// -1 when there is no such field (case-insensitive, like the database).
     int FieldIndex(const QString& name) const;
+    /// The same for a name spelt in the code (the records name their columns so): no conversion.
+    int FieldIndex(QLatin1StringView name) const;
 
     // --- navigation
     int RecordCount() const { return static_cast<int>(fRows.size()); }
@@ -59,13 +61,20 @@ public:
     void Delete();
     /// Removes every row.
     void EmptyDataSet();
+    /// Rows appended (Append, SetValue, Post) and removed (EmptyDataSet) until EndLoad reach the
+    /// views once, as one reset, rather than row by row: a card's lists are filled this way.
+    /// EndLoad puts the rows in the index's order and makes the first one current.
+    void BeginLoad();
+    void EndLoad();
 
     // --- values of the current row (of the edit buffer while editing or inserting)
     QVariant Value(const QString& field) const;
+    QVariant Value(QLatin1StringView field) const;
     QVariant Value(int row, int column) const;
     bool IsNull(const QString& field) const { return !Value(field).isValid(); }
     /// Only while editing or inserting; an invalid QVariant stores NULL; text is cut to its size.
     void SetValue(const QString& field, const QVariant& value);
+    void SetValue(QLatin1StringView field, const QVariant& value);
 
     /// Keeps the rows ordered by this field (empty: insertion order).
     void SetIndexFieldName(const QString& field);
@@ -85,7 +94,10 @@ signals:
 
 private:
     using TRow = std::vector<QVariant>;
-    int RequireField(const QString& name) const;
+    template <class TName> int FindField(TName name) const;
+    template <class TName> int RequireField(TName name) const;
+    QVariant ValueAt(int column) const;
+    void SetValueAt(int column, const QVariant& value);
     void RequireActive() const;
     QVariant Coerce(int column, const QVariant& value) const;
     /// Where a row belongs under the index (after equal keys).
@@ -96,6 +108,7 @@ private:
     std::vector<TRow> fRows;
     TRow fBuffer;
     TState fState = dsInactive;
+    bool fLoading = false;
     int fCurrent = -1;
     bool fEof = true;
     QString fIndexField;

@@ -45,40 +45,40 @@ void TStatementRow::SetDateTime(const char* name, const QDateTime& value) {
 }
 
 bool TDataSetRow::IsNull(const char* name) const {
-    return fDataSet.IsNull(name);
+    return !fDataSet.Value(QLatin1StringView(name)).isValid();
 }
 int TDataSetRow::AsInteger(const char* name) const {
-    return fDataSet.Value(name).toInt();
+    return fDataSet.Value(QLatin1StringView(name)).toInt();
 }
 QString TDataSetRow::AsString(const char* name) const {
-    return fDataSet.Value(name).toString();
+    return fDataSet.Value(QLatin1StringView(name)).toString();
 }
 double TDataSetRow::AsFloat(const char* name) const {
-    return fDataSet.Value(name).toDouble();
+    return fDataSet.Value(QLatin1StringView(name)).toDouble();
 }
 QDateTime TDataSetRow::AsDateTime(const char* name) const {
-    const QVariant v = fDataSet.Value(name);
+    const QVariant v = fDataSet.Value(QLatin1StringView(name));
     if (v.typeId() == QMetaType::QDate)
         return QDateTime(v.toDate(), QTime(0, 0));
     return v.toDateTime();
 }
 void TDataSetRow::SetNull(const char* name) {
-    fDataSet.SetValue(name, QVariant());
+    fDataSet.SetValue(QLatin1StringView(name), QVariant());
 }
 void TDataSetRow::SetInteger(const char* name, int value) {
-    fDataSet.SetValue(name, value);
+    fDataSet.SetValue(QLatin1StringView(name), value);
 }
 void TDataSetRow::SetString(const char* name, const QString& value) {
-    fDataSet.SetValue(name, value);
+    fDataSet.SetValue(QLatin1StringView(name), value);
 }
 void TDataSetRow::SetFloat(const char* name, double value) {
-    fDataSet.SetValue(name, value);
+    fDataSet.SetValue(QLatin1StringView(name), value);
 }
 void TDataSetRow::SetDate(const char* name, const QDate& value) {
-    fDataSet.SetValue(name, QDateTime(value, QTime(0, 0)));
+    fDataSet.SetValue(QLatin1StringView(name), QDateTime(value, QTime(0, 0)));
 }
 void TDataSetRow::SetDateTime(const char* name, const QDateTime& value) {
-    fDataSet.SetValue(name, value);
+    fDataSet.SetValue(QLatin1StringView(name), value);
 }
 
 // --- comparing records --------------------------------------------------------------------

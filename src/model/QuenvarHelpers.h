@@ -2,7 +2,9 @@
 #pragma once
 
 #include "DataObject.h"
+#include "MemDataSet.h"
 
+#include "framework/core/ScopeExit.h"
 #include "framework/db/DbHelpers.h"
 
 class TIBDatabase;
@@ -23,3 +25,13 @@ bool IsDataSetEmpty(const TMemDataSet& dataSet);
 void CreateDataSetLike(TMemDataSet& dataSet, TIBDatabase& database, const QString& tableName);
 void EditRecordFrom(TMemDataSet& dataSet, const TDataObject& record);
 void AppendRecordFrom(TMemDataSet& dataSet, const TDataObject& record);
+/// Replaces the rows of `dataSet` with the records of `list` (none when null), shown to the views
+/// at once; the first row is current.
+template <class TList> void ReplaceRecordsFrom(TMemDataSet& dataSet, const TList* list) {
+    dataSet.BeginLoad();
+    const TScopeExit end([&] { dataSet.EndLoad(); });
+    dataSet.EmptyDataSet();
+    if (list)
+        for (int i = 0; i < list->Count(); ++i)
+            AppendRecordFrom(dataSet, *list->Items(i));
+}

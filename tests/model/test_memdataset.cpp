@@ -77,3 +77,51 @@ TEST(MemDataSet, IndexKeepsRowsOrderedAndTheModelFollows) {
     EXPECT_EQ(ds.Value(1, 4).toString(), "dal modello");
     EXPECT_EQ(ds.headerData(2, Qt::Horizontal).toString(), "TIPOANNOTAZIONE");
 }
+
+// A card's list is filled at once: the views hear one reset, the rows stand in the index's order
+// (equal keys in the order given), the first row is current; a failure halfway leaves a usable
+// table that shows what was loaded.
+TEST(MemDataSet, ALoadReachesTheViewsOnceInOrder) {
+    TMemDataSet ds;
+    MakeAnnotations(ds);
+    ds.SetIndexFieldName("DATAANNOTAZIONE");
+    AppendRecordFrom(ds, TZelmModelStoData()); // replaced by the load
+    TZelmModelStoDataList list;
+    for (const auto& [day, text] : std::initializer_list<std::pair<int, const char*>>{
+             {3, "terza"}, {1, "prima"}, {2, "seconda a"}, {2, "seconda b"}}) {
+        auto sto = std::make_unique<TZelmModelStoData>();
+        sto->SetDataAnnotazione(QDate(2026, 1, day));
+        sto->SetAnnotazione(text);
+        list.Add(std::move(sto));
+    }
+    QSignalSpy inserted(&ds, &QAbstractItemModel::rowsInserted);
+    QSignalSpy reset(&ds, &QAbstractItemModel::modelReset);
+    QSignalSpy current(&ds, &TMemDataSet::CurrentChanged);
+    ReplaceRecordsFrom(ds, &list);
+    EXPECT_EQ(inserted.count(), 0);
+    EXPECT_EQ(reset.count(), 1);
+    ASSERT_EQ(current.count(), 1);
+    EXPECT_EQ(current.at(0).at(0).toInt(), 0);
+    ASSERT_EQ(ds.rowCount(), 4);
+    QStringList order;
+    for (int r = 0; r < ds.rowCount(); ++r)
+        order << ds.Value(r, 4).toString();
+    EXPECT_EQ(order, QStringList({"prima", "seconda a", "seconda b", "terza"}));
+    EXPECT_EQ(ds.RecNo(), 0);
+    EXPECT_EQ(ds.State(), TMemDataSet::dsBrowse);
+
+    // A row that cannot be stored stops the load: what came before it is shown, nothing is
+    // left half-inserted, and the table goes on working.
+    ds.BeginLoad();
+    ds.EmptyDataSet();
+    AppendRecordFrom(ds, *list.Items(0));
+    ds.Append();
+    EXPECT_THROW(ds.SetValue("MANCA", 1), EZavoError);
+    ds.EndLoad();
+    EXPECT_EQ(ds.State(), TMemDataSet::dsBrowse);
+    ASSERT_EQ(ds.rowCount(), 1);
+    EXPECT_EQ(ds.Value(0, 4).toString(), "terza");
+    AppendRecordFrom(ds, *list.Items(1));
+    EXPECT_EQ(inserted.count(), 1); // row by row again
+    EXPECT_EQ(ds.Value(0, 4).toString(), "prima");
+}

@@ -132,11 +132,7 @@ void TFrameZelmModelDett::SetContext(const TZelmModelDettContext& from) {
         for (int i = 0; i < from.TaglieOperative()->Count(); ++i)
             fTaglie.Add(from.TaglieOperative()->Items(i)->Clone());
     SetColumns();
-    DataSet->EmptyDataSet();
-    if (from.Dett())
-        for (int i = 0; i < from.Dett()->Count(); ++i)
-            AppendRecordFrom(*DataSet, *from.Dett()->Items(i));
-    DataSet->First();
+    ReplaceRecordsFrom(*DataSet, from.Dett());
     Grid->SyncCurrent();
     RefreshHeader();
     Aggiorna();
@@ -304,11 +300,7 @@ bool TFrameZelmModelOpz::Espresse() {
 }
 
 void TFrameZelmModelOpz::ShowRows(const TZelmModelOpzDataList* rows) {
-    DataSet->EmptyDataSet();
-    if (rows)
-        for (int i = 0; i < rows->Count(); ++i)
-            AppendRecordFrom(*DataSet, *rows->Items(i));
-    DataSet->First();
+    ReplaceRecordsFrom(*DataSet, rows);
     Grid->SyncCurrent();
     Aggiorna();
 }
@@ -559,11 +551,7 @@ void TFrameZelmModelSto::SetReadOnly(bool readOnly) {
 }
 
 void TFrameZelmModelSto::SetData(const TZelmModelStoDataList* from) {
-    DataSet->EmptyDataSet();
-    if (from)
-        for (int i = 0; i < from->Count(); ++i)
-            AppendRecordFrom(*DataSet, *from->Items(i));
-    DataSet->First();
+    ReplaceRecordsFrom(*DataSet, from);
     Grid->SyncCurrent();
     Aggiorna();
 }

@@ -603,9 +603,13 @@ void TFrameZelmModelScheda::RefreshQrCode() {
         ImageQrCode->clear();
         return;
     }
-    const QImage bitmap = GetQrCodeBitmap(text, 10);
+    // One pixel per module, enlarged by the largest whole factor that fits: every module the
+    // same size and sharp (a scanner reads it off the screen), and no large picture to shrink.
+    const QImage bitmap = GetQrCodeBitmap(text, 1);
+    const int side = std::min(ImageQrCode->width(), ImageQrCode->height());
+    const int factor = std::max(1, side / std::max(1, bitmap.width()));
     ImageQrCode->setPixmap(QPixmap::fromImage(
-        bitmap.scaled(ImageQrCode->size(), Qt::KeepAspectRatio, Qt::SmoothTransformation)));
+        bitmap.scaled(bitmap.size() * factor, Qt::KeepAspectRatio, Qt::FastTransformation)));
 }
 
 void TFrameZelmModelScheda::RefreshFile() {

@@ -24,6 +24,7 @@
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
+#include <ZXing/ReadBarcode.h>
 
 #include <functional>
 
@@ -78,7 +79,19 @@ TEST_P(ZelmModelCard, ViewAndEditStates) {
     EXPECT_EQ(s.findChild<QLineEdit*>("DBEditData")->text(), "01/09/2026");
     EXPECT_EQ(s.LabelCodiceCliente->text(), "C001");
     EXPECT_EQ(s.LabelIdModel->text(), "1");
-    EXPECT_FALSE(s.ImageQrCode->pixmap().isNull());
+    // The symbol on the card is whole modules, sharp enough to be read off the screen.
+    {
+        const QImage gray =
+            s.ImageQrCode->pixmap().toImage().convertToFormat(QImage::Format_Grayscale8);
+        ASSERT_FALSE(gray.isNull());
+        EXPECT_LE(gray.width(), s.ImageQrCode->width());
+        EXPECT_EQ(gray.width() % 29, 0) << gray.width(); // 21 modules and the quiet zone
+        const ZXing::ImageView view(gray.constBits(), gray.width(), gray.height(),
+                                    ZXing::ImageFormat::Lum, static_cast<int>(gray.bytesPerLine()));
+        const ZXing::Result read =
+            ZXing::ReadBarcode(view, ZXing::DecodeHints().setFormats(ZXing::BarcodeFormat::QRCode));
+        EXPECT_EQ(QString::fromStdWString(read.text()), s.FieldsCache()->QrCode());
+    }
     EXPECT_TRUE(s.ActionModifica->isEnabled());
     for (QWidget* w : std::initializer_list<QWidget*>{s.ActionSalva, s.ActionAnnulla,
                                                       s.ActionRilasciaC, s.ActionRilasciaP,
