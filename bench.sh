@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Builds and runs the benchmarks: ./bench.sh [NAME]. Each prints
+# Builds and runs the benchmarks: ./bench.sh [NAME...] (all without a name). Each prints
 #   NAME: ratio=R ours=X anchor=Y unit=U
 set -euo pipefail
 cd "$(dirname "$0")"
@@ -11,6 +11,6 @@ trap 'rm -rf "$work"' EXIT
 for b in build/bench/bench_*; do
   [[ -f "$b" && -x "$b" ]] || continue
   name=${b##*/bench_}
-  [[ $# -gt 0 && "$1" != "$name" ]] && continue
+  [[ $# -gt 0 && " $* " != *" $name "* ]] && continue
   "$b" "$work"
 done
