@@ -3,6 +3,8 @@
 // or a site. Databases already there are kept (an archive of an earlier version gains what it
 // lacks) unless --replace is given.
 #include "HostDb.h"
+
+#include "framework/core/Log.h"
 #include "framework/db/DBConnection.h"
 
 #include "framework/core/ZavoError.h"
@@ -25,6 +27,7 @@ const char* const kUso =
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
+    zelm::log::Installa(QStringLiteral("zelm-provision"));
     QStringList args = app.arguments().mid(1);
     QTextStream err(stderr), out(stdout);
     QString folder, server;

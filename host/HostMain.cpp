@@ -8,6 +8,7 @@
 #include "HostDb.h"
 #include "HostLoader.h"
 
+#include "framework/core/Log.h"
 #include "framework/core/ZavoError.h"
 
 #include <QApplication>
@@ -48,6 +49,7 @@ int main(int argc, char** argv) {
         }
     }
     QApplication app(argc, argv);
+    zelm::log::Installa(QStringLiteral("zelm-host"));
     QTextStream out(stdout), err(stderr);
     QStringList args = app.arguments().mid(1);
     auto option = [&](const QString& name) {

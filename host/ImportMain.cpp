@@ -7,6 +7,7 @@
 // "FILE MANCANTE", 2 when nothing could be attempted.
 #include "HostLoader.h"
 
+#include "framework/core/Log.h"
 #include "framework/core/WinPath.h"
 #include "framework/core/ZavoError.h"
 #include "framework/session/Session.h"
@@ -40,6 +41,7 @@ int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);
+    zelm::log::Installa(QStringLiteral("zelm-import"));
     QTextStream out(stdout), err(stderr);
     QStringList args = QCoreApplication::arguments().mid(1);
     QString folder;

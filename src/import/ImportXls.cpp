@@ -1,5 +1,7 @@
 #include "ImportXls.h"
 
+#include "framework/core/Log.h"
+
 #include "FotoXls.h"
 
 #include "control/office/OfficeSuite.h"
@@ -260,6 +262,8 @@ void TImportXls::Ricollega(bool chiediSempre) {
 }
 
 TEsitoXls TImportXls::Importa(const QString& fileName) {
+    fTempo.start();
+    fDettaglio.clear();
     Ricollega(true);
     // A fresh snapshot first: the control row sees what others committed meanwhile.
     if (fScrittura->InTransaction())
@@ -333,7 +337,8 @@ TEsitoXls TImportXls::Importa(const QString& fileName) {
             throw EZavoError(QStringLiteral("File in uso da un altro utente o applicazione"));
         try {
             documento = TOfficeSuite::Instance().LoadSpreadsheet(file.absoluteFilePath());
-        } catch (const EZavoError&) {
+        } catch (const EZavoError& e) {
+            fDettaglio = e.Message();
             throw EZavoError(QStringLiteral("Impossibile caricare il documento."));
         }
         esito.esito = QStringLiteral("OK");
@@ -366,6 +371,8 @@ TEsitoXls TImportXls::Importa(const QString& fileName) {
         esito.esito = QStringLiteral("ERRORE");
         const auto* db = dynamic_cast<const EDatabaseError*>(&e);
         esito.note = db ? db->Descrizione() : e.Message();
+        if (fDettaglio.isEmpty())
+            fDettaglio = e.Dettaglio();
         // Nothing of a failed workbook stays, its claim included; the transaction goes on for
         // the next one.
         try {
@@ -396,6 +403,14 @@ QList<TEsitoXls> TImportXls::ImportaFile(const QStringList& files, const TProgre
 }
 
 void TImportXls::Log(const TEsitoXls& esito, const QString& percorso) {
+    QString riga = QStringLiteral("cartella di lavoro %1 esito %2 in %3 ms")
+                       .arg(QDir(percorso).filePath(esito.nomeFile), esito.esito)
+                       .arg(fTempo.isValid() ? fTempo.elapsed() : 0);
+    if (!esito.note.isEmpty())
+        riga += QStringLiteral(" | nota: ") + esito.note;
+    if (!fDettaglio.isEmpty())
+        riga += QStringLiteral(" | dettaglio: ") + fDettaglio;
+    qCInfo(zelmImport).noquote() << riga;
     try {
         try {
             Registra(esito, percorso);

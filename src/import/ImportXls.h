@@ -5,6 +5,7 @@
 
 #include "LetturaScheda.h"
 
+#include <QElapsedTimer>
 #include <QObject>
 #include <QString>
 
@@ -117,4 +118,8 @@ private:
     std::map<QString, std::unique_ptr<TIBSQL>> fStatements;
     std::map<QString, int> fLunghezze;
     std::unique_ptr<TIBSQL> fPrenota, fRilascia;
+    // The workbook under way, for the diagnostic log: since when, and the technical detail of
+    // its failure (the outcome's note is the Italian one).
+    QElapsedTimer fTempo;
+    QString fDettaglio;
 };

@@ -1,6 +1,8 @@
 // Entry points and load/unload handling of the plug-in library.
 #include "ZelmPlugin.h"
 
+#include "framework/core/Log.h"
+#include "framework/core/SlotGuard.h"
 #include "framework/core/ZavoError.h"
 #include "framework/db/ConnessioniInAttesa.h"
 #include "framework/lookup/RicercheZavo.h"
@@ -10,7 +12,9 @@
 #include "view/zelmcreaart/ZelmCreaArtForm.h"
 #include "view/zelmmodel/ZelmModelForm.h"
 
+#include <QCoreApplication>
 #include <memory>
+
 #include <string>
 
 namespace {
@@ -19,6 +23,8 @@ TQtDialogs gDialogs;
 
 template <typename TForm> int32_t Show(int32_t utente, int32_t idFinestra) {
     tUltimoErrore.clear();
+    zelm::log::Installa(
+        QStringLiteral("plug-in nel programma %1").arg(QCoreApplication::applicationFilePath()));
     // Nothing may cross the C boundary as an exception: a failure becomes the last error.
     try {
         InstallDialogs(&gDialogs);
@@ -27,12 +33,12 @@ template <typename TForm> int32_t Show(int32_t utente, int32_t idFinestra) {
         std::unique_ptr<TForm> form(new TForm(utente, idFinestra));
         form->show();
         form.release(); // the window frees itself when it is closed
-    } catch (const std::exception& e) {
-        tUltimoErrore = e.what();
-        if (tUltimoErrore.empty())
-            tUltimoErrore = "Errore sconosciuto";
     } catch (...) {
-        tUltimoErrore = "Errore sconosciuto";
+        const QString message = CurrentErrorMessage();
+        tUltimoErrore =
+            message.isEmpty() ? std::string("Errore sconosciuto") : message.toStdString();
+        qCWarning(zelmUi).noquote() << "finestra non aperta (utente" << utente << "):" << message
+                                    << "| dettaglio:" << CurrentErrorDetail();
     }
     return 0;
 }

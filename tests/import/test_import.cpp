@@ -22,6 +22,7 @@
 #include <QProcess>
 #include <QRegularExpression>
 #include <QSysInfo>
+#include <QTemporaryDir>
 
 namespace {
 QImage Picture(int w, int h, Qt::GlobalColor colour) {
@@ -516,8 +517,13 @@ TEST_P(ImportXlsCli, CommandLineImporter) {
     QDir().mkpath(dir);
     Scrivi(dir + "/uno.xls");
     Scrivi(dir + "/due.xlsx", [](TSpreadsheet& d) { d.SetString(0, 0, "Cliente"); });
+    // The diagnostic log goes to a state folder of the test's own.
+    QTemporaryDir state;
     auto run = [&](const QStringList& args, QString* out = nullptr) {
         QProcess p;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("XDG_STATE_HOME", state.path());
+        p.setProcessEnvironment(env);
         p.start(ZELM_IMPORT, args == QStringList{"--folder"}
                                  ? args
                                  : QStringList{"--folder", fHost.root} + args);
@@ -535,6 +541,14 @@ TEST_P(ImportXlsCli, CommandLineImporter) {
     lines.sort();
     EXPECT_EQ(lines, (QStringList{"ERRORE\tdue.xlsx\tErrore ZELMMODEL: SiglaCliente mancante",
                                   "FILE GIA ACQUISITO\tuno.xls\t"}));
+    QFile log(state.path() + "/zelm/zelm.log");
+    ASSERT_TRUE(log.open(QIODevice::ReadOnly));
+    const QString logged = QString::fromUtf8(log.readAll());
+    EXPECT_TRUE(logged.contains(QRegularExpression(
+        "zelm\\.import info: cartella di lavoro \\S*/due\\.xlsx esito ERRORE in \\d+ ms \\| nota: "
+        "Errore ZELMMODEL: SiglaCliente mancante")))
+        << logged.toStdString();
+    EXPECT_TRUE(logged.contains("avvio: zelm-import zelm ")) << logged.toStdString();
     EXPECT_EQ(run({dir + "/manca.xls"}, &out), 1);
     EXPECT_EQ(out, "FILE MANCANTE\tmanca.xls\t\n");
     EXPECT_EQ(run({dir + "/manca\tdue\nrighe.xls"}, &out), 1);

@@ -1,6 +1,8 @@
 #include "OfficeSuite.h"
 #include "Descrittori.h"
 
+#include "framework/core/Log.h"
+
 #include <com/sun/star/awt/Point.hpp>
 #include <com/sun/star/awt/Size.hpp>
 #include <com/sun/star/beans/PropertyValue.hpp>
@@ -296,6 +298,7 @@ struct TOfficeSuite::Impl {
     void KillProcess() {
         const std::lock_guard g(lock);
         if (pid > 0) {
+            qCInfo(zelmOffice) << "fine dell'ufficio, processo" << pid;
             kill(-pid, SIGTERM);
             for (int i = 0; i < 50 && waitpid(pid, nullptr, WNOHANG) == 0; ++i)
                 QThread::msleep(20);
@@ -328,6 +331,8 @@ struct TOfficeSuite::Impl {
             return false;
         int status = 0;
         if (waitpid(pid, &status, WNOHANG) == pid) {
+            qCWarning(zelmOffice) << "l'ufficio è terminato da sé, processo" << pid << "stato"
+                                  << status;
             pid = 0;
             Ended();
             return false;
@@ -480,6 +485,9 @@ struct TOfficeSuite::Impl {
                 remote.set(resolver->resolve(url), UNO_QUERY_THROW);
                 desktop = frame::Desktop::create(remote);
                 RecordPipes();
+                qCInfo(zelmOffice).noquote()
+                    << "ufficio avviato: processo" << pid << "in" << deadline.elapsed() << "ms,"
+                    << "avvio numero" << starts << "," << kProgramDir;
                 static TFineUscita fine;
                 return;
             } catch (const connection::NoConnectException&) {
@@ -493,13 +501,17 @@ struct TOfficeSuite::Impl {
                 pid = 0;
                 // A fresh profile makes the first start end with 81 ("restart me").
                 if (WIFEXITED(status) && WEXITSTATUS(status) == 81 && restarts++ < 2) {
+                    qCInfo(zelmOffice) << "l'ufficio chiede di ripartire (profilo nuovo)";
                     Spawn();
                     continue;
                 }
+                qCWarning(zelmOffice) << "l'ufficio si è chiuso all'avvio, stato" << status;
                 throw EOfficeError(QStringLiteral("LibreOffice si è chiuso all'avvio (codice %1)")
                                        .arg(WIFEXITED(status) ? WEXITSTATUS(status) : -1));
             }
             if (deadline.elapsed() > 60000) {
+                qCWarning(zelmOffice) << "l'ufficio non risponde all'avvio dopo"
+                                      << deadline.elapsed() << "ms: terminato";
                 Kill();
                 throw EOfficeError(QStringLiteral("LibreOffice non risponde all'avvio"));
             }

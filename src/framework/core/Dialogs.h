@@ -15,6 +15,12 @@ public:
     virtual void Information(const QString& text) = 0;
     virtual void Warning(const QString& text) = 0;
     virtual void Error(const QString& text) = 0;
+    /// An error with the technical detail behind it (shown on request, to be copied for the
+    /// support desk); without one, or where no detail can be shown, a plain error.
+    virtual void ErrorDetail(const QString& text, const QString& detail) {
+        (void)detail;
+        Error(text);
+    }
     /// Yes/No question; true for Yes.
     virtual bool Question(const QString& text) = 0;
     /// A warning asked as Yes/No (what the user confirms may lose data): the warning's icon and

@@ -27,28 +27,31 @@ TDialogs* InstallDialogs(TDialogs* dialogs) {
 }
 
 void TScriptedDialogs::Information(const QString& text) {
-    shown.push_back({Kind::Information, text});
+    shown.push_back({Kind::Information, text, QString()});
 }
 void TScriptedDialogs::Warning(const QString& text) {
-    shown.push_back({Kind::Warning, text});
+    shown.push_back({Kind::Warning, text, QString()});
 }
 void TScriptedDialogs::Error(const QString& text) {
-    shown.push_back({Kind::Error, text});
+    shown.push_back({Kind::Error, text, QString()});
+}
+void TScriptedDialogs::ErrorDetail(const QString& text, const QString& detail) {
+    shown.push_back({Kind::Error, text, detail});
 }
 
 bool TScriptedDialogs::Question(const QString& text) {
-    shown.push_back({Kind::Question, text});
+    shown.push_back({Kind::Question, text, QString()});
     return Pop(answers, false);
 }
 
 bool TScriptedDialogs::WarningQuestion(const QString& text, bool) {
-    shown.push_back({Kind::WarningQuestion, text});
+    shown.push_back({Kind::WarningQuestion, text, QString()});
     return Pop(answers, false);
 }
 
 bool TScriptedDialogs::InputTwoFields(const QString& caption, const QString& prompt, QString& left,
                                       QString& right) {
-    shown.push_back({Kind::Question, caption + "\n" + prompt});
+    shown.push_back({Kind::Question, caption + "\n" + prompt, QString()});
     TwoFields answer = Pop(twoFieldAnswers, TwoFields{});
     if (answer.ok) {
         left = answer.left;
@@ -80,7 +83,7 @@ bool TScriptedDialogs::ChooseColor(int& color) {
 }
 
 int TScriptedDialogs::Avviso(const QString& text, const QString& emphasis) {
-    shown.push_back({Kind::Question, text + "\n" + emphasis});
+    shown.push_back({Kind::Question, text + "\n" + emphasis, QString()});
     return Pop(answers, false) ? 1 : 2;
 }
 

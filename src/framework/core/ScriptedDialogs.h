@@ -14,6 +14,7 @@ public:
     struct Shown {
         Kind kind;
         QString text;
+        QString detail; ///< the technical detail an error carried
     };
     struct TwoFields {
         bool ok = false;
@@ -23,6 +24,7 @@ public:
     void Information(const QString& text) override;
     void Warning(const QString& text) override;
     void Error(const QString& text) override;
+    void ErrorDetail(const QString& text, const QString& detail) override;
     bool Question(const QString& text) override;
     /// Recorded as a warning question; answered from `answers` like a question.
     bool WarningQuestion(const QString& text, bool defaultYes = true) override;

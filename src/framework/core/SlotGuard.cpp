@@ -1,9 +1,11 @@
 #include "SlotGuard.h"
 
 #include "Dialogs.h"
+#include "Log.h"
 #include "ZavoError.h"
 
 #include <exception>
+#include <typeinfo>
 
 QString CurrentErrorMessage() {
     try {
@@ -17,14 +19,30 @@ QString CurrentErrorMessage() {
     }
 }
 
+QString CurrentErrorDetail() {
+    try {
+        throw;
+    } catch (const EZavoError& e) {
+        return e.Dettaglio();
+    } catch (const std::exception& e) {
+        return QStringLiteral("%1: %2").arg(QString::fromLatin1(typeid(e).name()),
+                                            QString::fromUtf8(e.what()));
+    } catch (...) {
+        return QStringLiteral("eccezione sconosciuta");
+    }
+}
+
 bool RunGuarded(const std::function<void()>& work) {
     try {
         work();
         return true;
     } catch (...) {
         const QString message = CurrentErrorMessage();
+        const QString detail = CurrentErrorDetail();
+        qCWarning(zelmUi).noquote() << "errore mostrato:" << message
+                                    << (detail.isEmpty() ? QString() : "| dettaglio: " + detail);
         try {
-            Dialogs().Error(message);
+            Dialogs().ErrorDetail(message, detail);
         } catch (...) {
             // Showing the message failed too: nothing more can be done from a slot.
         }

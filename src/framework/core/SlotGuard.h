@@ -14,6 +14,8 @@ bool RunGuarded(const std::function<void()>& work);
 
 /// The message of an exception in flight (call from inside a catch block).
 QString CurrentErrorMessage();
+/// Its technical detail (empty when it has none): see EZavoError::Dettaglio.
+QString CurrentErrorDetail();
 
 /// Wraps a slot so that it never throws: `connect(sender, &S::signal, ctx, Guarded([..] {..}))`.
 /// The signal's arguments are passed on when the slot takes them.

@@ -1,5 +1,7 @@
 #include "DatabaseError.h"
 
+#include <QStringList>
+
 #include <algorithm>
 #include <cerrno>
 
@@ -47,7 +49,25 @@ QString EDatabaseError::TestoUtente() const {
     if (IsConnectionLost())
         return QStringLiteral("Connessione all'archivio interrotta: il server non risponde o è "
                               "stato riavviato. Riprovare: il programma si ricollega da sé.");
+    // The engine's own text is English and names internals: the user reads the kind in Italian,
+    // the text goes to the log and the message's details. A database exception raised by the
+    // host suite's triggers carries that suite's own message and keeps it; this layer's own
+    // refusals have no engine code and are Italian already.
+    if (!fCodes.empty() && !HasCode(FbCode::Except))
+        return Descrizione();
     return Message();
+}
+
+QString EDatabaseError::Dettaglio() const {
+    QStringList codes;
+    for (long c : fCodes)
+        codes << QString::number(c);
+    QString detail =
+        QStringLiteral("Firebird %1: %2")
+            .arg(codes.isEmpty() ? QStringLiteral("-") : codes.join(QLatin1Char(' ')), Message());
+    if (fOsError)
+        detail += QStringLiteral(" (errno %1)").arg(fOsError);
+    return detail;
 }
 
 QString EDatabaseError::Descrizione() const {

@@ -32,9 +32,12 @@ public:
     /// The failure in Italian, by kind, for messages and logs that a user reads: the engine's
     /// own text is English and names internals.
     QString Descrizione() const;
-    /// A broken connection is told in Italian (the engine's text names sockets and ports); any
-    /// other failure keeps the text it came with.
+    /// A broken connection is told in Italian (the engine's text names sockets and ports), any
+    /// other engine failure by its kind (Descrizione); a database exception and this layer's own
+    /// refusals keep their text.
     QString TestoUtente() const override;
+    /// The engine's codes, its text and the system's error number.
+    QString Dettaglio() const override;
     /// The connection itself is gone: no server, a server that stopped or restarted.
     bool IsConnectionLost() const;
 
@@ -46,6 +49,7 @@ private:
 /// Error codes the product tells apart (values of the client's iberror.h).
 namespace FbCode {
 constexpr long ArithExcept = 335544321;
+constexpr long Except = 335544517; // an exception raised by a trigger or procedure
 constexpr long Deadlock = 335544336;
 constexpr long IoError = 335544344;
 constexpr long NoDuplicates = 335544349;

@@ -1,5 +1,7 @@
 #include "IBDatabase.h"
 
+#include "framework/core/Log.h"
+
 #include "ConnessioniInAttesa.h"
 
 #include "DBConnection.h"
@@ -151,6 +153,11 @@ void TIBDatabase::Attach(const QString& charset) {
     fAttachment = att;
     fVerificata.start();
     fCharset = charset.toUpper();
+    qCInfo(zelmDb).noquote() << "connessione aperta:" << fDatabaseName
+                             << (ViaServer() ? "(server)" : "(locale)") << "utente"
+                             << (Parse(Params).user.isEmpty() ? QStringLiteral("del sito")
+                                                              : Parse(Params).user)
+                             << "caratteri" << fCharset;
     fUtf8 = fCharset == QLatin1String("UTF8") || fCharset == QLatin1String("UNICODE_FSS");
 }
 
@@ -223,9 +230,11 @@ bool TIBDatabase::Ripristina(bool chiediSempre) {
         fAttachment->release();
         fAttachment = nullptr;
         fPersa = true;
+        qCWarning(zelmDb).noquote() << "connessione persa:" << fDatabaseName;
     }
     Attach(fCharset); // raises the network failure while the server is away
     fPersa = false;
+    qCInfo(zelmDb).noquote() << "connessione ripristinata:" << fDatabaseName;
     fPerseAllaVerifica = FbClient::ConnessioniPerse();
     fVerificata.start();
     return true;
@@ -249,6 +258,7 @@ void TIBDatabase::CreateDatabase() {
     fAttachment = att;
     fCharset = charset.toUpper();
     fUtf8 = fCharset == QLatin1String("UTF8") || fCharset == QLatin1String("UNICODE_FSS");
+    qCInfo(zelmDb).noquote() << "database creato:" << fDatabaseName;
 }
 
 namespace {

@@ -1,9 +1,23 @@
 #include "IBSQL.h"
+#include <QElapsedTimer>
+#include <QRegularExpression>
+#include <atomic>
+
+#include "framework/core/Log.h"
+#include "framework/core/ScopeExit.h"
 
 #include "FbClient.h"
 #include "IBDatabase.h"
 #include "IBTransaction.h"
 #include "SqlParams.h"
+
+#include "framework/core/Log.h"
+#include "framework/core/ScopeExit.h"
+
+#include <QElapsedTimer>
+#include <QRegularExpression>
+
+#include <atomic>
 
 #include <cmath>
 #include <cstring>
@@ -798,11 +812,44 @@ void TIBSQL::WriteParams() {
         WriteParam(pos, fParams[fParamOfPosition[pos]]->fValue);
 }
 
+namespace {
+std::atomic<int> gSogliaLenta{2000};
+
+/// The tables a statement names, for the log: its text may carry typed values, the names not.
+QString Tabelle(const QString& sql) {
+    static const QRegularExpression name(
+        QStringLiteral("\\b(?:FROM|JOIN|INTO|UPDATE)\\s+([A-Za-z_][A-Za-z0-9_$]*)"),
+        QRegularExpression::CaseInsensitiveOption);
+    QStringList found;
+    for (auto it = name.globalMatch(sql); it.hasNext();) {
+        const QString t = it.next().captured(1).toUpper();
+        if (!found.contains(t))
+            found << t;
+    }
+    return found.isEmpty() ? QStringLiteral("-") : found.join(QLatin1Char(' '));
+}
+} // namespace
+
+int TIBSQL::SogliaLenta() {
+    return gSogliaLenta.load(std::memory_order_relaxed);
+}
+void TIBSQL::SetSogliaLenta(int ms) {
+    gSogliaLenta.store(ms, std::memory_order_relaxed);
+}
+
 void TIBSQL::ExecQuery() {
     Prepare();
     RequireReady();
     Close();
     WriteParams();
+    QElapsedTimer tempo;
+    tempo.start();
+    const TScopeExit lenta([&] {
+        const int soglia = SogliaLenta();
+        if (soglia > 0 && tempo.elapsed() > soglia)
+            qCWarning(zelmDb).noquote()
+                << "istruzione lenta:" << tempo.elapsed() << "ms; tabelle:" << Tabelle(fSql);
+    });
     FbClient::Status st;
     ITransaction* tr = fTransaction->Handle();
     if (fHasCursor) {

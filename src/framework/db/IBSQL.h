@@ -129,8 +129,12 @@ public:
 
     void Prepare();
     bool Prepared() const { return fStatement != nullptr; }
-    /// Executes; a SELECT (or anything returning rows) is positioned on its first row.
+    /// Executes; a SELECT (or anything returning rows) is positioned on its first row. One that
+    /// takes longer than SogliaLenta() is logged with its duration and tables.
     void ExecQuery();
+    /// Milliseconds past which a statement is logged as slow (2000 unless set; 0: never).
+    static int SogliaLenta();
+    static void SetSogliaLenta(int ms);
     /// Fetches the next row; false (and Eof) after the last one.
     bool Next();
     bool Eof() const { return fEof; }

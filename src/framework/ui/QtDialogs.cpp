@@ -7,7 +7,10 @@
 
 #include "DataModuleQuenvar.h"
 
+#include "framework/core/Log.h"
+
 #include <QApplication>
+#include <QClipboard>
 #include <QColorDialog>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -44,6 +47,30 @@ void TQtDialogs::Warning(const QString& text) {
 void TQtDialogs::Error(const QString& text) {
     Show(QMessageBox::Critical, QStringLiteral("Errore"), text, QMessageBox::Ok);
 }
+void TQtDialogs::ErrorDetail(const QString& text, const QString& detail) {
+    if (detail.isEmpty()) {
+        Error(text);
+        return;
+    }
+    // The Italian message as it stands; the technical part under "Dettagli", and "Copia" puts
+    // message, detail and version on the clipboard for an e-mail to the support desk.
+    const QString full =
+        QStringLiteral("%1\n\nDettagli: %2\nVersione: zelm %3, Qt %4")
+            .arg(text, detail, zelm::log::Versione(), QString::fromLatin1(qVersion()));
+    QMessageBox box(QMessageBox::Critical, QStringLiteral("Errore"), text, QMessageBox::Ok,
+                    ActiveParent());
+    box.setDetailedText(full.section(QStringLiteral("\n\n"), 1));
+    QPushButton* copia = box.addButton(QStringLiteral("&Copia"), QMessageBox::ActionRole);
+    box.setDefaultButton(QMessageBox::Ok);
+    // A message box closes on any button: "Copia" copies and shows it again, until OK.
+    for (;;) {
+        box.exec();
+        if (box.clickedButton() != copia)
+            break;
+        QGuiApplication::clipboard()->setText(full);
+    }
+}
+
 bool TQtDialogs::Question(const QString& text) {
     QMessageBox box(QMessageBox::Question, QStringLiteral("Conferma"), text,
                     QMessageBox::Yes | QMessageBox::No, ActiveParent());

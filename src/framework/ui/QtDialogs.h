@@ -14,6 +14,7 @@ public:
     void Information(const QString& text) override;
     void Warning(const QString& text) override;
     void Error(const QString& text) override;
+    void ErrorDetail(const QString& text, const QString& detail) override;
     bool Question(const QString& text) override;
     bool WarningQuestion(const QString& text, bool defaultYes = true) override;
     bool InputTwoFields(const QString& caption, const QString& prompt, QString& left,

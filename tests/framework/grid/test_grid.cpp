@@ -702,8 +702,10 @@ TEST_F(Grid, ErrorsInsideSlotsAreShownAndTheListStaysUsable) {
         QTest::keyClick(o.grid.SearchDialog()->EditStringa, Qt::Key_Escape);
     });
     o.grid.AttivaRicerche();
-    EXPECT_EQ(dialogs->shown.size(), 1u);
-    EXPECT_TRUE(dialogs->Texts().join(' ').contains("NESSUNA"));
+    ASSERT_EQ(dialogs->shown.size(), 1u);
+    // The user reads the kind in Italian; the engine's text naming the column is the detail.
+    EXPECT_TRUE(dialogs->shown[0].text.startsWith("Errore dell'archivio"));
+    EXPECT_TRUE(dialogs->shown[0].detail.contains("NESSUNA"));
     EXPECT_FALSE(o.grid.RicercaInCorso);
     dialogs->Clear();
     o.Close();

@@ -1,14 +1,21 @@
 // The library-wide image list and the two-field question dialog.
+#include "framework/core/Log.h"
 #include "framework/core/Processo.h"
 #include "framework/ui/DataModuleQuenvar.h"
 #include "framework/ui/QtDialogs.h"
 
+#include <QAbstractButton>
+#include <QApplication>
+#include <QClipboard>
 #include <QFile>
+#include <QMessageBox>
+
 #include <QImage>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
+#include <functional>
 
 #include <gtest/gtest.h>
 
@@ -68,4 +75,43 @@ TEST(CompanionProgram, InputWhileItRunsIsDropped) {
     EXPECT_EQ(clicks, 0);
     QTest::mouseClick(&button, Qt::LeftButton); // once it ended, input works again
     EXPECT_EQ(clicks, 1);
+}
+
+// An error with its technical detail: the Italian text as the box's message, the detail behind
+// "Mostra dettagli", and "Copia" puts message, detail and version on the clipboard without
+// closing the box.
+TEST(QtDialogs, AnErrorCarriesItsDetailAndCopiesIt) {
+    QGuiApplication::clipboard()->clear();
+    int rounds = 0;
+    QString detailed, title;
+    std::function<void()> step = [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (!box) {
+            QTimer::singleShot(10, step);
+            return;
+        }
+        ++rounds;
+        if (rounds == 1) {
+            detailed = box->detailedText();
+            title = box->text();
+            for (QAbstractButton* b : box->buttons())
+                if (b->text() == "&Copia")
+                    b->click();
+        } else {
+            box->button(QMessageBox::Ok)->click();
+            return;
+        }
+        QTimer::singleShot(10, step);
+    };
+    QTimer::singleShot(0, step);
+    TQtDialogs().ErrorDetail("Errore dell'archivio (codice 335544569)",
+                             "Firebird 335544569: Dynamic SQL Error");
+    EXPECT_EQ(rounds, 2); // shown again after "Copia", closed by OK
+    EXPECT_EQ(title, "Errore dell'archivio (codice 335544569)");
+    EXPECT_TRUE(detailed.startsWith("Dettagli: Firebird 335544569: Dynamic SQL Error"))
+        << detailed.toStdString();
+    const QString copied = QGuiApplication::clipboard()->text();
+    EXPECT_TRUE(copied.startsWith("Errore dell'archivio (codice 335544569)\n\nDettagli: Firebird"))
+        << copied.toStdString();
+    EXPECT_TRUE(copied.contains("Versione: zelm " + zelm::log::Versione())) << copied.toStdString();
 }

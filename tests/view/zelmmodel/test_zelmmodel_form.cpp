@@ -284,8 +284,9 @@ TEST_P(ZelmModelFormEmbedded, EveryCommandFlow) {
             EXPECT_TRUE(LastText().startsWith(QString::fromUtf8(c.message)))
                 << LastText().toStdString();
             // Warnings followed by a question are asked as a warning.
-            if (LastText().startsWith("Attenzione:"))
+            if (LastText().startsWith("Attenzione:")) {
                 EXPECT_EQ(fDialogs->shown.back().kind, TDialogs::Kind::WarningQuestion);
+            }
         }
         EXPECT_EQ(Value(c.sql).toString(), c.stored.toString());
     }
