@@ -153,6 +153,11 @@ void TIBDatabase::Attach(const QString& charset) {
     fAttachment = att;
     fVerificata.start();
     fCharset = charset.toUpper();
+    static std::once_flag client;
+    std::call_once(client, [] {
+        const unsigned v = FbClient::Util()->getClientVersion();
+        qCInfo(zelmDb) << "client Firebird" << (v >> 8) << "." << (v & 0xFF);
+    });
     qCInfo(zelmDb).noquote() << "connessione aperta:" << fDatabaseName
                              << (ViaServer() ? "(server)" : "(locale)") << "utente"
                              << (Parse(Params).user.isEmpty() ? QStringLiteral("del sito")
