@@ -8,10 +8,18 @@ here="$(cd "$(dirname "$0")/.." && pwd)"
 out="$(realpath -m "${1:-$here/build/pacchetto}")"
 work=$(mktemp -d /tmp/zelm-deb.XXXXXX)
 trap 'rm -rf "$work"' EXIT
-# The tracked files and the new ones not ignored: what a commit of the tree would hold.
-(cd "$here" && git ls-files -z --cached --others --exclude-standard |
-   while IFS= read -r -d '' f; do [[ -e "$f" ]] && printf '%s\0' "$f"; done |
-   tar --null -T - -cf -) | (mkdir -p "$work/zelm" && tar -C "$work/zelm" -xf -)
+# The tracked files and the new ones not ignored: what a commit of the tree would hold. Without
+# git (a tree unpacked from an archive), the tree less what the builds and the demo leave in it.
+mkdir -p "$work/zelm"
+if command -v git >/dev/null && git -C "$here" rev-parse --git-dir >/dev/null 2>&1; then
+  (cd "$here" && git ls-files -z --cached --others --exclude-standard |
+     while IFS= read -r -d '' f; do [[ -e "$f" ]] && printf '%s\0' "$f"; done |
+     tar --null -T - -cf -) | tar -C "$work/zelm" -xf -
+else
+  tar -C "$here" --exclude=./.git --exclude='./build' --exclude='./build-*' --exclude=./.demo \
+      --exclude='./obj-*' --exclude=./debian/.debhelper --exclude=./debian/zelm \
+      --exclude=./debian/zelm-dbgsym -cf - . | tar -C "$work/zelm" -xf -
+fi
 cd "$work/zelm"
 export DEB_BUILD_OPTIONS="parallel=$(nproc) ${DEB_BUILD_OPTIONS:-}"
 dpkg-buildpackage -b -us -uc >"$work/build.log" 2>&1 ||
