@@ -32,7 +32,7 @@ QString Versione() {
 
 QString PercorsoPredefinito() {
     QString state = qEnvironmentVariable("XDG_STATE_HOME");
-    // The base directory specification ignores a relative path.
+    // A relative XDG_STATE_HOME is not to be trusted: the default takes its place.
     if (state.isEmpty() || QDir::isRelativePath(state))
         state = QDir::homePath() + QStringLiteral("/.local/state");
     return state + QStringLiteral("/zelm/zelm.log");
