@@ -270,10 +270,7 @@ void TMemDataSet::EndLoad() {
     fLoading = false;
     if (fState == dsInsert)
         Cancel(); // a row left half-written by a failed load
-    // Stable: rows with equal keys keep the order they were appended in, as Post places them.
-    if (const int c = FieldIndex(fIndexField); c >= 0)
-        std::stable_sort(fRows.begin(), fRows.end(),
-                         [c](const TRow& a, const TRow& b) { return Compare(a[c], b[c]) < 0; });
+    SortRows();
     endResetModel();
     fCurrent = fRows.empty() ? -1 : 0;
     fEof = fRows.empty();
@@ -294,13 +291,18 @@ int TMemDataSet::SortedPosition(const TRow& row, int skip) const {
     return pos;
 }
 
+void TMemDataSet::SortRows() {
+    // Stable: rows with equal keys keep the order they came in, as Post places them.
+    if (const int c = FieldIndex(fIndexField); c >= 0)
+        std::stable_sort(fRows.begin(), fRows.end(),
+                         [c](const TRow& a, const TRow& b) { return Compare(a[c], b[c]) < 0; });
+}
+
 void TMemDataSet::Sort() {
-    const int c = FieldIndex(fIndexField);
-    if (c < 0)
+    if (FieldIndex(fIndexField) < 0)
         return;
     beginResetModel();
-    std::stable_sort(fRows.begin(), fRows.end(),
-                     [c](const TRow& a, const TRow& b) { return Compare(a[c], b[c]) < 0; });
+    SortRows();
     endResetModel();
 }
 

@@ -103,6 +103,8 @@ private:
     /// Where a row belongs under the index (after equal keys).
     int SortedPosition(const TRow& row, int skip = -1) const;
     void Sort();
+    /// Orders the rows by the index field, telling no view (the caller does).
+    void SortRows();
 
     std::vector<TMemFieldDef> fFields;
     std::vector<TRow> fRows;

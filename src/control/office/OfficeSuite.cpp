@@ -317,9 +317,11 @@ struct TOfficeSuite::Impl {
 
     /// Notes the office's sockets, in memory and in its profile (whence a later process removes
     /// them when this one dies without doing so).
+    static constexpr const char* kListaPipe = "pipes"; ///< in the profile, one path a line
+
     void RecordPipes() {
         pipeFiles = zelm::office::SocketPaths(pid);
-        QFile list(profile->filePath(QStringLiteral("pipes")));
+        QFile list(profile->filePath(QLatin1String(kListaPipe)));
         if (list.open(QIODevice::WriteOnly | QIODevice::Truncate))
             for (const std::string& path : pipeFiles)
                 list.write(QByteArray::fromStdString(path) + '\n');
@@ -438,7 +440,7 @@ struct TOfficeSuite::Impl {
             const pid_t owner = static_cast<pid_t>(m.captured(1).toLongLong());
             if (owner == getpid() || kill(owner, 0) == 0 || errno != ESRCH)
                 continue;
-            QFile list(temp.filePath(entry + QStringLiteral("/pipes")));
+            QFile list(QDir(temp.filePath(entry)).filePath(QLatin1String(kListaPipe)));
             if (list.open(QIODevice::ReadOnly)) {
                 std::vector<std::string> pipes;
                 for (const QByteArray& line : list.readAll().split('\n'))

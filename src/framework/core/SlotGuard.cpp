@@ -32,17 +32,24 @@ QString CurrentErrorDetail() {
     }
 }
 
+void ShowCurrentError(bool asError, const QString& prefix) {
+    const QString message = prefix + CurrentErrorMessage();
+    const QString detail = CurrentErrorDetail();
+    qCWarning(zelmUi).noquote() << (asError ? "errore mostrato:" : "avviso mostrato:") << message
+                                << (detail.isEmpty() ? QString() : "| dettaglio: " + detail);
+    if (asError)
+        Dialogs().ErrorDetail(message, detail);
+    else
+        Dialogs().Warning(message);
+}
+
 bool RunGuarded(const std::function<void()>& work) {
     try {
         work();
         return true;
     } catch (...) {
-        const QString message = CurrentErrorMessage();
-        const QString detail = CurrentErrorDetail();
-        qCWarning(zelmUi).noquote() << "errore mostrato:" << message
-                                    << (detail.isEmpty() ? QString() : "| dettaglio: " + detail);
         try {
-            Dialogs().ErrorDetail(message, detail);
+            ShowCurrentError(true);
         } catch (...) {
             // Showing the message failed too: nothing more can be done from a slot.
         }

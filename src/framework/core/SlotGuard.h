@@ -16,6 +16,9 @@ bool RunGuarded(const std::function<void()>& work);
 QString CurrentErrorMessage();
 /// Its technical detail (empty when it has none): see EZavoError::Dettaglio.
 QString CurrentErrorDetail();
+/// Shows the exception in flight (call from inside a catch block) after `prefix`, as an error
+/// carrying its detail or as a warning, and logs both: the one way a failure reaches the user.
+void ShowCurrentError(bool asError, const QString& prefix = QString());
 
 /// Wraps a slot so that it never throws: `connect(sender, &S::signal, ctx, Guarded([..] {..}))`.
 /// The signal's arguments are passed on when the slot takes them.

@@ -158,11 +158,11 @@ void TIBDatabase::Attach(const QString& charset) {
         const unsigned v = FbClient::Util()->getClientVersion();
         qCInfo(zelmDb) << "client Firebird" << (v >> 8) << "." << (v & 0xFF);
     });
+    const QString user = Parse(Params).user;
     qCInfo(zelmDb).noquote() << "connessione aperta:" << fDatabaseName
                              << (ViaServer() ? "(server)" : "(locale)") << "utente"
-                             << (Parse(Params).user.isEmpty() ? QStringLiteral("del sito")
-                                                              : Parse(Params).user)
-                             << "caratteri" << fCharset;
+                             << (user.isEmpty() ? QStringLiteral("del sito") : user) << "caratteri"
+                             << fCharset;
     fUtf8 = fCharset == QLatin1String("UTF8") || fCharset == QLatin1String("UNICODE_FSS");
 }
 

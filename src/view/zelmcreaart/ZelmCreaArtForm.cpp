@@ -327,7 +327,7 @@ void TFormZelmCreaArt::Crea() {
         fService->ValidateCreazione(context);
     } catch (...) {
         overlay.reset();
-        Dialogs().Warning(QStringLiteral("Operazione non consentita\r\n") + CurrentErrorMessage());
+        ShowCurrentError(false, QStringLiteral("Operazione non consentita\r\n"));
         return;
     }
     overlay.reset();
@@ -340,7 +340,7 @@ void TFormZelmCreaArt::Crea() {
         fService->EndTransaction(true);
     } catch (...) {
         overlay.reset();
-        Dialogs().Error(QStringLiteral("Operazione fallita\r\n") + CurrentErrorMessage());
+        ShowCurrentError(true, QStringLiteral("Operazione fallita\r\n"));
         return;
     }
     overlay.reset();

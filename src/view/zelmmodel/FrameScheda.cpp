@@ -698,13 +698,13 @@ void TFrameZelmModelScheda::OrvoPhoto() {
         viewer.CodiceItem = qr;
         viewer.Prepare();
     } catch (...) {
-        Dialogs().Warning(QStringLiteral("Operazione non consentita\r\n") + CurrentErrorMessage());
+        ShowCurrentError(false, QStringLiteral("Operazione non consentita\r\n"));
         return;
     }
     try {
         viewer.Show();
     } catch (...) {
-        Dialogs().Warning(QStringLiteral("Operazione fallita\r\n") + CurrentErrorMessage());
+        ShowCurrentError(false, QStringLiteral("Operazione fallita\r\n"));
     }
 }
 

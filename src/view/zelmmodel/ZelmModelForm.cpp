@@ -133,7 +133,7 @@ bool TFormZelmModel::Verifica(const std::function<bool()>& work) {
     try {
         return work();
     } catch (...) {
-        Dialogs().Warning(QStringLiteral("Operazione non consentita\r\n") + CurrentErrorMessage());
+        ShowCurrentError(false, QStringLiteral("Operazione non consentita\r\n"));
         return false;
     }
 }
@@ -159,11 +159,7 @@ bool TFormZelmModel::Esecuzione(const std::function<void()>& work, bool comeErro
         work();
         return true;
     } catch (...) {
-        const QString text = QStringLiteral("Operazione fallita\r\n") + CurrentErrorMessage();
-        if (comeErrore)
-            Dialogs().Error(text);
-        else
-            Dialogs().Warning(text);
+        ShowCurrentError(comeErrore, QStringLiteral("Operazione fallita\r\n"));
         return false;
     }
 }
