@@ -40,23 +40,26 @@ QString LocalPath(const QString& path) {
 /// connections with them while the window thread may read a dati.ini: every access takes the
 /// lock and works on a copy.
 std::mutex gCredenzialiLock;
-std::pair<QString, QString> gCredenziali;
+TCredenzialiSito gCredenziali;
 
-void SetDefaultParams(TIBDatabase& database, const QString& user, const QString& password) {
+void SetDefaultParams(TIBDatabase& database, const QString& user, const QString& password,
+                      const QString& role = QString()) {
     database.LoginPrompt = false;
     database.Params.clear();
     database.Params << QStringLiteral("user_name=") + user
                     << QStringLiteral("password=") + password;
+    if (!role.isEmpty())
+        database.Params << QStringLiteral("sql_role_name=") + role;
 }
 
 /// The user the file names, else the site's, else the product's default, written out in the
 /// connection's parameters.
 void SetSiteParams(TIBDatabase& database, const TDBConnectionInfo& info) {
-    const std::pair<QString, QString> sito = CredenzialiSitoCorrenti();
+    const TCredenzialiSito sito = CredenzialiSitoCorrenti();
     if (!info.Utente.isEmpty())
-        SetDefaultParams(database, info.Utente, info.Password);
-    else if (!sito.first.isEmpty())
-        SetDefaultParams(database, sito.first, sito.second);
+        SetDefaultParams(database, info.Utente, info.Password, info.Ruolo);
+    else if (!sito.Utente.isEmpty())
+        SetDefaultParams(database, sito.Utente, sito.Password, sito.Ruolo);
     else
         SetDefaultParams(database, DbDefaults::User, DbDefaults::Password);
 }
@@ -77,19 +80,20 @@ void TDBConnectionInfo::LoadFromIniFile(const QString& fileName, const QString& 
     CharSet = ini.ReadString(section, QStringLiteral("CharSet"));
     Utente = ini.ReadString(section, QStringLiteral("Utente"));
     Password = ini.ReadString(section, QStringLiteral("Password"));
+    Ruolo = ini.ReadString(section, QStringLiteral("Ruolo")).trimmed().toUpper();
     if (!Utente.isEmpty())
-        ImpostaCredenzialiSito(Utente, Password);
+        ImpostaCredenzialiSito(Utente, Password, Ruolo);
 }
 
-std::pair<QString, QString> CredenzialiSitoCorrenti() {
+TCredenzialiSito CredenzialiSitoCorrenti() {
     const std::lock_guard lock(gCredenzialiLock);
     return gCredenziali;
 }
 
-void ImpostaCredenzialiSito(const QString& utente, const QString& password) {
-    std::pair<QString, QString> nuove{utente, password};
+void ImpostaCredenzialiSito(const QString& utente, const QString& password, const QString& ruolo) {
+    TCredenzialiSito nuove{utente, password, ruolo};
     const std::lock_guard lock(gCredenzialiLock);
-    gCredenziali.swap(nuove);
+    std::swap(gCredenziali, nuove); // the old strings are freed outside the lock
 }
 
 QString TDBConnectionInfo::GetIBFileName() const {

@@ -24,9 +24,11 @@ struct TDBConnectionInfo {
     /// product's defaults.
     QString Utente;
     QString Password;
+    /// The role the site's user acts through ("Ruolo": ZELM_OPERATORE, ZELM_LETTURA); empty: none.
+    QString Ruolo;
 
     /// Reads "Nome Server", "PercorsoDatabase", "Lettera Disco Server", "Alias", "CharSet",
-    /// "Utente" and "Password" of `section`; FileName is left as it is. A user named there
+    /// "Utente", "Password" and "Ruolo" of `section`; FileName is left as it is. A user named there
     /// becomes the process's user for every later connection (the archive's included, which is
     /// named by a parameter and has no file of its own).
     void LoadFromIniFile(const QString& fileName, const QString& section);
@@ -35,11 +37,18 @@ struct TDBConnectionInfo {
 };
 using PDBConnectionInfo = TDBConnectionInfo*;
 
+/// The site's database account, as a workstation's dati.ini names it.
+struct TCredenzialiSito {
+    QString Utente;
+    QString Password;
+    QString Ruolo;
+};
 /// The site's user for every later connection of the process (empty: the product's defaults);
 /// set by reading a dati.ini that names one.
-void ImpostaCredenzialiSito(const QString& utente, const QString& password);
-/// The site's user and password, empty when none was set.
-std::pair<QString, QString> CredenzialiSitoCorrenti();
+void ImpostaCredenzialiSito(const QString& utente, const QString& password,
+                            const QString& ruolo = QString());
+/// The site's user, password and role, empty when none was set.
+TCredenzialiSito CredenzialiSitoCorrenti();
 
 inline const QString kIniIncompleto =
     QStringLiteral("Riferimenti file .ini incompleti (specificare \"Lettera Disco Server\" o "

@@ -84,5 +84,10 @@ QString EDatabaseError::Descrizione() const {
         return QStringLiteral("Archivio non trovato");
     if (IsLoginFailure())
         return QStringLiteral("Utente o password dell'archivio non accettati");
+    // A site's accounts act through roles: a read-only workstation, or an operator touching the
+    // users' tables, is refused by the server itself.
+    if (HasCode(FbCode::NoPermission))
+        return QStringLiteral("Operazione non permessa all'utente dell'archivio di questa "
+                              "postazione: rivolgersi all'amministratore del sito");
     return QStringLiteral("Errore dell'archivio (codice %1)").arg(PrimaryCode());
 }

@@ -22,7 +22,7 @@ using namespace Firebird;
 
 namespace {
 struct ParsedParams {
-    QString user, password, charset;
+    QString user, password, charset, role;
     int pageSize = 0;
     int forceWrite = -1;
 };
@@ -48,6 +48,8 @@ ParsedParams Parse(const QStringList& params) {
             p.user = value;
         else if (key == "password")
             p.password = value;
+        else if (key == "sql_role_name")
+            p.role = value;
         else if (key == "lc_ctype" || key == "set_names")
             p.charset = value;
         else if (key == "page_size")
@@ -93,12 +95,19 @@ std::vector<unsigned char> TIBDatabase::BuildDpb(bool create, const QString& cha
         st.Check();
     };
     // No user given: the site's, else the product's default.
-    const auto [sitoUtente, sitoPassword] = CredenzialiSitoCorrenti();
-    const bool sito = p.user.isEmpty() && !sitoUtente.isEmpty();
-    add(isc_dpb_user_name, !p.user.isEmpty() ? p.user : sito ? sitoUtente : DbDefaults::User);
+    const TCredenzialiSito sitoCorrente = CredenzialiSitoCorrenti();
+    const bool sito = p.user.isEmpty() && !sitoCorrente.Utente.isEmpty();
+    add(isc_dpb_user_name, !p.user.isEmpty() ? p.user
+                           : sito            ? sitoCorrente.Utente
+                                             : DbDefaults::User);
     add(isc_dpb_password, !p.password.isEmpty() ? p.password
-                          : sito                ? sitoPassword
+                          : sito                ? sitoCorrente.Password
                                                 : DbDefaults::Password);
+    // A site's account has its rights through a role, which Firebird 3 applies only when the
+    // connection names it.
+    const QString role = !p.role.isEmpty() ? p.role : sito ? sitoCorrente.Ruolo : QString();
+    if (!role.isEmpty())
+        add(isc_dpb_sql_role_name, role);
     add(isc_dpb_lc_ctype, charset);
     dpb->insertInt(&st, isc_dpb_utf8_filename, 1);
     if (p.forceWrite >= 0)
@@ -158,11 +167,13 @@ void TIBDatabase::Attach(const QString& charset) {
         const unsigned v = FbClient::Util()->getClientVersion();
         qCInfo(zelmDb) << "client Firebird" << (v >> 8) << "." << (v & 0xFF);
     });
-    const QString user = Parse(Params).user;
+    const ParsedParams used = Parse(Params);
+    const QString role = !used.role.isEmpty() ? used.role : CredenzialiSitoCorrenti().Ruolo;
     qCInfo(zelmDb).noquote() << "connessione aperta:" << fDatabaseName
                              << (ViaServer() ? "(server)" : "(locale)") << "utente"
-                             << (user.isEmpty() ? QStringLiteral("del sito") : user) << "caratteri"
-                             << fCharset;
+                             << (used.user.isEmpty() ? QStringLiteral("del sito") : used.user)
+                             << "ruolo" << (role.isEmpty() ? QStringLiteral("-") : role)
+                             << "caratteri" << fCharset;
     fUtf8 = fCharset == QLatin1String("UTF8") || fCharset == QLatin1String("UNICODE_FSS");
 }
 

@@ -154,12 +154,17 @@ void TZavoUser::EndUpdate() {
 void TZavoUser::AggiornaTestoTrebon() const {
     auto tr = CreaTransazione(*fDBUser, TTipoTransazione::Snapshot, false);
     tr->StartTransaction();
-    TIBSQL sql(fDBUser.get(), tr.get());
+    RicostruisciTestoTrebon(*fDBUser, *tr, fCodiceUtente);
+    tr->Commit();
+}
+
+void RicostruisciTestoTrebon(TIBDatabase& database, TIBTransaction& tr, int utente) {
+    TIBSQL sql(&database, &tr);
     sql.ParamCheck = false; // :VAR inside the block are its own variables
     sql.SetSQL(
         QStringList{"EXECUTE BLOCK",
                     "AS",
-                    "  DECLARE VARIABLE UTENTE Integer = " + QString::number(fCodiceUtente) + ";",
+                    "  DECLARE VARIABLE UTENTE Integer = " + QString::number(utente) + ";",
                     "  DECLARE VARIABLE INTESTAZIONE VarChar(64);",
                     "  DECLARE VARIABLE PARAMETRO VarChar(64);",
                     "  DECLARE VARIABLE VALORE VarChar(256);",
@@ -219,5 +224,4 @@ void TZavoUser::AggiornaTestoTrebon() const {
                     "  END--FOR INTESTAZIONE",
                     "END"});
     sql.ExecQuery();
-    tr->Commit();
 }

@@ -8,6 +8,7 @@
 #include <memory>
 
 class TIBDatabase;
+class TIBTransaction;
 struct TDBConnectionInfo;
 
 class TZavoUser : public QObject {
@@ -58,3 +59,7 @@ private:
     QString fInfo2;
     qint16 fProfiloSicurezza = 0;
 };
+
+/// Rebuilds UTENTI.TREBON of `utente` (the text copy of the user's parameters, by company) from
+/// TABTREBON, inside `tr`.
+void RicostruisciTestoTrebon(TIBDatabase& database, TIBTransaction& tr, int utente);

@@ -100,7 +100,7 @@ TEST(ConnectionRules, SiteCredentialsAreReadWholeWhileAnotherThreadSetsThem) {
     std::atomic<int> torn{0};
     std::thread reader([&] {
         while (!done) {
-            const auto [user, password] = CredenzialiSitoCorrenti();
+            const auto [user, password, ruolo] = CredenzialiSitoCorrenti();
             if (user.mid(1) != password.mid(1))
                 ++torn;
         }

@@ -7,8 +7,11 @@
 #include "framework/db/IBSQL.h"
 #include "framework/db/IBTransaction.h"
 
+#include "SiteRoles.h"
+
 #include "support/TestSupport.h"
 
+#include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
@@ -324,6 +327,124 @@ TEST_P(Database, ASiteUserNamedInDatiIniServesEveryConnection) {
     EXPECT_EQ(QueryValue(user, "SELECT CURRENT_USER FROM RDB$DATABASE").toString(), "ZELMSITO");
     ConnettiIBDatabase(archive, host.Connection(host.archiveDb));
     EXPECT_EQ(QueryValue(archive, "SELECT CURRENT_USER FROM RDB$DATABASE").toString(), "ZELMSITO");
+}
+
+// A site's accounts act through roles: the operator changes sheets but not the users' tables, the
+// read-only account changes no sheet even with a query tool, an account that held every right by
+// itself (a site set up before roles) loses them, and without its role an account reads nothing.
+TEST_P(Database, ASiteAccountDoesOnlyWhatItsRoleAllows) {
+    if (GetParam() != DbMode::Server)
+        GTEST_SKIP() << "roles are a server's";
+    namespace sito = zelm::sito;
+    const THostFolder host = ProvisionDemo();
+    const QString user = host.Connection(host.userDb), archive = host.Connection(host.archiveDb);
+    // The test server's security database is shared by parallel tests: names of this run only.
+    const QString suffix = QString::number(QCoreApplication::applicationPid());
+    const QString oper = "ZOP" + suffix, lett = "ZLE" + suffix;
+    {
+        TIBDatabase admin;
+        ConnettiIBDatabase(admin, user);
+        for (const QString& u : {oper, lett})
+            ExecSql(
+                admin,
+                QStringLiteral("CREATE OR ALTER USER %1 PASSWORD 'k2026' USING PLUGIN Srp").arg(u));
+        TIBDatabase adminArchive;
+        ConnettiIBDatabase(adminArchive, archive);
+        // What the single account of earlier set-ups held.
+        ExecSql(admin, "GRANT ALL ON UTENTI TO USER " + oper);
+        ExecSql(adminArchive, "GRANT ALL ON ZELMMODEL TO USER " + lett);
+    }
+    const auto riprendi = qScopeGuard([&] {
+        TIBDatabase admin;
+        ConnettiIBDatabase(admin, user);
+        for (const QString& u : {oper, lett})
+            ExecSql(admin, "DROP USER " + u + " USING PLUGIN Srp");
+    });
+    for (const QString& c : {user, archive}) {
+        sito::ApplicaRuoli(c);
+        sito::ApplicaRuoli(c); // a second run changes nothing and does not fail
+        sito::AssegnaRuolo(c, sito::kOperatore, oper.toLower());
+        sito::AssegnaRuolo(c, sito::kLettura, lett);
+    }
+    EXPECT_THROW(sito::AssegnaRuolo(archive, sito::kLettura, "X; DROP TABLE ANAMAG"), EZavoError);
+    EXPECT_THROW(sito::AssegnaRuolo(archive, "RDB$ADMIN", oper), EZavoError);
+
+    const auto as = [](TIBDatabase& db, const QString& conn, const QString& u,
+                       const QString& role) {
+        db.SetDatabaseName(conn);
+        db.Params = QStringList{"user_name=" + u, "password=k2026"};
+        if (!role.isEmpty())
+            db.Params << "sql_role_name=" + role;
+        db.Open();
+    };
+    const auto refused = [](TIBDatabase& db, const QString& sql) {
+        try {
+            ExecSql(db, sql);
+        } catch (const EDatabaseError& e) {
+            EXPECT_TRUE(e.HasCode(FbCode::NoPermission)) << e.Dettaglio().toStdString();
+            EXPECT_TRUE(e.TestoUtente().startsWith("Operazione non permessa"))
+                << e.TestoUtente().toStdString();
+            return true;
+        }
+        return false;
+    };
+    TIBDatabase opUser, opArchive, leUser, leArchive, bare;
+    as(opUser, user, oper, sito::kOperatore);
+    as(opArchive, archive, oper, sito::kOperatore);
+    as(leUser, user, lett, sito::kLettura);
+    as(leArchive, archive, lett, sito::kLettura);
+
+    EXPECT_EQ(QueryValue(opUser, "SELECT COUNT(*) FROM UTENTI").toInt(), 3);
+    EXPECT_TRUE(refused(opUser, "UPDATE UTENTI SET PROFILOSICUREZZA = 0"));
+    EXPECT_TRUE(refused(opUser, "DELETE FROM TABTREBON"));
+    ExecSql(opArchive, "UPDATE ZELMMODEL SET CODICE = 'OP' WHERE ID = 1");
+    ExecSql(opArchive, "INSERT INTO ZELMLOGIMPXLS (ID, NOMEFILE) VALUES "
+                       "(NEXT VALUE FOR ID_ZELMLOGIMPXLS_COUNTER, 'x.xls')");
+    EXPECT_TRUE(refused(opArchive, "DELETE FROM CLIENTI"));
+
+    EXPECT_EQ(QueryValue(leArchive, "SELECT CODICE FROM ZELMMODEL WHERE ID = 1").toString(), "OP");
+    EXPECT_TRUE(refused(leArchive, "UPDATE ZELMMODEL SET CODICE = 'LE' WHERE ID = 1"));
+    EXPECT_TRUE(refused(leArchive, "DELETE FROM ZELMMODELDETT"));
+    ExecSql(leArchive,
+            "UPDATE OR INSERT INTO SETGRID (CODICEPROGETTO, CODICEUTENTE, "
+            "COLORERECORDSELEZ) VALUES (1, 2, 7) MATCHING (CODICEPROGETTO, CODICEUTENTE)");
+    EXPECT_TRUE(refused(leUser, "UPDATE TABTREBON SET VALORE = 'x'"));
+
+    as(bare, archive, oper, QString());
+    EXPECT_THROW(QueryValue(bare, "SELECT COUNT(*) FROM ZELMMODEL"), EDatabaseError);
+}
+
+// The archive's parameter is pointed for the companies named, every user's text copy with it;
+// the demo's second company keeps its own.
+TEST_P(Database, TheArchiveIsPointedOnlyForTheCompaniesNamed) {
+    namespace sito = zelm::sito;
+    const THostFolder host = ProvisionDemo();
+    const QString user = host.Connection(host.userDb);
+    ASSERT_EQ(sito::Ditte(user), QStringList({"CALZATURIFICIO BRENTA", "SUOLIFICIO ADIGE"}));
+    QString adige;
+    {
+        TIBDatabase before;
+        ConnettiIBDatabase(before, user);
+        adige = QueryValue(before, "SELECT VALORE FROM TABTREBON WHERE INTESTAZIONE = "
+                                   "'SUOLIFICIO ADIGE'")
+                    .toString();
+        ASSERT_FALSE(adige.isEmpty());
+    }
+    EXPECT_EQ(sito::PuntaArchivio(user, "srv:zelm_archivio", {"CALZATURIFICIO BRENTA"}), 3);
+    TIBDatabase db;
+    ConnettiIBDatabase(db, user);
+    EXPECT_EQ(QueryValue(db, "SELECT COUNT(*) FROM TABTREBON WHERE PARAMETRO = 'Archivio' AND "
+                             "VALORE = 'srv:zelm_archivio'")
+                  .toInt(),
+              3);
+    EXPECT_EQ(QueryValue(db, "SELECT VALORE FROM TABTREBON WHERE INTESTAZIONE = 'SUOLIFICIO ADIGE'")
+                  .toString(),
+              adige);
+    const QString trebon = QueryValue(db, "SELECT TREBON FROM UTENTI WHERE CODICE = 3").toString();
+    EXPECT_TRUE(trebon.contains("[CALZATURIFICIO BRENTA]\nArchivio=srv:zelm_archivio\n"))
+        << trebon.toStdString();
+    EXPECT_TRUE(trebon.contains("[SUOLIFICIO ADIGE]\nArchivio="));
+    EXPECT_FALSE(trebon.contains("[SUOLIFICIO ADIGE]\nArchivio=srv:"));
 }
 
 ZELM_DB_MODES(Database);
