@@ -3,11 +3,38 @@
 #   fbserver.sh start DIR PORT   creates DIR (config, security database with SYSDBA/plumbcore),
 #                                starts the server and waits until it accepts connections
 #   fbserver.sh stop DIR         stops it and waits until it has ended
+#   fbserver.sh servizio DIR start|restart
+#                                (re)starts it with the configuration DIR holds now, as a system
+#                                service would be (the site set-up's tests change that
+#                                configuration)
 # It never touches the system's Firebird service or its security database.
 set -euo pipefail
 cmd=${1:?start|stop}; dir=${2:?folder}
 fbroot=/usr/lib/x86_64-linux-gnu/firebird/3.0
+# Starts the server on DIR's configuration and waits until ADDRESS:PORT accepts connections.
+avvia() {
+  local dir=$1 port=$2 address=$3
+  FIREBIRD="$dir" FIREBIRD_LOCK="$dir/lock" setsid /usr/sbin/firebird >>"$dir/server.log" 2>&1 < /dev/null &
+  echo $! > "$dir/server.pid"
+  for _ in $(seq 1 50); do
+    if (exec 3<>"/dev/tcp/$address/$port") 2>/dev/null; then return 0; fi
+    sleep 0.1
+  done
+  echo "Il server Firebird di prova non risponde sulla porta $port" >&2
+  cat "$dir/server.log" >&2 || true
+  exit 1
+}
+# The value of a setting in DIR's firebird.conf, or the default given.
+setting() {
+  local v
+  v=$(sed -n "s/^[[:space:]]*$2[[:space:]]*=[[:space:]]*\([^[:space:]]*\).*/\1/p" "$1/firebird.conf" | tail -n 1)
+  echo "${v:-$3}"
+}
 case "$cmd" in
+servizio)
+  "$0" stop "$dir"
+  avvia "$dir" "$(setting "$dir" RemoteServicePort 3050)" "$(setting "$dir" RemoteBindAddress 127.0.0.1)"
+  ;;
 start)
   port=${3:?port}
   mkdir -p "$dir/lock" "$dir/db"
@@ -32,15 +59,7 @@ CONF
   export FIREBIRD="$dir" FIREBIRD_LOCK="$dir/lock"
   echo "create or alter user SYSDBA password 'plumbcore' using plugin Srp; commit;" \
     | isql-fb -q -user SYSDBA "$dir/security3.fdb" >/dev/null
-  setsid /usr/sbin/firebird >"$dir/server.log" 2>&1 < /dev/null &
-  echo $! > "$dir/server.pid"
-  for _ in $(seq 1 50); do
-    if (exec 3<>"/dev/tcp/127.0.0.1/$port") 2>/dev/null; then exit 0; fi
-    sleep 0.1
-  done
-  echo "Il server Firebird di prova non risponde sulla porta $port" >&2
-  cat "$dir/server.log" >&2 || true
-  exit 1
+  avvia "$dir" "$port" 127.0.0.1
   ;;
 stop)
   # Returns only once the server has ended, so that its folder can be removed safely.
@@ -58,5 +77,5 @@ stop)
     rm -f "$dir/server.pid"
   fi
   ;;
-*) echo "uso: fbserver.sh start DIR PORT | stop DIR" >&2; exit 2 ;;
+*) echo "uso: fbserver.sh start DIR PORT | stop DIR | servizio DIR start|restart" >&2; exit 2 ;;
 esac
