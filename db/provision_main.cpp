@@ -7,6 +7,7 @@
 #include "SiteRoles.h"
 
 #include "framework/core/Log.h"
+#include "framework/core/SlotGuard.h"
 #include "framework/db/DBConnection.h"
 
 #include "framework/core/ZavoError.h"
@@ -107,7 +108,7 @@ int main(int argc, char** argv) {
             for (const QString& d : zelm::sito::Ditte(layout.Connection(layout.userDb)))
                 out << d << "\n";
         } catch (const EZavoError& e) {
-            err << e.Message() << "\n";
+            err << LogCurrentError() << "\n";
             return 1;
         }
         return 0;
@@ -147,7 +148,7 @@ int main(int argc, char** argv) {
                 << n << " parametri)\n";
         }
     } catch (const EZavoError& e) {
-        err << e.Message() << "\n";
+        err << LogCurrentError() << "\n";
         return 1;
     }
     return 0;

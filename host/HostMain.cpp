@@ -9,6 +9,7 @@
 #include "HostLoader.h"
 
 #include "framework/core/Log.h"
+#include "framework/core/SlotGuard.h"
 #include "framework/core/ZavoError.h"
 
 #include <QApplication>
@@ -104,7 +105,7 @@ int main(int argc, char** argv) {
             try {
                 ProvisionHostFolder(folder, true, false);
             } catch (const EZavoError& e) {
-                return fail(QStringLiteral("Errore: ") + e.Message(), 1);
+                return fail(QStringLiteral("Errore: ") + LogCurrentError(), 1);
             }
         }
     }
@@ -113,7 +114,7 @@ int main(int argc, char** argv) {
         try {
             ShowGridDemo(args.value(1, QStringLiteral("1")).toInt());
         } catch (const EZavoError& e) {
-            return fail(QStringLiteral("Errore: ") + e.Message(), 1);
+            return fail(QStringLiteral("Errore: ") + LogCurrentError(), 1);
         }
         if (check) {
             app.processEvents();

@@ -8,8 +8,10 @@
 #include "HostLoader.h"
 
 #include "framework/core/Log.h"
+#include "framework/core/SlotGuard.h"
 #include "framework/core/WinPath.h"
 #include "framework/core/ZavoError.h"
+#include "framework/db/DBConnection.h"
 #include "framework/session/Session.h"
 #include "framework/session/ZavoUser.h"
 #include "import/ImportXls.h"
@@ -90,6 +92,24 @@ int main(int argc, char** argv) {
             return 2;
         }
     }
+    // A scheduled service hands the site's password over as a credential (systemd's
+    // LoadCredential=password:…): it then sits in no unit, environment or dati.ini.
+    if (const QString dir = qEnvironmentVariable("CREDENTIALS_DIRECTORY"); !dir.isEmpty()) {
+        QFile credenziale(dir + QStringLiteral("/password"));
+        if (credenziale.exists()) {
+            if (!credenziale.open(QIODevice::ReadOnly)) {
+                err << "Credenziale non leggibile: " << credenziale.fileName() << "\n";
+                return 2;
+            }
+            const QString password =
+                QString::fromUtf8(credenziale.readLine()).remove(QLatin1Char('\r')).trimmed();
+            if (password.isEmpty()) {
+                err << "Credenziale vuota: " << credenziale.fileName() << "\n";
+                return 2;
+            }
+            ImpostaPasswordFornita(password);
+        }
+    }
     // The plug-in's code looks for "user/user.fdb" in the host program's folder.
     qputenv("ZELM_HOST_DIR", QFile::encodeName(QFileInfo(folder).absoluteFilePath()));
 
@@ -114,7 +134,7 @@ int main(int argc, char** argv) {
             } catch (const EZavoError& e) {
                 // The photo store is not set up: this workbook is not attempted; the next one
                 // tries the set-up again (it may have been mended meanwhile).
-                err << e.Message() << "\n";
+                err << LogCurrentError() << "\n";
                 err.flush();
                 ++setup;
                 continue;
@@ -132,7 +152,7 @@ int main(int argc, char** argv) {
                              : Uso(err, QStringLiteral("Nessuna cartella di lavoro da importare"));
         return failed > 0 || setup > 0 ? 1 : 0;
     } catch (const EZavoError& e) {
-        err << e.Message() << "\n";
+        err << LogCurrentError() << "\n";
         return 2;
     }
 }

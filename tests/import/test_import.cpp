@@ -12,6 +12,8 @@
 #include "framework/db/IBTransaction.h"
 
 #include "HostDb.h"
+#include "SiteRoles.h"
+#include "framework/core/IniFile.h"
 #include "support/TestSupport.h"
 
 #include <QDir>
@@ -21,6 +23,7 @@
 #include <QImage>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QScopeGuard>
 #include <QSysInfo>
 #include <QTemporaryDir>
 
@@ -560,6 +563,67 @@ TEST_P(ImportXlsCli, CommandLineImporter) {
     ExecSql(fArchive, "DELETE FROM LUMETRACONTROL");
     EXPECT_EQ(run({"--foto", dir + "/uno.xls"}, &out), 2);
     EXPECT_EQ(out, "");
+}
+
+// A scheduled service hands the site account's password over as a credential file
+// ($CREDENTIALS_DIRECTORY/password): dati.ini names the account and its role without the
+// password, and the importer logs in with the credential's.
+TEST_P(ImportXlsCli, TheSiteAccountsPasswordComesAsAServiceCredential) {
+    const QString account = QStringLiteral("ZIMP%1").arg(QCoreApplication::applicationPid());
+    const QString user = fHost.Connection(fHost.userDb);
+    {
+        TIBDatabase admin;
+        admin.SetDatabaseName(user);
+        admin.Open();
+        ExecSql(admin, "CREATE OR ALTER USER " + account + " PASSWORD 'cred2026' USING PLUGIN Srp");
+    }
+    const auto riprendi = qScopeGuard([&] {
+        TIBDatabase admin;
+        admin.SetDatabaseName(user);
+        admin.Open();
+        ExecSql(admin, "DROP USER " + account + " USING PLUGIN Srp");
+    });
+    for (const QString& c : {user, fHost.Connection(fHost.archiveDb)}) {
+        zelm::sito::ApplicaRuoli(c);
+        zelm::sito::AssegnaRuolo(c, zelm::sito::kOperatore, account);
+    }
+    {
+        TIniFile ini(QFileInfo(fHost.userDb).path() + "/dati.ini");
+        ini.WriteString("CONFIG", "Nome Server", qEnvironmentVariable("ZELM_TEST_SERVER"));
+        ini.WriteString("CONFIG", "Alias", fHost.userDb);
+        ini.WriteString("CONFIG", "Utente", account);
+        ini.WriteString("CONFIG", "Password", "");
+        ini.WriteString("CONFIG", "Ruolo", zelm::sito::kOperatore);
+    }
+    const QString dir = fFolder.Path("servizio");
+    QDir().mkpath(dir);
+    Scrivi(dir + "/pianificato.xls");
+    QTemporaryDir state, credentials;
+    const auto run = [&](const QString& password, QString* err) {
+        if (!password.isNull()) {
+            QFile f(credentials.path() + "/password");
+            EXPECT_TRUE(f.open(QIODevice::WriteOnly));
+            f.write(password.toUtf8());
+        }
+        QProcess p;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("XDG_STATE_HOME", state.path());
+        if (!password.isNull())
+            env.insert("CREDENTIALS_DIRECTORY", credentials.path());
+        p.setProcessEnvironment(env);
+        p.start(ZELM_IMPORT, {"--folder", fHost.root, dir});
+        EXPECT_TRUE(p.waitForFinished(120000));
+        *err = QString::fromUtf8(p.readAllStandardError());
+        return p.exitCode();
+    };
+    QString err;
+    EXPECT_EQ(run(QString(), &err), 2);
+    EXPECT_TRUE(err.contains("Utente o password dell'archivio non accettati")) << err.toStdString();
+    EXPECT_EQ(run("sbagliata", &err), 2);
+    EXPECT_EQ(run("cred2026\n", &err), 0) << err.toStdString();
+    EXPECT_EQ(Value("SELECT COUNT(*) FROM ZELMMODEL WHERE NOMEFILE='pianificato.xls'").toInt(), 1);
+    EXPECT_EQ(run("", &err), 2);
+    EXPECT_TRUE(err.contains("Credenziale vuota")) << err.toStdString();
 }
 
 // Several importers on one folder of one server archive: each workbook is stored once; the others

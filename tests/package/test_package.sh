@@ -26,19 +26,38 @@ for f in ./usr/lib/zelm/libzelm.so ./usr/lib/zelm/zelm-host ./usr/lib/zelm/zelm-
          ./usr/share/doc/zelm/copyright ./usr/share/doc/zelm/changelog.gz \
          ./usr/share/doc/zelm/README.md.gz ./etc/zelm/zelm.conf \
          ./usr/share/applications/zelm-host.desktop \
-         ./usr/share/icons/hicolor/scalable/apps/zelm.svg; do
+         ./usr/share/icons/hicolor/scalable/apps/zelm.svg ./etc/zelm/zelm-import.conf \
+         ./lib/systemd/system/zelm-import.service ./lib/systemd/system/zelm-import.timer \
+         ./usr/lib/sysusers.d/zelm.conf; do
   grep -qxF -- "$f" <<<"$files" || { echo "manca nel pacchetto: $f"; exit 1; }
 done
 if grep -E 'test_|bench_|CMakeFiles' <<<"$files"; then echo "file estranei nel pacchetto"; exit 1; fi
-dpkg-deb -I "$deb" conffiles | grep -qx /etc/zelm/zelm.conf || { echo "zelm.conf non è un conffile"; exit 1; }
-if dpkg-deb -I "$deb" postinst >/dev/null 2>&1 || dpkg-deb -I "$deb" triggers >/dev/null 2>&1; then
-  echo "script o trigger (ldconfig) per una cartella privata"; exit 1
+for c in /etc/zelm/zelm.conf /etc/zelm/zelm-import.conf; do
+  dpkg-deb -I "$deb" conffiles | grep -qx "$c" || { echo "$c non è un conffile"; exit 1; }
+done
+# The only maintainer script creates the scheduled import's system user and registers its units,
+# neither enabled nor started; no ldconfig trigger for a private folder.
+postinst=$(dpkg-deb -I "$deb" postinst)
+grep -q 'systemd-sysusers' <<<"$postinst" || { echo "postinst senza systemd-sysusers"; exit 1; }
+if grep -Eq 'deb-systemd-invoke (start|restart)|systemctl (enable|start)|ldconfig' <<<"$postinst" ||
+   grep -q '^was-enabled\|deb-systemd-helper enable' <<<"$postinst" ||
+   dpkg-deb -I "$deb" triggers >/dev/null 2>&1; then
+  echo "il servizio pianificato non deve partire da sé; niente ldconfig: $postinst"; exit 1
 fi
 debug=$(dpkg-deb -c "$dbgsym")
 grep -q '/usr/lib/debug/.build-id/.*\.debug$' <<<"$debug" ||
   { echo "i simboli di debug mancano da $dbgsym"; exit 1; }
 
 dpkg -x "$deb" "$work/root"
+# The scheduled import's units, as systemd reads them on the installed root (beside the
+# system's own units they name): any remark is a fault.
+mkdir -p "$work/units/lib/systemd/system" "$work/units/usr"
+cp -a /lib/systemd/system/. "$work/units/lib/systemd/system/"
+cp "$work"/root/lib/systemd/system/zelm-import.* "$work/units/lib/systemd/system/"
+ln -s "$work/root/usr/bin" "$work/units/usr/bin"
+verified=$(systemd-analyze verify --root="$work/units" --man=no zelm-import.service \
+             zelm-import.timer 2>&1) && [[ -z "$verified" ]] ||
+  { echo "unità systemd: $verified"; exit 1; }
 # Hardened and stripped: relro and bind-now, the stack protector, no symbol table; every
 # compilation with the stack protector and fortified calls (whether a binary keeps a *_chk call
 # depends on what the optimizer could prove).

@@ -32,6 +32,14 @@ QString CurrentErrorDetail() {
     }
 }
 
+QString LogCurrentError() {
+    const QString message = CurrentErrorMessage();
+    const QString detail = CurrentErrorDetail();
+    qCWarning(zelmUi).noquote() << "errore:" << message
+                                << (detail.isEmpty() ? QString() : "| dettaglio: " + detail);
+    return message;
+}
+
 void ShowCurrentError(bool asError, const QString& prefix) {
     const QString message = prefix + CurrentErrorMessage();
     const QString detail = CurrentErrorDetail();

@@ -19,6 +19,9 @@ QString CurrentErrorDetail();
 /// Shows the exception in flight (call from inside a catch block) after `prefix`, as an error
 /// carrying its detail or as a warning, and logs both: the one way a failure reaches the user.
 void ShowCurrentError(bool asError, const QString& prefix = QString());
+/// For the command-line programs: logs the exception being handled with its detail and returns
+/// the Italian message to print (the engine's own text stays in the log). Call inside a catch.
+QString LogCurrentError();
 
 /// Wraps a slot so that it never throws: `connect(sender, &S::signal, ctx, Guarded([..] {..}))`.
 /// The signal's arguments are passed on when the slot takes them.

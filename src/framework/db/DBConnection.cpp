@@ -41,6 +41,7 @@ QString LocalPath(const QString& path) {
 /// lock and works on a copy.
 std::mutex gCredenzialiLock;
 TCredenzialiSito gCredenziali;
+QString gPasswordFornita; ///< under gCredenzialiLock
 
 void SetDefaultParams(TIBDatabase& database, const QString& user, const QString& password,
                       const QString& role = QString()) {
@@ -81,8 +82,18 @@ void TDBConnectionInfo::LoadFromIniFile(const QString& fileName, const QString& 
     Utente = ini.ReadString(section, QStringLiteral("Utente"));
     Password = ini.ReadString(section, QStringLiteral("Password"));
     Ruolo = ini.ReadString(section, QStringLiteral("Ruolo")).trimmed().toUpper();
+    {
+        const std::lock_guard lock(gCredenzialiLock);
+        if (!gPasswordFornita.isEmpty() && !Utente.isEmpty())
+            Password = gPasswordFornita;
+    }
     if (!Utente.isEmpty())
         ImpostaCredenzialiSito(Utente, Password, Ruolo);
+}
+
+void ImpostaPasswordFornita(const QString& password) {
+    const std::lock_guard lock(gCredenzialiLock);
+    gPasswordFornita = password;
 }
 
 TCredenzialiSito CredenzialiSitoCorrenti() {

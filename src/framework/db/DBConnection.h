@@ -49,6 +49,9 @@ void ImpostaCredenzialiSito(const QString& utente, const QString& password,
                             const QString& ruolo = QString());
 /// The site's user, password and role, empty when none was set.
 TCredenzialiSito CredenzialiSitoCorrenti();
+/// A password handed to the process from outside (a scheduled service's credential): it stands
+/// for the "Password" of every dati.ini read later, so that it is written in none of them.
+void ImpostaPasswordFornita(const QString& password);
 
 inline const QString kIniIncompleto =
     QStringLiteral("Riferimenti file .ini incompleti (specificare \"Lettera Disco Server\" o "
