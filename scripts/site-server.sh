@@ -1,4 +1,4 @@
-#!/usr/bin/env bash
+#!/bin/bash
 # Sets up this machine's Firebird 3 server (Debian firebird3.0-server) as the archive server of a
 # site with several workstations:
 #   sudo scripts/site-server.sh --cartella /srv/zelm --server NOME_DI_QUESTO_SERVER \

@@ -28,7 +28,7 @@ for f in ./usr/lib/zelm/libzelm.so ./usr/lib/zelm/zelm-host ./usr/lib/zelm/zelm-
          ./usr/share/applications/zelm-host.desktop \
          ./usr/share/icons/hicolor/scalable/apps/zelm.svg ./etc/zelm/zelm-import.conf \
          ./lib/systemd/system/zelm-import.service ./lib/systemd/system/zelm-import.timer \
-         ./usr/lib/sysusers.d/zelm.conf; do
+         ./usr/lib/sysusers.d/zelm.conf ./usr/lib/zelm/site-server.sh; do
   grep -qxF -- "$f" <<<"$files" || { echo "manca nel pacchetto: $f"; exit 1; }
 done
 if grep -E 'test_|bench_|CMakeFiles' <<<"$files"; then echo "file estranei nel pacchetto"; exit 1; fi
@@ -51,17 +51,15 @@ grep -q '/usr/lib/debug/.build-id/.*\.debug$' <<<"$debug" ||
 dpkg -x "$deb" "$work/root"
 # The scheduled import's units, as systemd reads them on the installed root (beside the
 # system's own units they name): any remark is a fault.
-mkdir -p "$work/units/lib/systemd/system" "$work/units/usr"
-cp -a /lib/systemd/system/. "$work/units/lib/systemd/system/"
-cp "$work"/root/lib/systemd/system/zelm-import.* "$work/units/lib/systemd/system/"
-ln -s "$work/root/usr/bin" "$work/units/usr/bin"
-verified=$(systemd-analyze verify --root="$work/units" --man=no zelm-import.service \
+cp -an /lib/systemd/system/. "$work/root/lib/systemd/system/"
+verified=$(systemd-analyze verify --root="$work/root" --man=no zelm-import.service \
              zelm-import.timer 2>&1) && [[ -z "$verified" ]] ||
   { echo "unità systemd: $verified"; exit 1; }
 # Hardened and stripped: relro and bind-now, the stack protector, no symbol table; every
 # compilation with the stack protector and fortified calls (whether a binary keeps a *_chk call
 # depends on what the optimizer could prove).
-for bin in "$work"/root/usr/lib/zelm/*; do
+mapfile -t elves < <(find "$work/root/usr/lib/zelm" -type f ! -name '*.sh' | sort)
+for bin in "${elves[@]}"; do
   segments=$(readelf -lW "$bin"); dynamic=$(readelf -dW "$bin")
   symbols=$(readelf -sW --dyn-syms "$bin"); sections=$(readelf -SW "$bin")
   grep -q GNU_RELRO <<<"$segments" || { echo "$bin: senza relro"; exit 1; }
@@ -78,7 +76,7 @@ done
 # Every library a binary names (NEEDED) belongs to a package the .deb declares.
 deps=$(dpkg-deb -f "$deb" Depends)
 names=$(sed 's/ ([^)]*)//g; s/ *[,|] */\n/g' <<<"$deps")
-for bin in "$work"/root/usr/lib/zelm/*; do
+for bin in "${elves[@]}"; do
   while read -r lib path; do
     [[ -n "$path" && -e "$path" ]] || { echo "$bin: $lib non trovata"; exit 1; }
     real=$(readlink -f "$path")
@@ -144,4 +142,9 @@ printf 'folder=%s\n' "$work/host" >"$work/zelm.conf"
 out=$(env -u ZELM_HOST_DIR ZELM_CONF="$work/zelm.conf" QT_QPA_PLATFORM=offscreen \
       "$work/root/usr/bin/zelm-host" --check 2>/dev/null)
 grep -q 'Finestra aperta: Schede modelli' <<<"$out" || { echo "zelm-host da zelm.conf: $out"; exit 1; }
+# The site set-up from the package answers and refuses a password on its command line.
+"$work/root/usr/lib/zelm/site-server.sh" --help | grep -q -- '--password-file'
+if "$work/root/usr/lib/zelm/site-server.sh" --cartella /srv/x --server s --password p 2>/dev/null; then
+  echo "site-server.sh accetta una password sulla riga di comando"; exit 1
+fi
 echo "pacchetto $(basename "$deb") verificato"
