@@ -373,8 +373,12 @@ fi
 
 if [[ -z "$rete" ]]; then
   # The network of the address the server listens on (or of the one it reaches the site by).
-  ip4=$(getent ahostsv4 "${ascolto:-$server}" 2>/dev/null | awk 'NR == 1 { print $1 }')
-  cidr=$(ip -o -f inet addr show 2>/dev/null | awk -v a="$ip4" '{ split($4, p, "/"); if (p[1] == a) print $4 }' | head -n 1)
+  ip4=$(getent ahostsv4 "${ascolto:-$server}" 2>/dev/null | awk 'NR == 1 { print $1 }' || true)
+  cidr=""
+  if command -v ip >/dev/null; then
+    cidr=$(ip -o -f inet addr show 2>/dev/null |
+             awk -v a="$ip4" '{ split($4, p, "/"); if (p[1] == a) print $4 }' | head -n 1 || true)
+  fi
   if [[ -n "$cidr" && "${cidr%/*}" != 127.* ]]; then
     IFS=./ read -r a b c d n <<< "$cidr"
     m=$(( n == 0 ? 0 : (0xFFFFFFFF << (32 - n)) & 0xFFFFFFFF ))

@@ -111,8 +111,9 @@ check "the second company keeps its archive" test "$adige" != "127.0.0.1/$port:z
 admin zelm_utenti "UPDATE TABTREBON SET VALORE = 'altro:archivio' WHERE PARAMETRO = 'Archivio' AND INTESTAZIONE = 'CALZATURIFICIO BRENTA'; COMMIT;" >/dev/null
 
 # --- Second run, same answers: checks and completes -------------------------------------------
-out=$(printf 'segreta2026\n' | site "${comuni[@]}" 2>&1)
+out=$(printf 'segreta2026\n' | site "${comuni[@]}" --rete 10.1.2.0/24 2>&1)
 check "a second run with the same answers succeeds" test $? -eq 0
+check "the firewall rule names the site's network" grep -q "ip saddr 10.1.2.0/24 tcp dport $port" <<< "$out"
 check "a second run does not point the companies again" test "$(archivio 'CALZATURIFICIO BRENTA')" == "altro:archivio"
 check "a second run keeps the read-only account's password" \
   bash -c "[[ -z \$(ISC_USER=ZSITO_LET ISC_PASSWORD=sololettura26 isql-fb -q -role ZELM_LETTURA 127.0.0.1/$port:zelm_archivio <<< 'SELECT 1 FROM RDB\$DATABASE;' 2>&1 | grep -i error) ]]"
