@@ -39,8 +39,10 @@ done
 # neither enabled nor started; no ldconfig trigger for a private folder.
 postinst=$(dpkg-deb -I "$deb" postinst)
 grep -q 'systemd-sysusers' <<<"$postinst" || { echo "postinst senza systemd-sysusers"; exit 1; }
-if grep -Eq 'deb-systemd-invoke (start|restart)|systemctl (enable|start)|ldconfig' <<<"$postinst" ||
-   grep -q '^was-enabled\|deb-systemd-helper enable' <<<"$postinst" ||
+# (An upgrade keeps the administrator's choice: enabled again only what was enabled.)
+if grep -Eq 'deb-systemd-invoke|systemctl|ldconfig' <<<"$postinst" ||
+   [[ $(grep -c 'deb-systemd-helper enable' <<<"$postinst") -ne \
+      $(grep -c 'was-enabled' <<<"$postinst") ]] ||
    dpkg-deb -I "$deb" triggers >/dev/null 2>&1; then
   echo "il servizio pianificato non deve partire da sé; niente ldconfig: $postinst"; exit 1
 fi

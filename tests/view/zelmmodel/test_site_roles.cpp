@@ -10,8 +10,8 @@
 #include "framework/db/DBConnection.h"
 
 #include <QFileInfo>
-#include <QPushButton>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QScopeGuard>
 
 class SiteRoles : public ZelmModelFormTest {};
