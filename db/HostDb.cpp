@@ -1,5 +1,7 @@
 #include "HostDb.h"
 
+#include "Storico.h"
+
 #include "framework/core/ZavoError.h"
 #include "framework/db/DbHelpers.h"
 #include "framework/db/IBDatabase.h"
@@ -126,6 +128,8 @@ THostFolder ProvisionHostFolder(const QString& root, bool demo, bool replace,
     make(f.userDb, QStringLiteral("user_schema.sql"), QStringLiteral("user_demo.sql"));
     if (make(f.archiveDb, QStringLiteral("archive_schema.sql"), QStringLiteral("archive_demo.sql")))
         AggiornaArchivio(f.Connection(f.archiveDb));
+    else
+        CreaStorico(f.Connection(f.archiveDb));
     return f;
 }
 
@@ -140,5 +144,7 @@ bool AggiornaArchivio(const QString& connection) {
         CreaTabellaSeManca(sql, QStringLiteral("ZELMIMPXLSLOCK"),
                            SplitSqlScript(BundledScript(QStringLiteral("archive_claims.sql"))));
     tr.Commit();
-    return creata;
+    db.Close();
+    const bool storico = CreaStorico(connection);
+    return creata || storico;
 }

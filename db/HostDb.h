@@ -23,7 +23,7 @@ struct THostFolder {
 THostFolder HostFolderLayout(const QString& root, const QString& serverPrefix = QString());
 
 /// Brings an archive kept from an earlier version up to what the product needs (the import's
-/// claims table); true when something was added.
+/// claims table, the sheets' history and its triggers); true when a table was added.
 bool AggiornaArchivio(const QString& connection);
 
 /// Creates the folders and both databases. Existing database files are replaced when

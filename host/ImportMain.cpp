@@ -124,6 +124,7 @@ int main(int argc, char** argv) {
         TImportXls import(session.IBDatabase(), utente, session.ParametriTrebon()->TempDir(),
                           HostProgramDir());
         import.AcquisisciFoto = foto;
+        import.NomeUtente = session.ZavoUser()->NomeUtente();
         int attempted = 0, failed = 0, setup = 0;
         for (int i = 0; i < files.size(); ++i) {
             err << QStringLiteral("[%1/%2] %3\n").arg(i + 1).arg(files.size()).arg(files[i]);

@@ -1,5 +1,10 @@
 #include "ZelmModelService.h"
 
+#include "StoricoDataAccess.h"
+#include "framework/session/Session.h"
+#include "framework/session/ZavoUser.h"
+#include "model/Storico.h"
+
 #include "framework/db/DBConnection.h"
 #include "framework/db/DatabaseError.h"
 #include "framework/db/DbHelpers.h"
@@ -72,7 +77,15 @@ std::unique_ptr<TZelmModelContext> TZelmModelService::CreateNew() {
     sheet->SetData(QDate::currentDate());
     sheet->SetStatusScheda(sInPreparazione);
     context->SetModel(std::move(sheet));
+    context->OperazioneStorico = zelm::storico::kNuova;
     return context;
+}
+
+void TZelmModelService::SegnaOperazione(const QString& operazione) {
+    const QString utente =
+        Session() && Session()->ZavoUser() ? Session()->ZavoUser()->NomeUtente() : QString();
+    SegnaStorico(IBDatabase(), IBTransaction(), operazione, utente,
+                 zelm::storico::kProgrammaScheda);
 }
 
 void TZelmModelService::Lock(int id) {
@@ -185,6 +198,7 @@ TZelmModelService::CreateVariante(const TZelmModelContext& from) {
     TZelmModelData* sheet = context->Model();
     if (!sheet)
         return context;
+    context->OperazioneStorico = zelm::storico::kVariante;
     TZelmModelDataAccess& acc = DataAccessManager().ZelmModelDataAccess();
     sheet->SetId(acc.GenId());
     sheet->SetIdVariante(acc.GenIdVariante(sheet->IdModel()));
@@ -210,6 +224,7 @@ TZelmModelService::CreateDuplicate(const TZelmModelContext& from) {
     TZelmModelData* sheet = context->Model();
     if (!sheet)
         return context;
+    context->OperazioneStorico = zelm::storico::kDuplica;
     TZelmModelDataAccess& acc = DataAccessManager().ZelmModelDataAccess();
     sheet->SetId(acc.GenId());
     sheet->SetIdModel(acc.GenIdModel());
@@ -257,6 +272,7 @@ void TZelmModelService::Delete(const TZelmModelContext& context) {
     if (!sheet)
         return;
     RequireWriteAccess();
+    SegnaOperazione(zelm::storico::kEliminazione);
     TDataAccessManager& dam = DataAccessManager();
     const int idModel = sheet->IdModel();
     const int idVariante = sheet->IdVariante();
@@ -295,6 +311,9 @@ void TZelmModelService::ChangeStatus(TZelmModelContext& context, TStatusScheda s
         return;
     RequireWriteAccess();
     RiprendiBlocco(*sheet);
+    SegnaOperazione(status == sRilasciataC   ? zelm::storico::kRilascioC
+                    : status == sRilasciataP ? zelm::storico::kRilascioP
+                                             : zelm::storico::kSospensione);
     sheet->SetStatusScheda(status);
     DataAccessManager().ZelmModelDataAccess().Save(*sheet);
 }
@@ -407,6 +426,8 @@ void TZelmModelService::Save(TZelmModelContext& context) {
         return;
     RequireWriteAccess();
     RiprendiBlocco(*sheet);
+    SegnaOperazione(context.OperazioneStorico.isEmpty() ? zelm::storico::kModifica
+                                                        : context.OperazioneStorico);
     TDataAccessManager& dam = DataAccessManager();
     Step("Errore interno durante il salvataggio della scheda", [&] { SaveSheetRow(context); });
     const int idModel = sheet->IdModel();

@@ -54,6 +54,9 @@ protected:
     void TransazioneFinita() override;
 
 private:
+    /// Names the operation, the window's user and the program for the history of what the
+    /// command writes next.
+    void SegnaOperazione(const QString& operazione);
     /// Before a write on the sheet taken for editing whose lock went with a lost transaction:
     /// takes the lock again and compares what is stored with what was loaded under the old one;
     /// raises an Italian refusal (nothing written) when another user changed or deleted it.

@@ -1,5 +1,8 @@
 #include "ImportXls.h"
 
+#include "control/StoricoDataAccess.h"
+#include "model/Storico.h"
+
 #include "framework/core/Log.h"
 
 #include "FotoXls.h"
@@ -269,6 +272,9 @@ TEsitoXls TImportXls::Importa(const QString& fileName) {
     if (fScrittura->InTransaction())
         fScrittura->Commit();
     fScrittura->StartTransaction();
+    SegnaStorico(fDatabase, *fScrittura, zelm::storico::kImport,
+                 NomeUtente.isEmpty() ? QStringLiteral("utente %1").arg(fUtente) : NomeUtente,
+                 zelm::storico::kProgrammaImport);
     if (AcquisisciFoto && !fFoto)
         fFoto = std::make_unique<TFotoXls>(fDatabase, *fScrittura, fUtente);
 

@@ -43,6 +43,8 @@ public:
     ~TImportXls() override;
 
     /// Pictures go to the photo store too.
+    /// The user's name the sheets' history records (empty: "utente N" by the user's number).
+    QString NomeUtente;
     bool AcquisisciFoto = false;
 
     /// Imports one workbook and logs the attempt. Raises (and logs nothing) only when the photo

@@ -9,6 +9,7 @@ void TZelmModelContext::Assign(const TZelmModelContext& from) {
     if (&from == this)
         return;
     ClearSlots();
+    OperazioneStorico = from.OperazioneStorico;
     SetModel(CloneOrNone(from.Model()));
     SetCliente(CloneOrNone(from.Cliente()));
     SetDett(CloneOrNone(from.Dett()));

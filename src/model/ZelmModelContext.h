@@ -29,6 +29,9 @@ class TZelmModelContext : public TContext {
 
 public:
     TZelmModelContext() : TContext(9) {}
+    /// What saving this context does for the sheets' history ("Nuova", "Variante", "Duplica");
+    /// empty: a change of a stored sheet ("Modifica").
+    QString OperazioneStorico;
     /// Frees what the context holds, then clones every filled slot of `from`.
     void Assign(const TZelmModelContext& from);
     std::unique_ptr<TZelmModelContext> Clone() const;

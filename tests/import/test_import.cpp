@@ -539,6 +539,12 @@ TEST_P(ImportXlsCli, CommandLineImporter) {
     QString out;
     EXPECT_EQ(run({dir + "/uno.xls"}, &out), 0) << fErr.toStdString();
     EXPECT_EQ(out, "OK\tuno.xls\t\n");
+    // The sheet's history names the import, its user and program (another process of the site).
+    EXPECT_EQ(Value("SELECT LIST(DISTINCT OPERAZIONE || '|' || UTENTE || '|' || PROGRAMMA) FROM "
+                    "ZELMMODELSTORICO WHERE IDMODEL = (SELECT IDMODEL FROM ZELMMODEL WHERE "
+                    "NOMEFILE = 'uno.xls')")
+                  .toString(),
+              "Import|Mario Rossi|import");
     EXPECT_EQ(run({dir}, &out), 1); // uno already imported, due refused
     QStringList lines = out.split('\n', Qt::SkipEmptyParts);
     lines.sort();

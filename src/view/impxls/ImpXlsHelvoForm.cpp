@@ -103,6 +103,7 @@ TImpXlsHelvoForm::TImpXlsHelvoForm(int utente, int idFinestra) : TFormBase(utent
     fImport =
         std::make_unique<TImportXls>(FSession->IBDatabase(), FSession->ZavoUser()->CodiceUtente(),
                                      FSession->ParametriTrebon()->TempDir(), HostProgramDir());
+    fImport->NomeUtente = FSession->ZavoUser()->NomeUtente();
 }
 
 // The list and the importer use the session's connection: they go before it does.
