@@ -544,3 +544,7 @@ void TZelmModelService::LoadTaglieOperative(const QString& codice, TTaglieOperat
 bool TZelmModelService::LoadCliente(const QString& codice, TClientiData& to) {
     return DataAccessManager().ClientiDataAccess().Load(codice, to);
 }
+
+bool TZelmModelService::HaStorico() {
+    return StoricoPresente(IBDatabase());
+}

@@ -48,6 +48,8 @@ public:
     int IdDaQrText(int idModel, int idVariante);
     void LoadTaglieOperative(const QString& codice, TTaglieOperativeDataList& to);
     bool LoadCliente(const QString& codice, TClientiData& to);
+    /// Whether the archive keeps the sheets' history.
+    bool HaStorico();
 
 protected:
     void TransazionePersa() override;

@@ -364,6 +364,10 @@ void TZavoGrid::GridBeforeOpen() {
         fQuery->SQL << OrderingLines(fMode, fOrd, fMulti, CampiPersonalizzati, origins, OrderBy);
         return;
     }
+    if (!OrdinamentoDefault.isEmpty()) {
+        fQuery->SQL << OrdinamentoDefault;
+        return;
+    }
     if (!ChiavePrimariaOrdDefault || NomeTabellaQuery.isEmpty())
         return;
     const QString line =

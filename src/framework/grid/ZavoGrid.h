@@ -46,6 +46,9 @@ public:
     bool AbilitaOrdinamento = true;
     bool AbilitaRicercheF5 = true;
     bool ChiavePrimariaOrdDefault = true;
+    /// The ORDER BY line of a list the user has not ordered, in place of the primary key's
+    /// (e.g. a history newest first); empty: the primary key's.
+    QString OrdinamentoDefault;
     TIBDatabase* DatabaseImpostazioni = nullptr;
     QString TabellaAspettoGriglia = QStringLiteral("STOASP1");
     QString TabellaPosizioneFinestre = QStringLiteral("STOPOS1");

@@ -1,5 +1,7 @@
 #include "FrameScheda.h"
 
+#include "StoricoForm.h"
+
 #include "FieldControlZelmModel.h"
 #include "FileWriteForm.h"
 #include "FramePanels.h"
@@ -105,12 +107,14 @@ TFrameZelmModelScheda::TFrameZelmModelScheda(QWidget* parent) : TFrameZelmModelM
     ActionRilasciaP =
         ToolButton(tools, "ActionRilasciaP", "Rilascia &P.", "Rilascia scheda produzione", 15);
     ActionExportXls = ToolButton(tools, "ActionExportXls", "&Export", "Esporta file Excel", 4);
+    ActionStorico = ToolButton(tools, "ActionStorico", "S&torico",
+                               "Chi ha cambiato la scheda, che cosa e quando", 9);
     ActionChiudi = ToolButton(tools, "ActionChiudi", "C&hiudi", "Chiudi scheda", 1);
     auto* toolsLayout = new QHBoxLayout(tools);
     toolsLayout->setContentsMargins(1, 1, 1, 1);
     toolsLayout->setSpacing(0);
     for (QPushButton* b : {ActionModifica, ActionSalva, ActionAnnulla, ActionRilasciaC,
-                           ActionRilasciaP, ActionExportXls, ActionChiudi})
+                           ActionRilasciaP, ActionExportXls, ActionStorico, ActionChiudi})
         toolsLayout->addWidget(b);
     toolsLayout->addStretch();
 
@@ -389,6 +393,7 @@ TFrameZelmModelScheda::TFrameZelmModelScheda(QWidget* parent) : TFrameZelmModelM
             Guarded([this] { RicercaCliente(); }));
     connect(ActionWriteFile, &QToolButton::clicked, this, Guarded([this] { WriteFile(); }));
     connect(ActionOrvoPhoto, &QPushButton::clicked, this, Guarded([this] { OrvoPhoto(); }));
+    connect(ActionStorico, &QPushButton::clicked, this, Guarded([this] { MostraStorico(); }));
 
     // The keyboard, as business forms have it: Ctrl+S saves, Esc cancels (each only where its
     // button is enabled), F4 or Alt+Down on an edit opens its pick ("...").
@@ -683,6 +688,20 @@ void TFrameZelmModelScheda::ClickFile() {
     }
     if (!ApriFile(local))
         Dialogs().Warning(QStringLiteral("Nessuna applicazione associata a questo tipo di file."));
+}
+
+void TFrameZelmModelScheda::MostraStorico() {
+    if (!fFieldsCache || !Service())
+        return;
+    if (!Service()->HaStorico()) {
+        Dialogs().Warning(QStringLiteral("Questo archivio non ha lo storico delle schede: "
+                                         "l'amministratore lo aggiunge con zelm-provision "
+                                         "CARTELLA --keep."));
+        return;
+    }
+    TFormStoricoScheda storico(Session(), fFieldsCache->Id(), fFieldsCache->IdModel(),
+                               fFieldsCache->IdVariante(), window());
+    ExecModal(storico);
 }
 
 void TFrameZelmModelScheda::OrvoPhoto() {

@@ -48,6 +48,8 @@ public:
     void ClickFile();
     /// The photo viewer on the sheet's QR code; the window keeps painting until it ends.
     void OrvoPhoto();
+    /// The sheet's history, in its own window.
+    void MostraStorico();
     /// Writes what the controls hold into the row ("post any pending edit").
     void PostEdits();
 
@@ -57,7 +59,7 @@ public:
     static QString MotivoApertura(const QString& path);
 
     QPushButton *ActionModifica, *ActionSalva, *ActionAnnulla, *ActionRilasciaC, *ActionRilasciaP,
-        *ActionExportXls, *ActionChiudi, *ActionOrvoPhoto;
+        *ActionExportXls, *ActionStorico, *ActionChiudi, *ActionOrvoPhoto;
     QToolButton *ActionWriteFile, *ActionRicercaCliente;
     QLabel *LabelId, *LabelIdModel, *LabelIdVariante, *LabelDataVariante, *LabelFile,
         *LabelCodiceCliente, *ImageQrCode;

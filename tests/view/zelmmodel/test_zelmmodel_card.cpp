@@ -9,6 +9,7 @@
 #include "view/zelmmodel/FileWriteForm.h"
 #include "view/zelmmodel/FramePanels.h"
 #include "view/zelmmodel/StoWriteForm.h"
+#include "view/zelmmodel/StoricoForm.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -685,4 +686,54 @@ TEST_P(ZelmModelCard, AScannedCodeShowsItsSheetAndThePicksOpenFromTheKeyboard) {
     EXPECT_EQ(r.EditDataInizio->text(), "01/09/2026");
     for (QToolButton* b : {r.ActionRCliente, r.ActionPickDataInizio, r.ActionPickDataFine})
         EXPECT_TRUE(b->toolTip().endsWith("(F4)")) << b->toolTip().toStdString();
+}
+
+// "Storico" from the card, by its key, read-only and editable alike: the sheet's changes newest
+// first with who made them, narrowed by field and by user as they are typed.
+TEST_P(ZelmModelCard, TheHistoryOfTheSheetFromTheCard) {
+    {
+        TFormZelmModel& form = Card(1, true);
+        form.FrameScheda->findChild<QLineEdit*>("DBEditCodice")->setText("STORIA-1");
+        Click(form.FrameScheda->ActionSalva);
+        ASSERT_EQ(form.PaginaCorrente(), 0) << LastText().toStdString();
+        Select(form, 1);
+        form.Esegui(cmdModifica);
+        form.FrameScheda->findChild<QLineEdit*>("DBEditForma")->setText("F-STORIA");
+        Click(form.FrameScheda->ActionSalva);
+        ASSERT_EQ(form.PaginaCorrente(), 0) << LastText().toStdString();
+    }
+    TFormZelmModel& form = Card(1, false);
+    EXPECT_TRUE(form.FrameScheda->ActionStorico->isEnabled());
+    EXPECT_TRUE(form.FrameScheda->ActionStorico->toolTip().contains("Alt+T"));
+    int shown = 0;
+    OnNextModal([&](QDialog& d) {
+        auto& storico = dynamic_cast<TFormStoricoScheda&>(d);
+        TZavoQuery* q = storico.FrameStorico->Query();
+        const auto rows = [&] {
+            QStringList out;
+            for (int i = 0; i < q->RecordCount(); ++i)
+                out << q->Value(i, q->FieldIndex("CAMPO")).toString() + "|" +
+                           q->Value(i, q->FieldIndex("VALOREDOPO")).toString() + "|" +
+                           q->Value(i, q->FieldIndex("UTENTE")).toString();
+            return out;
+        };
+        shown = q->RecordCount();
+        EXPECT_EQ(rows(),
+                  QStringList({"FORMA|F-STORIA|Mario Rossi", "CODICE|STORIA-1|Mario Rossi"}));
+        SaveShot(storico, "card-history");
+        QTest::keyClicks(storico.EditCampo, "cod");
+        QTest::qWait(400);
+        EXPECT_EQ(rows(), QStringList({"CODICE|STORIA-1|Mario Rossi"}));
+        storico.EditCampo->clear();
+        QTest::keyClicks(storico.EditUtente, "Giulia");
+        QTest::qWait(400);
+        EXPECT_EQ(q->RecordCount(), 0);
+        return false;
+    });
+    form.show();
+    QApplication::setActiveWindow(&form);
+    // Its Alt+letter shows the button pressed for a moment, then it acts.
+    QTest::keyClick(QApplication::activeWindow(), Qt::Key_T, Qt::AltModifier);
+    QTest::qWait(300);
+    EXPECT_EQ(shown, 2) << LastText().toStdString();
 }
