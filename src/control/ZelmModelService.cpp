@@ -548,3 +548,30 @@ bool TZelmModelService::LoadCliente(const QString& codice, TClientiData& to) {
 bool TZelmModelService::HaStorico() {
     return StoricoPresente(IBDatabase());
 }
+
+void TZelmModelService::Ripristina(int id) {
+    RequireWriteAccess();
+    TZelmModelDataAccess& acc = DataAccessManager().ZelmModelDataAccess();
+    if (acc.Exists(id))
+        throw EZavoError(QStringLiteral("La scheda %1 è presente nell'archivio: non c'è nulla da "
+                                        "ripristinare")
+                             .arg(id));
+    const std::vector<TOggettoEliminato> oggetti =
+        OggettiEliminati(IBDatabase(), IBTransaction(), id);
+    if (oggetti.empty() || oggetti.front().tabella != QLatin1String("ZELMMODEL"))
+        throw EZavoError(
+            QStringLiteral("Lo storico non conserva l'eliminazione della scheda %1").arg(id));
+    const TOggettoEliminato& scheda = oggetti.front();
+    const int idModel = scheda.campi.value(QStringLiteral("IDMODEL")).toInt();
+    const int idVariante = scheda.campi.value(QStringLiteral("IDVARIANTE")).toInt();
+    if (acc.CommittedId(idModel, idVariante) != 0)
+        throw EZavoError(QStringLiteral("Il modello %1 variante %2 appartiene ora a un'altra "
+                                        "scheda: la scheda eliminata non può essere ripristinata")
+                             .arg(idModel)
+                             .arg(idVariante));
+    SegnaOperazione(zelm::storico::kRipristino);
+    Step("Errore interno durante il ripristino della scheda", [&] {
+        for (const TOggettoEliminato& o : oggetti)
+            Reinserisci(IBDatabase(), IBTransaction(), o);
+    });
+}

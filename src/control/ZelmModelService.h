@@ -50,6 +50,10 @@ public:
     bool LoadCliente(const QString& codice, TClientiData& to);
     /// Whether the archive keeps the sheets' history.
     bool HaStorico();
+    /// Stores again sheet `id`, deleted, with its identifiers and the sub-records deleted with it,
+    /// as the history kept them. Refused in Italian when the sheet is there, its model and
+    /// variant were taken meanwhile, or the history has no deletion of it.
+    void Ripristina(int id);
 
 protected:
     void TransazionePersa() override;

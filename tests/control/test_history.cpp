@@ -196,3 +196,89 @@ TEST_P(History, AnotherProgramsChangeIsRecordedWithTheDatabaseUser) {
 }
 
 ZELM_DB_MODES(History);
+
+// A deleted sheet comes back as it was, with its identifiers and every sub-record, and the
+// history says so; not when its model and variant were taken meanwhile, nor for a reader.
+TEST_P(History, ADeletedSheetIsRestoredWholeUnlessItsVariantWasTaken) {
+    const auto dump = [&](const QString& table, const QString& where) {
+        return QueryValue(fArchive,
+                          QStringLiteral("SELECT LIST(R, '~') FROM (SELECT %1 AS R FROM %2 "
+                                         "WHERE %3 ORDER BY ID)")
+                              .arg(table == "ZELMMODEL"
+                                       ? "ID || CODICE || COALESCE(DATA, '') || "
+                                         "COALESCE(CAST(NOTEVARIE AS VARCHAR(500)), '') || "
+                                         "STATUSSCHEDA || QRCODE || SETOPZIONILAVORAZ"
+                                       : "ID || '|' || IDMODEL || '|' || COALESCE(CAST(" +
+                                             QString(table == "ZELMMODELDETT"  ? "D1"
+                                                     : table == "ZELMMODELSTO" ? "ANNOTAZIONE"
+                                                                               : "ETICHETTA") +
+                                             " AS VARCHAR(200)), '')",
+                                   table, where))
+            .toString();
+    };
+    const QStringList tables{"ZELMMODEL", "ZELMMODELDETT", "ZELMMODELSTO", "ZELMMODELOPZ",
+                             "ZELMMODELPREFCOMP"};
+    const auto snapshot = [&](int idModel) {
+        QStringList all;
+        for (const QString& t : tables)
+            all << dump(t, QStringLiteral("IDMODEL = %1").arg(idModel));
+        return all;
+    };
+    const QStringList before = snapshot(4);
+    ASSERT_FALSE(before[0].isEmpty());
+    {
+        TFinestra f(1);
+        f->Delete(*f->Load(5));
+        f->EndTransaction(true);
+    }
+    ASSERT_EQ(QueryValue(fArchive, "SELECT COUNT(*) FROM ZELMMODEL WHERE IDMODEL = 4").toInt(), 0);
+    {
+        TFinestra reader(2); // a read-only profile
+        ASSERT_EQ(reader.session->DirittoAccesso(), daSolaLettura);
+        EXPECT_THROW(reader->Ripristina(5), EZavoError);
+    }
+    const qint64 from = Ultima();
+    {
+        TFinestra f(1);
+        f->Ripristina(5);
+        f->EndTransaction(true);
+    }
+    EXPECT_EQ(snapshot(4), before);
+    const QStringList righe = Righe(from, true);
+    ASSERT_FALSE(righe.isEmpty());
+    for (const QString& r : righe)
+        EXPECT_TRUE(r.startsWith("Ripristino|") && r.endsWith("|Mario Rossi|scheda"))
+            << r.toStdString();
+    {
+        TFinestra f(1);
+        try {
+            f->Ripristina(5);
+            ADD_FAILURE() << "restored a sheet that is there";
+        } catch (const EZavoError& e) {
+            EXPECT_TRUE(e.Message().contains("presente nell'archivio"))
+                << e.Message().toStdString();
+        }
+    }
+
+    // Variant 1 of model 3 deleted, then a new variant of model 3 takes number 1 again.
+    {
+        TFinestra f(1);
+        f->Delete(*f->Load(4));
+        f->EndTransaction(true);
+    }
+    {
+        TFinestra f(1);
+        auto v = f->CreateVariante(*f->Load(3));
+        f->Save(*v);
+        f->EndTransaction(true);
+    }
+    TFinestra f(1);
+    try {
+        f->Ripristina(4);
+        ADD_FAILURE() << "restored over a variant taken meanwhile";
+    } catch (const EZavoError& e) {
+        EXPECT_TRUE(e.Message().contains("appartiene ora a un'altra scheda"))
+            << e.Message().toStdString();
+    }
+    EXPECT_THROW(f->Ripristina(999), EZavoError);
+}
