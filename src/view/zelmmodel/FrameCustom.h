@@ -25,6 +25,7 @@ enum TZelmModelCommand {
     cmdSospendi = 9,
     cmdExportXls = 10,
     cmdChiudi = 11,
+    cmdSchedeEliminate = 12,
 };
 
 class TFrameZelmModelCustom : public QWidget {

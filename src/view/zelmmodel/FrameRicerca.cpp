@@ -40,6 +40,9 @@ TFrameZelmModelRicerca::TFrameZelmModelRicerca(QWidget* parent) : TFrameZelmMode
     ButtonModifica = ToolButton(tools, "ButtonModifica", "M&odifica", "Modifica scheda", 7);
     ButtonSospendi = ToolButton(tools, "ButtonSospendi", "&Sospendi", "Sospendi scheda", 19);
     ButtonMostra = ToolButton(tools, "ButtonMostra", "&Mostra", "Mostra scheda", 5);
+    ButtonEliminate = ToolButton(tools, "ButtonEliminate", "Sc&hede eliminate",
+                                 "Le schede eliminate, chi e quando; il loro ripristino", 20);
+    ButtonEliminate->setFixedWidth(130);
     ButtonEsci = ToolButton(tools, "ButtonEsci", "Es&ci", "Chiudi la finestra", 10);
     auto* toolsLayout = new QHBoxLayout(tools);
     toolsLayout->setContentsMargins(1, 1, 1, 1);
@@ -47,6 +50,8 @@ TFrameZelmModelRicerca::TFrameZelmModelRicerca(QWidget* parent) : TFrameZelmMode
     for (QPushButton* b :
          {ButtonNuovo, ButtonDuplica, ButtonElimina, ButtonModifica, ButtonSospendi, ButtonMostra})
         toolsLayout->addWidget(b);
+    toolsLayout->addSpacing(8);
+    toolsLayout->addWidget(ButtonEliminate);
     toolsLayout->addSpacing(8);
     toolsLayout->addWidget(ButtonEsci);
     toolsLayout->addStretch();
@@ -161,9 +166,13 @@ TFrameZelmModelRicerca::TFrameZelmModelRicerca(QWidget* parent) : TFrameZelmMode
         connect(e, &QLineEdit::returnPressed, this, Guarded([this, e] { Invio(e); }));
 
     const std::pair<QPushButton*, std::pair<TZelmModelCommand, bool>> commands[] = {
-        {ButtonNuovo, {cmdNuovo, false}},      {ButtonDuplica, {cmdDuplica, true}},
-        {ButtonElimina, {cmdElimina, true}},   {ButtonModifica, {cmdModifica, true}},
-        {ButtonSospendi, {cmdSospendi, true}}, {ButtonMostra, {cmdMostra, true}},
+        {ButtonNuovo, {cmdNuovo, false}},
+        {ButtonDuplica, {cmdDuplica, true}},
+        {ButtonElimina, {cmdElimina, true}},
+        {ButtonModifica, {cmdModifica, true}},
+        {ButtonSospendi, {cmdSospendi, true}},
+        {ButtonMostra, {cmdMostra, true}},
+        {ButtonEliminate, {cmdSchedeEliminate, false}},
         {ButtonEsci, {cmdChiudi, false}}};
     for (const auto& [button, command] : commands)
         connect(button, &QPushButton::clicked, this,

@@ -35,7 +35,7 @@ public:
     TFrameZavoGrid* FrameZavoGrid;
     QTimer* TimerFiltri;
     QPushButton *ButtonNuovo, *ButtonDuplica, *ButtonElimina, *ButtonModifica, *ButtonSospendi,
-        *ButtonMostra, *ButtonEsci;
+        *ButtonMostra, *ButtonEliminate, *ButtonEsci;
     QCheckBox* CheckNascondiSospesi;
     QLineEdit *EditSiglaCliente, *EditLavorazione, *EditCodice, *EditForma, *EditTacco, *EditPlato,
         *EditDataInizio, *EditDataFine;

@@ -1,5 +1,8 @@
 #include "ZelmModelForm.h"
 
+#include "SchedeEliminateForm.h"
+#include "framework/ui/ModalDialog.h"
+
 #include "FieldControlZelmModel.h"
 #include "FrameRicerca.h"
 #include "FrameScheda.h"
@@ -216,6 +219,9 @@ void TFormZelmModel::Esegui(TZelmModelCommand command) {
     case cmdChiudi:
         Chiudi();
         break;
+    case cmdSchedeEliminate:
+        SchedeEliminate();
+        break;
     }
 }
 
@@ -271,6 +277,34 @@ void TFormZelmModel::Elimina() {
         return;
     }
     FrameRicerca->RefreshGrid(rmNextRecord);
+}
+
+void TFormZelmModel::SchedeEliminate() {
+    bool storico = false;
+    if (!Verifica([&] {
+            storico = fService->HaStorico();
+            return true;
+        }))
+        return;
+    if (!storico) {
+        Dialogs().Warning(QStringLiteral("Questo archivio non ha lo storico delle schede: "
+                                         "l'amministratore lo aggiunge con zelm-provision "
+                                         "CARTELLA --keep."));
+        return;
+    }
+    TFormSchedeEliminate form(FSession, FSession->DirittoAccesso() != daSolaLettura, this);
+    form.Ripristina = [this](int id) {
+        if (!VerificaDaCapo([] { return true; }))
+            return false;
+        if (!Scrivi([&] { fService->Ripristina(id); }, true)) {
+            fService->EndTransaction(false);
+            return false;
+        }
+        FrameRicerca->RefreshGrid(id);
+        Dialogs().Information(QStringLiteral("Scheda %1 ripristinata").arg(id));
+        return true;
+    };
+    ExecModal(form);
 }
 
 void TFormZelmModel::Mostra() {

@@ -54,6 +54,8 @@ private:
     void Rilascia(bool produzione);
     void Sospendi();
     void ExportXls();
+    /// The deleted sheets the history keeps, and their restore.
+    void SchedeEliminate();
     void Chiudi();
 
     void MostraPagina(int page);

@@ -8,6 +8,7 @@
 #include "model/MemDataSet.h"
 #include "view/zelmmodel/FileWriteForm.h"
 #include "view/zelmmodel/FramePanels.h"
+#include "view/zelmmodel/SchedeEliminateForm.h"
 #include "view/zelmmodel/StoWriteForm.h"
 #include "view/zelmmodel/StoricoForm.h"
 
@@ -736,4 +737,46 @@ TEST_P(ZelmModelCard, TheHistoryOfTheSheetFromTheCard) {
     QTest::keyClick(QApplication::activeWindow(), Qt::Key_T, Qt::AltModifier);
     QTest::qWait(300);
     EXPECT_EQ(shown, 2) << LastText().toStdString();
+}
+
+// "Schede eliminate" from the search page: the sheet deleted a moment ago, who and when, and
+// "Ripristina" brings it back into the list with its rows.
+TEST_P(ZelmModelCard, ADeletedSheetIsListedAndRestoredFromTheSearchPage) {
+    TFormZelmModel& form = *Open();
+    const int model = Value("SELECT IDMODEL FROM ZELMMODEL WHERE ID = 6").toInt();
+    const QString stato = Value("SELECT STATUSSCHEDA FROM ZELMMODEL WHERE ID = 6").toString();
+    const QString dettaglio =
+        QStringLiteral("SELECT COUNT(*) FROM ZELMMODELDETT WHERE IDMODEL = %1").arg(model);
+    const int dett = Value(dettaglio).toInt();
+    Select(form, 6);
+    fDialogs->answers = {true};
+    Click(form.FrameRicerca->ButtonElimina);
+    ASSERT_EQ(Value("SELECT COUNT(*) FROM ZELMMODEL WHERE ID = 6").toInt(), 0)
+        << LastText().toStdString();
+    EXPECT_TRUE(form.FrameRicerca->ButtonEliminate->toolTip().contains("Alt+H"));
+    int listed = -1;
+    OnNextModal([&](QDialog& d) {
+        auto& eliminate = dynamic_cast<TFormSchedeEliminate&>(d);
+        TZavoQuery* q = eliminate.FrameEliminate->Query();
+        listed = q->RecordCount();
+        EXPECT_EQ(listed, 1);
+        if (listed != 1)
+            return false;
+        EXPECT_EQ(q->Value(0, q->FieldIndex("ID")).toInt(), 6);
+        EXPECT_EQ(q->Value(0, q->FieldIndex("UTENTE")).toString(), "Mario Rossi");
+        SaveShot(eliminate, "deleted-sheets");
+        EXPECT_TRUE(eliminate.ButtonRipristina->isEnabled());
+        fDialogs->answers = {true};
+        eliminate.ButtonRipristina->click();
+        QCoreApplication::processEvents();
+        EXPECT_EQ(q->RecordCount(), 0) << LastText().toStdString();
+        return false;
+    });
+    form.FrameRicerca->ButtonEliminate->click();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(listed, 1);
+    EXPECT_EQ(LastText(), "Scheda 6 ripristinata");
+    EXPECT_EQ(Value("SELECT STATUSSCHEDA FROM ZELMMODEL WHERE ID = 6").toString(), stato);
+    EXPECT_EQ(Value(dettaglio).toInt(), dett);
+    EXPECT_EQ(form.FrameRicerca->CurrentRecord()->Id(), 6);
 }
