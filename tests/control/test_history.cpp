@@ -90,6 +90,26 @@ TEST_P(History, EachOperationLeavesItsRows) {
           "Modifica|Dettaglio|D2|C1|", "Modifica|Dettaglio|D3|C1|", "Modifica|Dettaglio|D4|C1|",
           "Modifica|Dettaglio|D5|C1|", "Modifica|Dettaglio|D6|C1|", "Modifica|Dettaglio|D7|C2|",
           "Modifica|Dettaglio|D8|C2|"}},
+        {"an option",
+         [&](TFinestra& f) {
+             salva(f, 1, [](auto& c) { c.Opz()->Items(0)->SetDescrizione("Cucitura doppia"); });
+         },
+         {"Modifica|Opzione|DESCRIZIONE|Standard cucitura tomaia|Cucitura doppia"}},
+        {"a preference",
+         [&](TFinestra& f) {
+             salva(f, 1, [](auto& c) { c.PrefComp()->Items(1)->SetEtichetta("Cuoio naturale"); });
+         },
+         {"Modifica|Preferenza|ETICHETTA|Cuoio suola|Cuoio naturale"}},
+        {"an annotation added",
+         [&](TFinestra& f) {
+             salva(f, 1, [](auto& c) {
+                 auto row = c.Sto()->Items(0)->Clone();
+                 row->SetId(0);
+                 row->SetAnnotazione("Campione approvato");
+                 c.Sto()->Add(std::move(row));
+             });
+         },
+         {"Modifica|Annotazione|||"}},
         {"a save that changed nothing", [&](TFinestra& f) { salva(f, 1, [](auto&) {}); }, {}},
         {"release C",
          [](TFinestra& f) { f->RilasciaC(*f->Load(1)); },
@@ -281,4 +301,24 @@ TEST_P(History, ADeletedSheetIsRestoredWholeUnlessItsVariantWasTaken) {
             << e.Message().toStdString();
     }
     EXPECT_THROW(f->Ripristina(999), EZavoError);
+}
+
+// An archive of the host suite without the history: the windows save and delete as before and
+// the card's "Storico" knows there is none.
+TEST_P(History, AnArchiveWithoutTheHistoryWorksAsBefore) {
+    for (const char* t :
+         {"ZELMMODEL", "ZELMMODELDETT", "ZELMMODELOPZ", "ZELMMODELPREFCOMP", "ZELMMODELSTO"})
+        ExecSql(fArchive, QStringLiteral("DROP TRIGGER ZELMSTORICO_%1").arg(t));
+    ExecSql(fArchive, "DROP PROCEDURE ZELMSTORICO_SCRIVI");
+    ExecSql(fArchive, "DROP TABLE ZELMMODELSTORICO");
+    TFinestra f(1);
+    EXPECT_FALSE(f->HaStorico());
+    auto c = f->Load(1);
+    c->Model()->SetCodice("SENZA-STORICO");
+    f->Save(*c);
+    f->Delete(*f->Load(6));
+    f->EndTransaction(true);
+    EXPECT_EQ(QueryValue(fArchive, "SELECT CODICE FROM ZELMMODEL WHERE ID = 1").toString(),
+              "SENZA-STORICO");
+    EXPECT_EQ(QueryValue(fArchive, "SELECT COUNT(*) FROM ZELMMODEL WHERE ID = 6").toInt(), 0);
 }
