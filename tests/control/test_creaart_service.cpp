@@ -4,19 +4,13 @@
 #include "framework/db/IBDatabase.h"
 #include "framework/session/Session.h"
 
+#include "ServiceWindow.h"
 #include "support/TestSupport.h"
 
 namespace {
 /// One user's window: a session and its article service.
-struct TCreaArt {
-    std::unique_ptr<TSession> session;
-    std::unique_ptr<TZelmCreaArtService> service;
-    explicit TCreaArt(int code) : session(std::make_unique<TSession>(nullptr, code)) {
-        service = std::make_unique<TZelmCreaArtService>();
-        service->SetSession(session.get());
-    }
-    ~TCreaArt() { service.reset(); }
-    TZelmCreaArtService* operator->() { return service.get(); }
+struct TCreaArt : TFinestraDi<TZelmCreaArtService> {
+    using TFinestraDi::TFinestraDi;
 
     /// Sheet `id`, numbering `numerata` (a CLASSIFICAZIONE5 description) with its sizes.
     std::unique_ptr<TZelmCreaArtContext> Context(int id, const QString& codice,

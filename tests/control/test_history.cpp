@@ -4,22 +4,15 @@
 #include "framework/db/IBDatabase.h"
 #include "framework/session/Session.h"
 
+#include "ServiceWindow.h"
 #include "support/TestSupport.h"
 
 #include <functional>
 
 namespace {
 /// One user's window: a session and its service.
-struct TFinestra {
-    std::unique_ptr<TSession> session;
-    std::unique_ptr<TZelmModelService> service;
-    explicit TFinestra(int code) : session(std::make_unique<TSession>(nullptr, code)) {
-        service = std::make_unique<TZelmModelService>();
-        service->SetSession(session.get());
-        service->StartTransaction();
-    }
-    ~TFinestra() { service.reset(); }
-    TZelmModelService* operator->() { return service.get(); }
+struct TFinestra : TFinestraDi<TZelmModelService> {
+    explicit TFinestra(int code) : TFinestraDi(code) { service->StartTransaction(); }
 };
 } // namespace
 

@@ -13,6 +13,7 @@
 
 #include <functional>
 
+#include "ServiceWindow.h"
 #include "support/TestSupport.h"
 
 namespace {
@@ -24,16 +25,7 @@ constexpr int kVariante1 = 4;      // model 3, variant 1
 constexpr int kSospesa = 5;        // model 4
 
 /// One user's window: a session and its service.
-struct TUser {
-    std::unique_ptr<TSession> session;
-    std::unique_ptr<TZelmModelService> service;
-    explicit TUser(int code) : session(std::make_unique<TSession>(nullptr, code)) {
-        service = std::make_unique<TZelmModelService>();
-        service->SetSession(session.get());
-    }
-    ~TUser() { service.reset(); }
-    TZelmModelService* operator->() { return service.get(); }
-};
+using TUser = TFinestraDi<TZelmModelService>;
 
 QList<int> Ids(const auto* list) {
     QList<int> ids;
