@@ -131,5 +131,21 @@ out=$(printf 'segreta2026\n' | ZELM_SITE_ETC="$etc2" site --cartella "$cartella"
         --porta "$port" --utente ZSITO --demo 2>&1)
 check "after a failure, other answers are still refused" grep -q "risposte diverse" <<< "$out"
 
+# --- Listening on one address: the set-up checks the archive through that address ------------
+fb3="$work/fb3" port3=$((port + 1))
+while (exec 3<>"/dev/tcp/127.0.0.1/$port3") 2>/dev/null; do port3=$((port3 + 1)); done
+"$root/scripts/fbserver.sh" start "$fb3" "$port3" >/dev/null || exit 1
+cp "$fb/SYSDBA.password" "$fb3/"
+out=$(printf 'segreta2026\n' | ZELM_SITE_FBCONF="$fb3" ZELM_SITE_ETC="$work/etc3" \
+        ZELM_SITE_SERVIZIO="$root/scripts/fbserver.sh servizio $fb3" \
+        site --cartella "$work/sito3" --server localhost --ascolto 127.0.0.1 --porta "$port3" 2>&1)
+rc=$?
+"$root/scripts/fbserver.sh" stop "$fb3" >/dev/null 2>&1
+check "a server bound to one address is set up and checked through it" test $rc -eq 0
+check "it listens on that address only" grep -qE '^RemoteBindAddress = 127\.0\.0\.1$' "$fb3/firebird.conf"
+check "the workstations name the server and its port" \
+  grep -qxF "Nome Server=localhost/$port3" "$work/sito3/postazione/dati.ini"
+[[ $rc -eq 0 ]] || printf '    %s\n' "${out//$'\n'/$'\n'    }"
+
 echo "$fails failures"
 [[ $fails -eq 0 ]]
