@@ -165,9 +165,10 @@ bool TImpXlsHelvoForm::Importa(const QString& file) {
     fImport->AcquisisciFoto = CheckBoxAcqFoto->isChecked();
     try {
         fImport->Importa(file);
-    } catch (const EZavoError& e) {
+    } catch (const EZavoError&) {
         // The photo store's set-up, or a log that could not be written: nothing was imported.
-        Dialogs().Warning(e.Message());
+        // Told in Italian, the engine's detail to the log.
+        ShowCurrentError(false);
         return false;
     }
     return true;
