@@ -1,6 +1,7 @@
 #include "SiteRoles.h"
 
 #include "framework/core/ZavoError.h"
+#include "framework/db/DbHelpers.h"
 #include "framework/db/IBDatabase.h"
 #include "framework/db/IBSQL.h"
 #include "framework/db/IBTransaction.h"
@@ -56,13 +57,6 @@ QStringList Names(TIBDatabase& db, TIBTransaction& tr, const QString& query) {
     return out;
 }
 
-void Exec(TIBDatabase& db, TIBTransaction& tr, const QString& statement) {
-    TIBSQL sql(&db, &tr);
-    sql.ParamCheck = false;
-    sql.SetSQL(statement);
-    sql.ExecQuery();
-}
-
 /// A user name as Firebird keeps it unquoted: letters, digits, _ and $, at most 31.
 QString CheckedUser(const QString& utente) {
     static const QRegularExpression valid(QStringLiteral("^[A-Za-z][A-Za-z0-9_$]{0,30}$"));
@@ -89,7 +83,7 @@ void ApplicaRuoli(const QString& connection) {
             Names(db, tr, QStringLiteral("SELECT RDB$ROLE_NAME FROM RDB$ROLES"));
         for (const QString& ruolo : Ruoli())
             if (!there.contains(ruolo))
-                Exec(db, tr, QStringLiteral("CREATE ROLE ") + ruolo);
+                EseguiIstruzione(db, tr, QStringLiteral("CREATE ROLE ") + ruolo);
         tr.Commit();
     }
     TIBTransaction tr(&db);
@@ -104,29 +98,30 @@ void ApplicaRuoli(const QString& connection) {
                              "WHERE COALESCE(RDB$SYSTEM_FLAG, 0) = 0 ORDER BY 1"));
     const QSet<QString> present(tables.begin(), tables.end());
     for (const QString& t : tables) {
-        Exec(db, tr,
-             QStringLiteral("GRANT SELECT ON TABLE %1 TO ROLE %2, ROLE %3")
-                 .arg(Quoted(t), kOperatore, kLettura));
-        Exec(db, tr,
-             QStringLiteral("GRANT ALL ON TABLE %1 TO ROLE %2").arg(Quoted(t), kAmministratore));
+        EseguiIstruzione(db, tr,
+                         QStringLiteral("GRANT SELECT ON TABLE %1 TO ROLE %2, ROLE %3")
+                             .arg(Quoted(t), kOperatore, kLettura));
+        EseguiIstruzione(
+            db, tr,
+            QStringLiteral("GRANT ALL ON TABLE %1 TO ROLE %2").arg(Quoted(t), kAmministratore));
     }
     for (const TScrittura& w : kScritture) {
         const QString t = QString::fromLatin1(w.tabella);
         if (!present.contains(t))
             continue;
-        Exec(db, tr,
-             QStringLiteral("GRANT INSERT, UPDATE, DELETE ON TABLE %1 TO ROLE %2")
-                 .arg(Quoted(t), kOperatore));
+        EseguiIstruzione(db, tr,
+                         QStringLiteral("GRANT INSERT, UPDATE, DELETE ON TABLE %1 TO ROLE %2")
+                             .arg(Quoted(t), kOperatore));
         if (w.lettura)
-            Exec(db, tr,
-                 QStringLiteral("GRANT INSERT, UPDATE, DELETE ON TABLE %1 TO ROLE %2")
-                     .arg(Quoted(t), kLettura));
+            EseguiIstruzione(db, tr,
+                             QStringLiteral("GRANT INSERT, UPDATE, DELETE ON TABLE %1 TO ROLE %2")
+                                 .arg(Quoted(t), kLettura));
     }
     // Identifiers come from the sequences: whoever inserts needs them.
     for (const QString& s : sequences)
-        Exec(db, tr,
-             QStringLiteral("GRANT USAGE ON SEQUENCE %1 TO ROLE %2, ROLE %3, ROLE %4")
-                 .arg(Quoted(s), kOperatore, kLettura, kAmministratore));
+        EseguiIstruzione(db, tr,
+                         QStringLiteral("GRANT USAGE ON SEQUENCE %1 TO ROLE %2, ROLE %3, ROLE %4")
+                             .arg(Quoted(s), kOperatore, kLettura, kAmministratore));
     tr.Commit();
 }
 
@@ -156,8 +151,8 @@ void AssegnaRuolo(const QString& connection, const QString& ruolo, const QString
     }
     held.Close();
     for (const QString& r : revokes)
-        Exec(db, tr, r);
-    Exec(db, tr, QStringLiteral("GRANT %1 TO USER %2").arg(ruolo, user));
+        EseguiIstruzione(db, tr, r);
+    EseguiIstruzione(db, tr, QStringLiteral("GRANT %1 TO USER %2").arg(ruolo, user));
     tr.Commit();
 }
 

@@ -114,12 +114,6 @@ QString TriggerSql(const TOggetto& o, const QList<TColonna>& colonne) {
     return l.join('\n');
 }
 
-void Exec(TIBDatabase& db, TIBTransaction& tr, const QString& statement) {
-    TIBSQL sql(&db, &tr);
-    sql.ParamCheck = false;
-    sql.SetSQL(statement);
-    sql.ExecQuery();
-}
 } // namespace
 
 bool CreaStorico(const QString& connection) {
@@ -139,27 +133,29 @@ bool CreaStorico(const QString& connection) {
     }
     TIBTransaction tr(&db);
     tr.StartTransaction();
-    Exec(db, tr, ProceduraSql());
+    EseguiIstruzione(db, tr, ProceduraSql());
     tr.Commit();
     tr.StartTransaction();
     for (const TOggetto& o : kOggetti)
-        Exec(db, tr, TriggerSql(o, Colonne(db, tr, QString::fromLatin1(o.tabella))));
+        EseguiIstruzione(db, tr, TriggerSql(o, Colonne(db, tr, QString::fromLatin1(o.tabella))));
     tr.Commit();
     // The triggers write through the procedure, which alone may add to the history: no account
     // changes it directly, whatever its role.
     tr.StartTransaction();
-    Exec(db, tr, QStringLiteral("GRANT INSERT ON %1 TO PROCEDURE %2").arg(kTabella, kProcedura));
-    Exec(db, tr,
-         QStringLiteral("GRANT USAGE ON SEQUENCE ID_ZELMMODELSTORICO_COUNTER TO "
-                        "PROCEDURE %1")
-             .arg(kProcedura));
+    EseguiIstruzione(
+        db, tr, QStringLiteral("GRANT INSERT ON %1 TO PROCEDURE %2").arg(kTabella, kProcedura));
+    EseguiIstruzione(db, tr,
+                     QStringLiteral("GRANT USAGE ON SEQUENCE ID_ZELMMODELSTORICO_COUNTER TO "
+                                    "PROCEDURE %1")
+                         .arg(kProcedura));
     for (const TOggetto& o : kOggetti) {
         const QString trigger =
             QStringLiteral("ZELMSTORICO_%1").arg(QString::fromLatin1(o.tabella));
-        Exec(
+        EseguiIstruzione(
             db, tr,
             QStringLiteral("GRANT EXECUTE ON PROCEDURE %1 TO TRIGGER %2").arg(kProcedura, trigger));
-        Exec(db, tr, QStringLiteral("GRANT SELECT ON ZELMMODEL TO TRIGGER %1").arg(trigger));
+        EseguiIstruzione(db, tr,
+                         QStringLiteral("GRANT SELECT ON ZELMMODEL TO TRIGGER %1").arg(trigger));
     }
     tr.Commit();
     return creata;

@@ -361,8 +361,9 @@ if [[ -n "${nuova[amministratore]:-}" ]]; then
 fi
 
 # --- Checked as a workstation sees it -------------------------------------------------------
+# Through the name the workstations use, or the one address the server listens on.
 verso="$indirizzo"
-if [[ -n "$ascolto" ]]; then verso="$ascolto"; [[ $porta -eq 3050 ]] || verso="$ascolto/$porta"; fi
+[[ -z "$ascolto" ]] || verso="$locale"
 if ! esito=$(ISC_USER=$utente_let ISC_PASSWORD=$(sed -n 's/^Password=//p' "$ini_let") \
        isql-fb -q -role ZELM_LETTURA "$verso:zelm_archivio" 2>&1 <<< "SELECT COUNT(*) FROM ZELMMODEL;"); then
   echo "$esito" >&2

@@ -549,6 +549,13 @@ bool TZelmModelService::HaStorico() {
     return StoricoPresente(IBDatabase());
 }
 
+void TZelmModelService::RichiediStorico() {
+    if (!HaStorico())
+        throw EZavoError(QStringLiteral("Questo archivio non ha lo storico delle schede: "
+                                        "l'amministratore lo aggiunge con zelm-provision "
+                                        "CARTELLA --keep."));
+}
+
 void TZelmModelService::Ripristina(int id) {
     RequireWriteAccess();
     TZelmModelDataAccess& acc = DataAccessManager().ZelmModelDataAccess();

@@ -50,6 +50,8 @@ public:
     bool LoadCliente(const QString& codice, TClientiData& to);
     /// Whether the archive keeps the sheets' history.
     bool HaStorico();
+    /// Raises the Italian refusal of a command that needs the history when the archive has none.
+    void RichiediStorico();
     /// Stores again sheet `id`, deleted, with its identifiers and the sub-records deleted with it,
     /// as the history kept them. Refused in Italian when the sheet is there, its model and
     /// variant were taken meanwhile, or the history has no deletion of it.

@@ -39,6 +39,13 @@ bool CreaTabellaSeManca(TIBSQL& sql, const QString& table, const QStringList& cr
     return true;
 }
 
+void EseguiIstruzione(TIBDatabase& database, TIBTransaction& tr, const QString& statement) {
+    TIBSQL sql(&database, &tr);
+    sql.ParamCheck = false;
+    sql.SetSQL(statement);
+    sql.ExecQuery();
+}
+
 QStringList TabelleEsistenti(TIBSQL& sql, const QStringList& tables) {
     QStringList quoted;
     for (const QString& t : tables)

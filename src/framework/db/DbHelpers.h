@@ -18,5 +18,7 @@ class TIBSQL;
 /// Creates `table` with `createLines` (a trailing ";" is dropped) when RDB$RELATIONS does not
 /// list it; `sql` runs in the caller's transaction. Returns true when it was created.
 bool CreaTabellaSeManca(TIBSQL& sql, const QString& table, const QStringList& createLines);
+/// Runs one statement without parameters (DDL, grants) in `tr`.
+void EseguiIstruzione(TIBDatabase& database, TIBTransaction& tr, const QString& statement);
 /// Of `tables`, those RDB$RELATIONS lists, read in one statement.
 QStringList TabelleEsistenti(TIBSQL& sql, const QStringList& tables);

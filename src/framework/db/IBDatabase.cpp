@@ -59,6 +59,22 @@ ParsedParams Parse(const QStringList& params) {
     }
     return p;
 }
+
+/// Who the connection logs in as: the user its parameters name (with their password and role),
+/// else the site's, else the product's default.
+TCredenzialiSito Credenziali(const ParsedParams& p) {
+    if (!p.user.isEmpty())
+        return {p.user, p.password.isEmpty() ? DbDefaults::Password : p.password, p.role};
+    TCredenzialiSito sito = CredenzialiSitoCorrenti();
+    if (!sito.Utente.isEmpty()) {
+        if (!p.password.isEmpty())
+            sito.Password = p.password;
+        if (!p.role.isEmpty())
+            sito.Ruolo = p.role;
+        return sito;
+    }
+    return {DbDefaults::User, p.password.isEmpty() ? DbDefaults::Password : p.password, p.role};
+}
 } // namespace
 
 TIBDatabase::TIBDatabase() = default;
@@ -94,20 +110,13 @@ std::vector<unsigned char> TIBDatabase::BuildDpb(bool create, const QString& cha
         dpb->insertString(&st, tag, value.toUtf8().constData());
         st.Check();
     };
-    // No user given: the site's, else the product's default.
-    const TCredenzialiSito sitoCorrente = CredenzialiSitoCorrenti();
-    const bool sito = p.user.isEmpty() && !sitoCorrente.Utente.isEmpty();
-    add(isc_dpb_user_name, !p.user.isEmpty() ? p.user
-                           : sito            ? sitoCorrente.Utente
-                                             : DbDefaults::User);
-    add(isc_dpb_password, !p.password.isEmpty() ? p.password
-                          : sito                ? sitoCorrente.Password
-                                                : DbDefaults::Password);
+    const TCredenzialiSito chi = Credenziali(p);
+    add(isc_dpb_user_name, chi.Utente);
+    add(isc_dpb_password, chi.Password);
     // A site's account has its rights through a role, which Firebird 3 applies only when the
     // connection names it.
-    const QString role = !p.role.isEmpty() ? p.role : sito ? sitoCorrente.Ruolo : QString();
-    if (!role.isEmpty())
-        add(isc_dpb_sql_role_name, role);
+    if (!chi.Ruolo.isEmpty())
+        add(isc_dpb_sql_role_name, chi.Ruolo);
     add(isc_dpb_lc_ctype, charset);
     dpb->insertInt(&st, isc_dpb_utf8_filename, 1);
     if (p.forceWrite >= 0)
@@ -167,12 +176,10 @@ void TIBDatabase::Attach(const QString& charset) {
         const unsigned v = FbClient::Util()->getClientVersion();
         qCInfo(zelmDb) << "client Firebird" << (v >> 8) << "." << (v & 0xFF);
     });
-    const ParsedParams used = Parse(Params);
-    const QString role = !used.role.isEmpty() ? used.role : CredenzialiSitoCorrenti().Ruolo;
+    const TCredenzialiSito chi = Credenziali(Parse(Params));
     qCInfo(zelmDb).noquote() << "connessione aperta:" << fDatabaseName
-                             << (ViaServer() ? "(server)" : "(locale)") << "utente"
-                             << (used.user.isEmpty() ? QStringLiteral("del sito") : used.user)
-                             << "ruolo" << (role.isEmpty() ? QStringLiteral("-") : role)
+                             << (ViaServer() ? "(server)" : "(locale)") << "utente" << chi.Utente
+                             << "ruolo" << (chi.Ruolo.isEmpty() ? QStringLiteral("-") : chi.Ruolo)
                              << "caratteri" << fCharset;
     fUtf8 = fCharset == QLatin1String("UTF8") || fCharset == QLatin1String("UNICODE_FSS");
 }

@@ -693,10 +693,10 @@ void TFrameZelmModelScheda::ClickFile() {
 void TFrameZelmModelScheda::MostraStorico() {
     if (!fFieldsCache || !Service())
         return;
-    if (!Service()->HaStorico()) {
-        Dialogs().Warning(QStringLiteral("Questo archivio non ha lo storico delle schede: "
-                                         "l'amministratore lo aggiunge con zelm-provision "
-                                         "CARTELLA --keep."));
+    try {
+        Service()->RichiediStorico();
+    } catch (...) {
+        ShowCurrentError(false);
         return;
     }
     TFormStoricoScheda storico(Session(), fFieldsCache->Id(), fFieldsCache->IdModel(),

@@ -280,16 +280,10 @@ void TFormZelmModel::Elimina() {
 }
 
 void TFormZelmModel::SchedeEliminate() {
-    bool storico = false;
-    if (!Verifica([&] {
-            storico = fService->HaStorico();
-            return true;
-        }))
-        return;
-    if (!storico) {
-        Dialogs().Warning(QStringLiteral("Questo archivio non ha lo storico delle schede: "
-                                         "l'amministratore lo aggiunge con zelm-provision "
-                                         "CARTELLA --keep."));
+    try {
+        fService->RichiediStorico();
+    } catch (...) {
+        ShowCurrentError(false);
         return;
     }
     TFormSchedeEliminate form(FSession, FSession->DirittoAccesso() != daSolaLettura, this);
